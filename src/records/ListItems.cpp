@@ -1,0 +1,121 @@
+#include "records/ListItems.h"
+
+#include "automation/Error.h"
+
+namespace {
+[[noreturn]] void outOfBounds() { throw quorvale::Error(QStringLiteral("Index out of bounds")); }
+} // namespace
+
+ListItems::ListItems(QObject* parent) : QAbstractTableModel(parent) {}
+
+std::size_t ListItems::checkedRow(int position) const
+{
+    if (position < 1 || position > Count())
+        outOfBounds();
+    return std::size_t(position - 1);
+}
+
+void ListItems::checkSubItem(int n)
+{
+    if (n < 1 || n >= InventoryRecord::FieldCount)
+        outOfBounds();
+}
+
+const QString& ListItems::Text(int position) const { return m_records[checkedRow(position)][0]; }
+
+void ListItems::setText(int position, const QString& text)
+{
+    const std::size_t row = checkedRow(position);
+    m_records[row][0] = text;
+    const QModelIndex i = index(int(row), 0);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+const QString& ListItems::SubItem(int position, int n) const
+{
+    const std::size_t row = checkedRow(position);
+    checkSubItem(n);
+    return m_records[row][n];
+}
+
+void ListItems::setSubItem(int position, int n, const QString& text)
+{
+    const std::size_t row = checkedRow(position);
+    checkSubItem(n);
+    m_records[row][n] = text;
+    const QModelIndex i = index(int(row), n);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+int ListItems::Add(const QString& text)
+{
+    const int row = Count();
+    beginInsertRows({}, row, row);
+    InventoryRecord r;
+    r[0] = text;
+    m_records.push_back(std::move(r));
+    endInsertRows();
+    return row + 1;
+}
+
+void ListItems::Remove(int position)
+{
+    const int row = int(checkedRow(position));
+    beginRemoveRows({}, row, row);
+    m_records.erase(m_records.begin() + row);
+    endRemoveRows();
+}
+
+void ListItems::Clear()
+{
+    beginResetModel();
+    m_records.clear();
+    endResetModel();
+}
+
+const InventoryRecord& ListItems::record(int position) const { return m_records[checkedRow(position)]; }
+
+int ListItems::addColumn(const QString& caption)
+{
+    const int n = int(m_columns.size());
+    m_columns.push_back(Column{caption, 1440});
+    emit headerDataChanged(Qt::Horizontal, n, n);
+    return n + 1;
+}
+
+void ListItems::setColumnWidth(int column, int widthTwips)
+{
+    if (column < 1 || column > int(m_columns.size()))
+        outOfBounds();
+    m_columns[std::size_t(column - 1)].widthTwips = widthTwips;
+    emit columnWidthChanged(column, widthTwips);
+}
+
+int ListItems::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
+
+int ListItems::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : InventoryRecord::FieldCount;
+}
+
+QVariant ListItems::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= Count() || index.column() >= InventoryRecord::FieldCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_records[std::size_t(index.row())][index.column()];
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant ListItems::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0)
+        return {};
+    if (role == Qt::DisplayRole)
+        return section < int(m_columns.size()) ? m_columns[std::size_t(section)].caption : QString();
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "records/InventoryRecord.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+// The items of the list control ListView1, which are the record list of the
+// run: a table model over a plain vector of records. Positions count from 1,
+// as the list control numbers its items; column 0 shows the item text
+// (InventoryID), columns 1 to 8 the sub-items. A position outside 1 to
+// Count(), or a sub-item number outside 1 to 8, throws quorvale::Error.
+class ListItems : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    static constexpr int Capacity = 32767;
+
+    explicit ListItems(QObject* parent = nullptr);
+
+    int Count() const { return int(m_records.size()); }
+    const QString& Text(int position) const;
+    void setText(int position, const QString& text);
+    const QString& SubItem(int position, int n) const;
+    void setSubItem(int position, int n, const QString& text);
+    // Appends an item with the given text and empty sub-items; returns its
+    // position.
+    int Add(const QString& text);
+    // Removes the item at position; the items after it move up by one.
+    void Remove(int position);
+    void Clear();
+
+    const InventoryRecord& record(int position) const;
+    const std::vector<InventoryRecord>& records() const { return m_records; }
+
+    // The column captions and their widths in twips.
+    struct Column {
+        QString caption;
+        int widthTwips = 1440;
+    };
+    // ColumnHeaders.Add: appends a column, returns its number (from 1).
+    int addColumn(const QString& caption);
+    void setColumnWidth(int column, int widthTwips);
+    const std::vector<Column>& columns() const { return m_columns; }
+
+    // QAbstractTableModel
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+signals:
+    void columnWidthChanged(int column, int widthTwips);
+
+private:
+    std::size_t checkedRow(int position) const;
+    static void checkSubItem(int n);
+
+    std::vector<InventoryRecord> m_records;
+    std::vector<Column> m_columns;
+};

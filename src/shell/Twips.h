@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QRect>
+
+#include <cmath>
+
+class QWidget;
+
+// Window layouts are given in twips (1440 per inch); widgets are placed in
+// pixels at the screen's logical DPI, 15 twips a pixel at 96 DPI.
+namespace twips {
+
+inline constexpr int PerInch = 1440;
+
+inline int toPixels(int value, double dpi) { return int(std::lround(value * dpi / PerInch)); }
+inline int fromPixels(int pixels, double dpi) { return int(std::lround(pixels * PerInch / dpi)); }
+
+// The logical DPI of the screen the widget is on (96 when it has none).
+double dpiX(const QWidget* w);
+double dpiY(const QWidget* w);
+
+// Places w at a rectangle given in twips, relative to its parent.
+void place(QWidget* w, int left, int top, int width, int height);
+
+} // namespace twips

@@ -1,0 +1,201 @@
+#include "spreadsheet/model/Sheet.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace ss {
+
+FormatId Sheet::effectiveFormat(int row, int col) const
+{
+    if (const Row* r = this->row(row)) {
+        if (col < int(r->cells.size()) && r->cells[std::size_t(col)].format != NoFormat)
+            return r->cells[std::size_t(col)].format;
+        if (r->format != NoFormat)
+            return r->format;
+    }
+    if (columns[std::size_t(col)].format != NoFormat)
+        return columns[std::size_t(col)].format;
+    return defaultFormat;
+}
+
+const Cell* Sheet::cell(int row, int col) const
+{
+    const Row* r = this->row(row);
+    if (!r || col < 0 || col >= int(r->cells.size()))
+        return nullptr;
+    const Cell& c = r->cells[std::size_t(col)];
+    return c.present() ? &c : nullptr;
+}
+
+Row& Sheet::rowAt(int row)
+{
+    if (row >= int(rows.size()))
+        rows.resize(std::size_t(row) + 1);
+    return rows[std::size_t(row)];
+}
+
+Cell& Sheet::cellAt(int row, int col)
+{
+    Row& r = rowAt(row);
+    if (col >= int(r.cells.size()))
+        r.cells.resize(std::size_t(col) + 1);
+    return r.cells[std::size_t(col)];
+}
+
+double Sheet::columnWidth(int col) const { return columns[std::size_t(col)].width.value_or(standardWidth); }
+
+double Sheet::rowHeight(int row) const
+{
+    const Row* r = this->row(row);
+    return r && r->height ? *r->height : defaultRowHeight;
+}
+
+void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats)
+{
+    const auto changed = [&](FormatId from) {
+        CellFormat f = formats[from];
+        change(f);
+        return formats.intern(f);
+    };
+    const bool allRows = area.wholeColumns();
+    const bool allColumns = area.wholeRows();
+
+    // Cells that already carry a format of their own, and the cells where a
+    // new row or column format would hide the other level's format, get the
+    // change on their own format. Each cell is changed once.
+    if (allRows) {
+        for (int r = 0; r < int(rows.size()); ++r) {
+            Row& row = rows[std::size_t(r)];
+            const bool rowFormatted = row.format != NoFormat && !allColumns;
+            const int last = std::min(area.right, rowFormatted ? area.right : int(row.cells.size()) - 1);
+            for (int c = area.left; c <= last; ++c) {
+                if (rowFormatted || row.cells[std::size_t(c)].format != NoFormat) {
+                    const FormatId f = changed(effectiveFormat(r, c));
+                    cellAt(r, c).format = f;
+                }
+            }
+            if (allColumns && row.format != NoFormat)
+                row.format = changed(row.format);
+        }
+        if (allColumns) {
+            defaultFormat = changed(defaultFormat);
+            for (Column& col : columns)
+                if (col.format != NoFormat)
+                    col.format = changed(col.format);
+        } else {
+            for (int c = area.left; c <= area.right; ++c) {
+                Column& col = columns[std::size_t(c)];
+                col.format = changed(col.format != NoFormat ? col.format : defaultFormat);
+            }
+        }
+        return;
+    }
+
+    if (allColumns) {
+        for (int r = area.top; r <= area.bottom; ++r) {
+            Row& row = rowAt(r);
+            for (int c = 0; c < MaxColumns; ++c) {
+                const bool own = c < int(row.cells.size()) && row.cells[std::size_t(c)].format != NoFormat;
+                if (own || columns[std::size_t(c)].format != NoFormat) {
+                    const FormatId f = changed(effectiveFormat(r, c));
+                    cellAt(r, c).format = f;
+                }
+            }
+            Row& again = rowAt(r);
+            again.format = changed(again.format != NoFormat ? again.format : defaultFormat);
+        }
+        return;
+    }
+
+    for (int r = area.top; r <= area.bottom; ++r)
+        for (int c = area.left; c <= area.right; ++c) {
+            const FormatId f = changed(effectiveFormat(r, c));
+            cellAt(r, c).format = f;
+        }
+}
+
+void Sheet::clear(const Area& area)
+{
+    const bool allRows = area.wholeColumns();
+    const bool allColumns = area.wholeRows();
+    const int lastRow = std::min(area.bottom, int(rows.size()) - 1);
+    for (int r = area.top; r <= lastRow; ++r) {
+        Row& row = rows[std::size_t(r)];
+        const int last = std::min(area.right, int(row.cells.size()) - 1);
+        for (int c = area.left; c <= last; ++c)
+            row.cells[std::size_t(c)] = Cell{};
+        if (allColumns)
+            row.format = NoFormat;
+    }
+    if (allRows) {
+        for (int c = area.left; c <= area.right; ++c)
+            columns[std::size_t(c)].format = NoFormat;
+        if (allColumns)
+            defaultFormat = DefaultFormat;
+    }
+    std::erase_if(merges, [&](const Area& m) {
+        return m.top >= area.top && m.bottom <= area.bottom && m.left >= area.left && m.right <= area.right;
+    });
+}
+
+const Area* Sheet::mergeAt(int row, int col) const
+{
+    for (const Area& m : merges)
+        if (m.contains(row, col))
+            return &m;
+    return nullptr;
+}
+
+std::optional<Area> Sheet::usedArea() const
+{
+    std::optional<Area> used;
+    const auto include = [&](int r, int c) {
+        if (!used)
+            used = Area::cell(r, c);
+        else {
+            used->top = std::min(used->top, r);
+            used->bottom = std::max(used->bottom, r);
+            used->left = std::min(used->left, c);
+            used->right = std::max(used->right, c);
+        }
+    };
+    for (int r = 0; r < int(rows.size()); ++r) {
+        const Row& row = rows[std::size_t(r)];
+        for (int c = 0; c < int(row.cells.size()); ++c)
+            if (row.cells[std::size_t(c)].present())
+                include(r, c);
+    }
+    return used;
+}
+
+Workbook::Workbook() : colors(defaultColors()) {}
+
+const std::array<std::int32_t, 56>& Workbook::defaultColors()
+{
+    // The standard 56 colours of a new workbook.
+    static constexpr auto rgb = [](int r, int g, int b) { return std::int32_t(r + 256 * g + 65536 * b); };
+    static const std::array<std::int32_t, 56> palette = {
+        rgb(0, 0, 0),       rgb(255, 255, 255), rgb(255, 0, 0),     rgb(0, 255, 0),     rgb(0, 0, 255),
+        rgb(255, 255, 0),   rgb(255, 0, 255),   rgb(0, 255, 255),   rgb(128, 0, 0),     rgb(0, 128, 0),
+        rgb(0, 0, 128),     rgb(128, 128, 0),   rgb(128, 0, 128),   rgb(0, 128, 128),   rgb(192, 192, 192),
+        rgb(128, 128, 128), rgb(153, 153, 255), rgb(153, 51, 102),  rgb(255, 255, 204), rgb(204, 255, 255),
+        rgb(102, 0, 102),   rgb(255, 128, 128), rgb(0, 102, 204),   rgb(204, 204, 255), rgb(0, 0, 128),
+        rgb(255, 0, 255),   rgb(255, 255, 0),   rgb(0, 255, 255),   rgb(128, 0, 128),   rgb(128, 0, 0),
+        rgb(0, 128, 128),   rgb(0, 0, 255),     rgb(0, 204, 255),   rgb(204, 255, 255), rgb(204, 255, 204),
+        rgb(255, 255, 153), rgb(153, 204, 255), rgb(255, 153, 204), rgb(204, 153, 255), rgb(255, 204, 153),
+        rgb(51, 102, 255),  rgb(51, 204, 204),  rgb(153, 204, 0),   rgb(255, 204, 0),   rgb(255, 153, 0),
+        rgb(255, 102, 0),   rgb(102, 102, 153), rgb(150, 150, 150), rgb(0, 51, 102),    rgb(51, 153, 102),
+        rgb(0, 51, 0),      rgb(51, 51, 0),     rgb(153, 51, 0),    rgb(153, 51, 102),  rgb(51, 51, 153),
+        rgb(51, 51, 51),
+    };
+    return palette;
+}
+
+Sheet& Workbook::addSheet(const QString& name)
+{
+    sheets.push_back(std::make_unique<Sheet>());
+    sheets.back()->name = name;
+    return *sheets.back();
+}
+
+} // namespace ss

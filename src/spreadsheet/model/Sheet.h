@@ -1,0 +1,140 @@
+#pragma once
+
+#include "spreadsheet/model/Format.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace ss {
+
+inline constexpr int MaxColumns = 256;
+inline constexpr int MaxRows = 65536;
+
+// A rectangle of cells, 0-based and inclusive: row 0 is sheet row 1,
+// column 0 is column A.
+struct Area {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+
+    int rows() const { return bottom - top + 1; }
+    int columns() const { return right - left + 1; }
+    bool wholeColumns() const { return top == 0 && bottom == MaxRows - 1; }
+    bool wholeRows() const { return left == 0 && right == MaxColumns - 1; }
+    bool contains(int row, int col) const { return row >= top && row <= bottom && col >= left && col <= right; }
+    bool isSingleCell() const { return top == bottom && left == right; }
+    static Area cell(int row, int col) { return Area{row, col, row, col}; }
+    static Area wholeSheet() { return Area{0, 0, MaxRows - 1, MaxColumns - 1}; }
+    friend bool operator==(const Area&, const Area&) = default;
+};
+
+// A cell's value: empty, a number or a text.
+using CellValue = std::variant<std::monostate, double, QString>;
+
+struct Cell {
+    CellValue value;
+    FormatId format = NoFormat; // NoFormat: the row's, column's or sheet's format shows
+
+    bool hasValue() const { return value.index() != 0; }
+    bool present() const { return hasValue() || format != NoFormat; }
+};
+
+struct Row {
+    std::optional<double> height; // points, when set
+    FormatId format = NoFormat;
+    std::vector<Cell> cells; // indexed by column; may be shorter than 256
+};
+
+struct Column {
+    std::optional<double> width; // character units, when set
+    FormatId format = NoFormat;
+};
+
+// Page set-up as the automation PageSetup object has it; margins in points.
+struct PageSetup {
+    QString printArea; // as assigned, e.g. "A1:I12"; empty when none
+    double leftMargin = 0.7 * 72;
+    double rightMargin = 0.7 * 72;
+    double topMargin = 0.75 * 72;
+    double bottomMargin = 0.75 * 72;
+    double headerMargin = 0.3 * 72;
+    double footerMargin = 0.3 * 72;
+    int printComments = -4142; // xlPrintNoComments
+    int orientation = 1;       // xlPortrait 1, xlLandscape 2
+    int paperSize = 9;         // xlPaperA4
+    std::optional<int> zoom = 100; // percent; empty means Zoom = False (fit to pages)
+    int fitToPagesWide = 1;
+    int fitToPagesTall = 1;
+
+    friend bool operator==(const PageSetup&, const PageSetup&) = default;
+};
+
+// One worksheet. Formatting lives at four levels, as in spreadsheets: the
+// sheet's default, columns, rows and cells; the most specific level shows
+// (cell, then row, then column, then sheet). Formatting a whole column, row
+// or the sheet therefore costs nothing per cell.
+class Sheet {
+public:
+    QString name;
+    FormatId defaultFormat = DefaultFormat;
+    std::array<Column, MaxColumns> columns{};
+    std::vector<Row> rows; // indexed by row; may be shorter than 65536
+    std::vector<Area> merges;
+    PageSetup pageSetup;
+    int activeRow = 0;
+    int activeColumn = 0;
+    Area selection{};
+    double standardWidth = 8.43;     // character units of a column without its own width
+    double defaultRowHeight = 12.75; // points of a row without its own height
+
+    // The format that shows in a cell.
+    FormatId effectiveFormat(int row, int col) const;
+    // The cell, or nullptr when nothing is stored there.
+    const Cell* cell(int row, int col) const;
+    // The cell, created when missing.
+    Cell& cellAt(int row, int col);
+    Row& rowAt(int row);
+    const Row* row(int r) const { return r >= 0 && r < int(rows.size()) ? &rows[std::size_t(r)] : nullptr; }
+
+    double columnWidth(int col) const;
+    double rowHeight(int row) const;
+
+    // Applies a change to the format of every cell of area, at the level
+    // the area covers: the sheet, whole columns, whole rows or cells.
+    void applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats);
+    // Removes values, formats and merges inside area (Range.Clear).
+    void clear(const Area& area);
+
+    // The merged range that contains the cell, if any.
+    const Area* mergeAt(int row, int col) const;
+
+    // The bounding box of the cells that hold a value or a format of their
+    // own; empty for a blank sheet.
+    std::optional<Area> usedArea() const;
+};
+
+// A workbook: its sheets, its formats and its 56-slot palette.
+class Workbook {
+public:
+    Workbook();
+
+    std::vector<std::unique_ptr<Sheet>> sheets;
+    FormatTable formats;
+    // Workbook.Colors(1..56): colour words red + 256 * green + 65536 * blue.
+    std::array<std::int32_t, 56> colors{};
+    int activeSheet = 0;
+    QString fullName; // path after a save or an open; empty for a new book
+
+    // The standard palette of a new workbook.
+    static const std::array<std::int32_t, 56>& defaultColors();
+
+    Sheet& addSheet(const QString& name);
+};
+
+} // namespace ss

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "spreadsheet/model/Sheet.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace ss::xls {
+
+// Writes the workbook as an Excel 97-2003 (BIFF8) file at path. The file is
+// written beside the path and renamed over it when complete, so a failed save
+// leaves no half-written file. Throws AutomationError on failure.
+void save(const Workbook& book, const QString& path);
+
+// Reads an Excel 97-2003 file into a new workbook. Throws AutomationError
+// saying what was wrong for a file that is not one or is damaged.
+std::unique_ptr<Workbook> open(const QString& path);
+
+} // namespace ss::xls

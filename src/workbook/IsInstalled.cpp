@@ -1,0 +1,7 @@
+#include "workbook/IsInstalled.h"
+
+namespace IsInstalled {
+
+void CheckExcelInstalled() {}
+
+} // namespace IsInstalled
