@@ -19,3 +19,5 @@ Form1::~Form1()
 Form1* Form1::instance() { return g_instance; }
 
 void Form1::Form_Load() {}
+
+void Form1::Form_QueryUnload() {}

@@ -20,6 +20,8 @@ public:
 
     // The start-up sequence (load handler).
     void Form_Load();
+    // The closing request: stores the item list.
+    void Form_QueryUnload();
 
     // The items of ListView1: the record list of the run.
     ListItems& items() { return *m_items; }
