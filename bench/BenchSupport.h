@@ -1,0 +1,56 @@
+#pragma once
+
+// Shared by the benchmark programs: runs a case several times and prints one
+// table row, "BENCH<TAB>case<TAB>median seconds<TAB>peak RSS MiB", which
+// scripts/bench gathers into its table.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// The process's peak resident set size in MiB (VmHWM).
+inline double peakRssMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            double kib = 0;
+            status >> kib;
+            return kib / 1024.0;
+        }
+        std::getline(status, key);
+    }
+    return 0;
+}
+
+// Runs setup() then body() runs times; reports the median time of body().
+template <typename Setup, typename Body>
+double measure(const char* name, int runs, Setup setup, Body body)
+{
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i) {
+        setup();
+        const auto start = std::chrono::steady_clock::now();
+        body();
+        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(seconds.begin(), seconds.end());
+    const double median = seconds[seconds.size() / 2];
+    std::printf("BENCH\t%s\t%.4f\t%.1f\n", name, median, peakRssMiB());
+    std::fflush(stdout);
+    return median;
+}
+
+template <typename Body>
+double measure(const char* name, int runs, Body body)
+{
+    return measure(name, runs, [] {}, body);
+}
+
+} // namespace bench
