@@ -1,0 +1,279 @@
+// BuildInventorySheet and its layout procedures. Every range is reached
+// through the application object, so each call acts on the active sheet.
+#include "workbook/AutomationValues.h"
+#include "workbook/InventoryList.h"
+
+#include "records/ListItems.h"
+#include "shell/Form1.h"
+#include "shell/Options.h"
+
+#include <array>
+
+namespace InventoryList {
+
+namespace {
+
+using automation::Arg;
+using automation::Object;
+using automation::Variant;
+using workbook::Integer;
+using workbook::Long;
+
+constexpr std::int32_t xlCenter = -4108;
+constexpr std::int32_t xlRight = -4152;
+constexpr std::int32_t xlContinuous = 1;
+constexpr std::int32_t xlThin = 2;
+constexpr std::int32_t xlMedium = -4138;
+constexpr std::int32_t xlColorIndexAutomatic = -4105;
+constexpr std::int32_t xlEdgeLeft = 7;
+constexpr std::int32_t xlEdgeTop = 8;
+constexpr std::int32_t xlEdgeBottom = 9;
+constexpr std::int32_t xlEdgeRight = 10;
+constexpr std::int32_t xlInsideVertical = 11;
+constexpr std::int32_t xlInsideHorizontal = 12;
+constexpr int xlPrintNoComments = -4142;
+constexpr int xlLandscape = 2;
+constexpr int xlPaperA4 = 9;
+
+// Palette entries used by the layout.
+constexpr std::int16_t White = 2;
+constexpr std::int16_t BandFill = 11;
+constexpr std::int16_t CaptionBorder = 12;
+constexpr std::int16_t ShadedRowFill = 13;
+constexpr std::int16_t GridBorder = 14;
+
+// One column of the sheet: A holds the item's text, B to I its sub-items.
+struct Column {
+    char letter;
+    const char* caption;
+    double width;
+    bool captionWraps; // as first written; SetAlignment wraps every caption
+};
+constexpr std::array<Column, 9> kColumns{{
+    {'A', "Inventory ID", 13.57, false},
+    {'B', "Name", 34.86, false},
+    {'C', "Description", 35, true},
+    {'D', "Unit Price", 10.71, true},
+    {'E', "Quantity in Stock", 10.57, true},
+    {'F', "Reorder Level", 10.57, true},
+    {'G', "Reorder Time in Days", 10.71, true},
+    {'H', "Quantity in Reorder", 13.57, true},
+    {'I', "Discontinued?", 15, true},
+}};
+
+Object selection() { return ExcelApp.object("Selection"); }
+
+Object range(const QString& text) { return ExcelApp.object("Range", {Variant(text)}); }
+
+void selectIfGiven(const QString& text)
+{
+    if (!text.isEmpty())
+        range(text).call("Select");
+}
+
+// "$A3:$A3": one cell as a range text.
+QString cellRange(char column, const QString& row)
+{
+    const QString cell = QStringLiteral("$") + QLatin1Char(column) + row;
+    return cell + QLatin1Char(':') + cell;
+}
+
+// "3:3": one whole row.
+QString rowRange(const QString& row) { return row + QLatin1Char(':') + row; }
+
+const ListItems& listItems()
+{
+    Form1* form = Form1::instance();
+    if (!form)
+        throw quorvale::Error(QStringLiteral("The main window is not loaded, so there is no item list to lay out"));
+    return form->items();
+}
+
+QString cellText(const ListItems& items, int position, std::size_t column)
+{
+    return column == 0 ? items.Text(position) : items.SubItem(position, int(column));
+}
+
+void loadPalette()
+{
+    for (std::int32_t i = 1; i <= 56; ++i)
+        ExcelApp.object("ActiveWorkbook")
+            .put("Colors", Long(Options::WorkbookPalette[std::size_t(i)]), {Arg::byReference(Long(i))});
+}
+
+void clearSheet()
+{
+    ExcelApp.object("Cells").call("Select");
+    ExcelApp.object("Cells").call("Clear");
+}
+
+void setBaseFormat()
+{
+    selection().object("Font").put("Name", Variant("Arial"));
+    selection().object("Font").put("Size", Integer(10));
+    selection().put("VerticalAlignment", Long(xlCenter));
+    selection().put("WrapText", automation::True);
+}
+
+void setColumnWidths()
+{
+    for (const Column& column : kColumns)
+        SetColumnWidth(QStringLiteral("%1:%1").arg(QLatin1Char(column.letter)), column.width);
+}
+
+void writeItems(const ListItems& items)
+{
+    for (int i = 1; i <= items.Count(); ++i) {
+        const QString row = QString::number(i + 2);
+        SetRowHeight(rowRange(row), 15);
+        if (i % 2 == 0)
+            SetInteriorColor(rowRange(row), ShadedRowFill);
+        for (std::size_t c = 0; c < kColumns.size(); ++c)
+            WriteCell(cellRange(kColumns[c].letter, row), cellText(items, i, c), true, false);
+    }
+}
+
+void drawBorders(const QString& lastRow)
+{
+    SetRangeBorders(QStringLiteral("$A2:$I") + lastRow,
+                    {.left = true, .right = true, .top = true, .bottom = true, .insideVertical = true}, xlThin,
+                    GridBorder);
+    SetRangeBorders(QStringLiteral("$A2:$I2"), {.left = true, .right = true, .top = true, .bottom = true}, xlMedium,
+                    CaptionBorder);
+    SetRangeBorders(QStringLiteral("$A3:$I") + lastRow, {.left = true, .right = true, .bottom = true}, xlMedium,
+                    GridBorder);
+}
+
+void writeTitle()
+{
+    WriteCell(QStringLiteral("$A1:$A1"), QStringLiteral("Inventory List"), false, false);
+    SetFont(QStringLiteral("Bold"), 14, xlColorIndexAutomatic, QStringLiteral("Arial"));
+}
+
+void writeCaptions()
+{
+    for (const Column& column : kColumns) {
+        WriteCell(cellRange(column.letter, QStringLiteral("2")), QString::fromLatin1(column.caption), true,
+                  column.captionWraps);
+        SetFont(QStringLiteral("Bold"), 10, xlColorIndexAutomatic, QStringLiteral("Tahoma"));
+        SetAlignment(true, false, true, false);
+    }
+}
+
+Variant inchesToPoints(const Variant& inches) { return ExcelApp.call("InchesToPoints", {inches}); }
+
+} // namespace
+
+QString PrintAreaAddress;
+
+void BuildInventorySheet()
+{
+    const ListItems& items = listItems();
+    const QString lastRow = QString::number(items.Count() + 2);
+
+    loadPalette();
+    clearSheet();
+    setBaseFormat();
+    SetInteriorColor({}, White);
+    setColumnWidths();
+    SetRowHeight(QStringLiteral("1:1"), 43.5);
+    SetRowHeight(QStringLiteral("2:2"), 45);
+    writeItems(items);
+    SetInteriorColor(QStringLiteral("$A1:$I2"), BandFill);
+    drawBorders(lastRow);
+    writeTitle();
+    writeCaptions();
+    PrintAreaAddress = QStringLiteral("A1:I") + lastRow;
+    SetupPage();
+    range(QStringLiteral("C15")).call("Select");
+}
+
+void SetColumnWidth(const QString& columns, double width)
+{
+    ExcelApp.object("Columns", {Variant(columns)}).call("Select");
+    selection().put("ColumnWidth", width);
+}
+
+void SetRowHeight(const QString& rows, double height)
+{
+    ExcelApp.object("Rows", {Variant(rows)}).call("Select");
+    selection().put("RowHeight", height);
+}
+
+void SetInteriorColor(const QString& rangeText, std::int16_t colorIndex)
+{
+    selectIfGiven(rangeText);
+    selection().object("Interior").put("ColorIndex", colorIndex);
+}
+
+void WriteCell(const QString& rangeText, const QString& text, bool merge, bool wrap)
+{
+    selectIfGiven(rangeText);
+    ExcelApp.object("ActiveCell").put("FormulaR1C1", text);
+    if (merge)
+        selection().call("Merge");
+    selection().put("WrapText", wrap);
+}
+
+void SetFont(const QString& style, std::int16_t size, std::int32_t colorIndex, const QString& name)
+{
+    const Object font = selection().object("Font");
+    font.put("FontStyle", style);
+    font.put("Size", size);
+    font.put("ColorIndex", colorIndex);
+    font.put("Name", name);
+}
+
+void SetAlignment(bool centreAcross, bool centreDown, bool wrap, bool alignRight)
+{
+    const Object target = selection();
+    if (centreAcross)
+        target.put("HorizontalAlignment", Long(xlCenter));
+    if (alignRight)
+        target.put("HorizontalAlignment", Long(xlRight));
+    if (centreDown)
+        target.put("VerticalAlignment", Long(xlCenter));
+    if (wrap)
+        target.put("WrapText", automation::True);
+}
+
+void SetRangeBorders(const QString& rangeText, Edges edges, std::int32_t weight, std::int32_t colorIndex)
+{
+    selectIfGiven(rangeText);
+    const std::pair<bool, std::int32_t> inDrawingOrder[] = {
+        {edges.left, xlEdgeLeft},   {edges.top, xlEdgeTop},
+        {edges.bottom, xlEdgeBottom}, {edges.right, xlEdgeRight},
+        {edges.insideHorizontal, xlInsideHorizontal}, {edges.insideVertical, xlInsideVertical},
+    };
+    for (const auto& [drawn, edge] : inDrawingOrder)
+        if (drawn)
+            SetBorderEdge(edge, weight, colorIndex);
+}
+
+void SetBorderEdge(std::int32_t edge, std::int32_t weight, std::int32_t colorIndex)
+{
+    const Object border = selection().object("Borders", {Long(edge)});
+    border.put("LineStyle", Long(xlContinuous));
+    border.put("Weight", weight);
+    border.put("ColorIndex", colorIndex);
+}
+
+void SetupPage()
+{
+    ExcelApp.object("ActiveSheet").object("PageSetup").put("PrintArea", PrintAreaAddress);
+    const Object page = ExcelApp.object("ActiveSheet").object("PageSetup");
+    page.put("LeftMargin", inchesToPoints(0.7));
+    page.put("RightMargin", inchesToPoints(0.7));
+    page.put("TopMargin", inchesToPoints(0.5));
+    page.put("BottomMargin", inchesToPoints(0.5));
+    page.put("HeaderMargin", inchesToPoints(Integer(0)));
+    page.put("FooterMargin", inchesToPoints(Integer(0)));
+    page.put("PrintComments", Integer(xlPrintNoComments));
+    page.put("Orientation", Integer(xlLandscape));
+    page.put("PaperSize", Integer(xlPaperA4));
+    page.put("Zoom", automation::False);
+    page.put("FitToPagesWide", Integer(1));
+    page.put("FitToPagesTall", Integer(1));
+}
+
+} // namespace InventoryList
