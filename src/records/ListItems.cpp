@@ -78,8 +78,9 @@ const InventoryRecord& ListItems::record(int position) const { return m_records[
 int ListItems::addColumn(const QString& caption)
 {
     const int n = int(m_columns.size());
+    beginInsertColumns({}, n, n);
     m_columns.push_back(Column{caption, 1440});
-    emit headerDataChanged(Qt::Horizontal, n, n);
+    endInsertColumns();
     return n + 1;
 }
 
@@ -95,12 +96,13 @@ int ListItems::rowCount(const QModelIndex& parent) const { return parent.isValid
 
 int ListItems::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : InventoryRecord::FieldCount;
+    return parent.isValid() ? 0 : int(m_columns.size());
 }
 
 QVariant ListItems::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= Count() || index.column() >= InventoryRecord::FieldCount)
+    if (!index.isValid() || index.row() >= Count() || index.column() >= InventoryRecord::FieldCount
+        || index.column() >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
         return m_records[std::size_t(index.row())][index.column()];

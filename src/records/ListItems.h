@@ -39,7 +39,8 @@ public:
         QString caption;
         int widthTwips = 1440;
     };
-    // ColumnHeaders.Add: appends a column, returns its number (from 1).
+    // ColumnHeaders.Add: appends a column, returns its number (from 1). The
+    // view shows as many columns as have been added.
     int addColumn(const QString& caption);
     void setColumnWidth(int column, int widthTwips);
     const std::vector<Column>& columns() const { return m_columns; }

@@ -1,13 +1,103 @@
 #include "shell/Form1.h"
 
+#include "automation/Error.h"
+#include "records/Fields.h"
+#include "records/ListView.h"
+#include "records/RecordStore.h"
+#include "shell/Main.h"
+#include "shell/Options.h"
+#include "shell/Services.h"
+#include "shell/TextBox.h"
+#include "shell/Trace.h"
+#include "shell/Twips.h"
+#include "workbook/InventoryList.h"
+#include "workbook/IsInstalled.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+
+// The application icon lives in the resources of the application library.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
 namespace {
+
 Form1* g_instance = nullptr;
+
+const QString kHelpText = QStringLiteral("Questions? Please contact Team Tallowind at ")
+    + QStringLiteral("https://www.tallowind.com/contact");
+
+// The client area in twips.
+constexpr int ClientWidth = 8040;
+constexpr int ClientHeight = 7980;
+
+// Where a label and its text box sit inside the frame, in twips.
+struct FieldPlace {
+    int labelLeft, labelTop, labelWidth;
+    int boxLeft, boxTop, boxWidth;
+};
+constexpr int LabelHeight = 225;
+constexpr int BoxHeight = 345;
+
+// In InventoryRecord order.
+constexpr FieldPlace kFieldPlaces[InventoryRecord::FieldCount] = {
+    {270, 315, 1035, 2100, 270, 5445},   {270, 810, 540, 2100, 765, 5445},    {270, 1260, 1020, 2085, 1215, 5445},
+    {270, 1710, 870, 2100, 1665, 1545},  {3870, 1710, 1485, 5925, 1665, 1600}, {270, 2205, 1230, 2100, 2160, 1545},
+    {3870, 2205, 1860, 5925, 2160, 1600}, {270, 2700, 1680, 2100, 2655, 1545}, {3870, 2700, 1215, 5925, 2655, 1600},
+};
+
+void placeAt(QWidget* w, const QRect& twipsRect)
+{
+    twips::place(w, twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height());
 }
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QFont buttonFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(11.25);
+    font.setBold(true);
+    return font;
+}
+
+void paintWhite(QWidget* w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::Button, Qt::white);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent), m_items(new ListItems(this))
 {
+    initResources();
     setObjectName(QStringLiteral("Form1"));
     g_instance = this;
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(twips::toPixels(ClientWidth, twips::dpiX(this)), twips::toPixels(ClientHeight, twips::dpiY(this)));
+    setFont(windowFont());
+    paintWhite(this);
+    createControls();
+    m_editor = std::make_unique<RecordEditor>(*ListView1, m_textBoxes, SelectedInventoryID);
+    setTabOrder();
+    connectHandlers();
+    watchMouseMoves();
+    m_textBoxes[InventoryRecord::InventoryID]->setFocus();
 }
 
 Form1::~Form1()
@@ -18,6 +108,185 @@ Form1::~Form1()
 
 Form1* Form1::instance() { return g_instance; }
 
-void Form1::Form_Load() {}
+void Form1::createControls()
+{
+    PushButton1 = createButton(this, "PushButton1", QStringLiteral("Start Creating Template"), {120, 120, 7800, 400});
+    PushButton6 = createButton(this, "PushButton6", QStringLiteral("Help"), {120, 630, 3840, 405});
+    PushButton7 = createButton(this, "PushButton7", QStringLiteral("Load Sample/Example Data"), {4080, 630, 3840, 405});
+    Frame5 = new QGroupBox(QStringLiteral("Fields To Fill"), this);
+    Frame5->setObjectName(QStringLiteral("Frame5"));
+    paintWhite(Frame5);
+    placeAt(Frame5, {120, 1095, 7800, 3690});
+    createFrameControls();
+    ListView1 = new ListView(m_items, this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    placeAt(ListView1, {120, 4890, 7800, 2490});
+    PushButton3 = createButton(this, "PushButton3", QStringLiteral("Delete Selected Record"), {120, 7470, 7800, 405});
+}
 
-void Form1::Form_QueryUnload() {}
+void Form1::createFrameControls()
+{
+    m_textBoxes = createTextBoxes();
+    PushButton2 = createButton(Frame5, "PushButton2", QStringLiteral("Create New"), {240, 3105, 3600, 405});
+    PushButton4 = createButton(Frame5, "PushButton4", QStringLiteral("Save Record"), {3945, 3105, 3600, 405});
+}
+
+RecordEditor::TextBoxes Form1::createTextBoxes()
+{
+    RecordEditor::TextBoxes boxes{};
+    for (int field = 0; field < InventoryRecord::FieldCount; ++field) {
+        const records::FieldInfo& info = records::Fields[std::size_t(field)];
+        const FieldPlace& place = kFieldPlaces[field];
+        auto* label = new QLabel(QLatin1String(info.label), Frame5);
+        label->setObjectName(QLatin1String("lbl") + QLatin1String(info.textBox + 3));
+        paintWhite(label);
+        placeAt(label, {place.labelLeft, place.labelTop, place.labelWidth, LabelHeight});
+        if (field == InventoryRecord::Discontinued)
+            label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        auto* box = new TextBox(Frame5);
+        box->setObjectName(QLatin1String(info.textBox));
+        placeAt(box, {place.boxLeft, place.boxTop, place.boxWidth, BoxHeight});
+        boxes[std::size_t(field)] = box;
+    }
+    return boxes;
+}
+
+QPushButton* Form1::createButton(QWidget* parent, const char* name, const QString& caption, const QRect& twipsRect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFont(buttonFont());
+    paintWhite(button);
+    placeAt(button, twipsRect);
+    return button;
+}
+
+void Form1::setTabOrder()
+{
+    QList<QWidget*> order(m_textBoxes.begin(), m_textBoxes.end());
+    order << ListView1 << PushButton1 << PushButton2 << PushButton4 << PushButton6 << PushButton7 << PushButton3;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void Form1::connectHandlers()
+{
+    connect(PushButton1, &QPushButton::clicked, this, [this] { InventoryList::PushButton1_Click(*this); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { m_editor->PushButton2_Click(); });
+    connect(PushButton3, &QPushButton::clicked, this, [this] { m_editor->PushButton3_Click(); });
+    connect(PushButton4, &QPushButton::clicked, this, [this] { m_editor->PushButton4_Click(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+    connect(PushButton7, &QPushButton::clicked, this, [this] { m_editor->PushButton7_Click(); });
+    connect(ListView1, &ListView::Click, this, [this] { m_editor->ListView1_Click(); });
+}
+
+// Mouse movement over the buttons shows the hand, over everything else of
+// the window the default pointer.
+void Form1::watchMouseMoves()
+{
+    QList<QWidget*> watched{PushButton1, PushButton2, PushButton3, PushButton4, PushButton6, PushButton7,
+                            Frame5,      ListView1,   ListView1->viewport()};
+    watched.append(QList<QWidget*>(m_textBoxes.begin(), m_textBoxes.end()));
+    setMouseTracking(true);
+    for (QWidget* w : watched) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove)
+        pointerMovedOver(qobject_cast<QPushButton*>(watched) ? MousePointer::Custom : MousePointer::Default);
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event)
+{
+    pointerMovedOver(MousePointer::Default);
+    QWidget::mouseMoveEvent(event);
+}
+
+// The hourglass of a generation run stays until the run clears it.
+void Form1::pointerMovedOver(MousePointer kind)
+{
+    if (m_pointer.kind() != MousePointer::Hourglass && m_pointer.kind() != kind)
+        setMousePointer(kind);
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        centreOnScreen();
+    }
+    QWidget::showEvent(event);
+}
+
+void Form1::centreOnScreen()
+{
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(s->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void Form1::Form_Load()
+{
+    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ")};
+    t.line(100, [&] { Main::ApplySkin(this); });
+    t.line(104, [&] {
+        setWindowTitle(QLatin1String(Main::ProductName));
+        setWindowIcon(QIcon(QStringLiteral(":/quorvale.png")));
+        Main::SetApplicationTitle();
+    });
+    t.line(106, [&] { shell::LockWindowUpdate(this); });
+    if (t.test(108, [&] { return Main::FileExists(Main::applicationFile(QStringLiteral("HAND-M.CUR"))); }))
+        t.line(110, [&] { loadHandCursor(); });
+    t.line(130, [&] { Options::FillWorkbookPalette(); });
+    t.line(132, [&] { shell::LockWindowUpdate(nullptr); });
+    t.line(134, [&] { repaint(); });
+    addListColumns(t);
+    records::restoreList(t, *m_items);
+    t.line(202, [&] { IsInstalled::CheckExcelInstalled(); });
+}
+
+void Form1::loadHandCursor()
+{
+    const QString path = Main::applicationFile(QStringLiteral("HAND-M.CUR"));
+    if (!m_pointer.loadCustom(path))
+        throw quorvale::Error(QStringLiteral("The cursor file %1 cannot be read.").arg(path));
+}
+
+void Form1::addListColumns(shell::Trace& t)
+{
+    for (int field = 0; field < InventoryRecord::FieldCount; ++field)
+        t.line(136 + 2 * field,
+               [&] { m_items->addColumn(QLatin1String(records::Fields[std::size_t(field)].columnCaption)); });
+    for (int field = 0; field < InventoryRecord::FieldCount; ++field)
+        t.line(154 + 2 * field,
+               [&] { m_items->setColumnWidth(field + 1, records::Fields[std::size_t(field)].columnWidthTwips); });
+}
+
+void Form1::Form_QueryUnload()
+{
+    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.Form_QueryUnload ")};
+    records::storeList(t, *m_items);
+}
+
+// The closing request stores the list and never cancels; the unload then
+// ends the application at once.
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    event->accept();
+    shell::Services::current().endApplication();
+}
+
+void Form1::PushButton6_Click()
+{
+    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton6_Click ")};
+    t.line(100, [&] { shell::MsgBox(kHelpText); });
+}

@@ -1,13 +1,27 @@
 #pragma once
 
 #include "records/ListItems.h"
+#include "records/RecordEditor.h"
 #include "shell/MousePointer.h"
 
 #include <QWidget>
 
+#include <cstdint>
+#include <memory>
+
+class ListView;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace shell {
+class Trace;
+}
+
 // The main window: the record editor, the item list ListView1 and the
 // buttons that start a generation run, load the examples and show help.
-// (Skeleton: the full layout and handlers are being built.)
+// Closing it stores the list and ends the application; hiding it does
+// neither.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -20,7 +34,7 @@ public:
 
     // The start-up sequence (load handler).
     void Form_Load();
-    // The closing request: stores the item list.
+    // The closing request: stores the item list. It never cancels.
     void Form_QueryUnload();
 
     // The items of ListView1: the record list of the run.
@@ -29,9 +43,48 @@ public:
     MousePointer mousePointer() const { return m_pointer.kind(); }
     void setMousePointer(MousePointer kind) { m_pointer.set(this, kind); }
 
+    // The ID of the record last taken from the list into the text boxes;
+    // empty while a new record is entered.
     QString SelectedInventoryID;
 
+    bool InventoryIdExists(const QString& id) const { return m_editor->InventoryIdExists(id); }
+    std::int32_t NextInventoryID() const { return m_editor->NextInventoryID(); }
+    void PrepareNewRecord() { m_editor->PrepareNewRecord(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void createControls();
+    void createFrameControls();
+    RecordEditor::TextBoxes createTextBoxes();
+    QPushButton* createButton(QWidget* parent, const char* name, const QString& caption, const QRect& twipsRect);
+    void setTabOrder();
+    void connectHandlers();
+    void watchMouseMoves();
+    void pointerMovedOver(MousePointer kind);
+    void centreOnScreen();
+
+    void loadHandCursor();
+    void addListColumns(shell::Trace& t);
+    // "Help".
+    void PushButton6_Click();
+
     ListItems* m_items;
     PointerState m_pointer;
+    bool m_shownOnce = false;
+
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+    ListView* ListView1 = nullptr;
+    RecordEditor::TextBoxes m_textBoxes{};
+    std::unique_ptr<RecordEditor> m_editor;
 };
