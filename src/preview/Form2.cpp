@@ -1,10 +1,106 @@
 #include "preview/Form2.h"
 
+#include "automation/Error.h"
+#include "preview/FileCopy.h"
+#include "shell/Form1.h"
+#include "shell/Main.h"
+#include "shell/Services.h"
+#include "shell/Trace.h"
+#include "shell/Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <cmath>
+#include <iterator>
+#include <utility>
+
 namespace {
+
 Form2* g_form2 = nullptr;
+
+const QString PathPrefix = QStringLiteral("in Quorvale2021/08/31.Form2.");
+
+QString procedurePath(const char* procedure)
+{
+    return PathPrefix + QLatin1String(procedure) + QLatin1Char(' ');
 }
 
-Form2::Form2() : Picture1(new PictureBox(this)) { setObjectName(QStringLiteral("Form2")); }
+// The border of the viewport and of Zoom_Ori, on each side.
+constexpr int BorderPixels = 2;
+
+// The designed place of Zoom_Ori, outside the client area.
+constexpr int ZoomOriLeft = 10320;
+constexpr int ZoomOriTop = 480;
+
+preview::ViewportMetrics screenMetrics()
+{
+    preview::ViewportMetrics m;
+    m.twipsPerPixelX = twips::PerInch / twips::dpiX(nullptr);
+    m.twipsPerPixelY = twips::PerInch / twips::dpiY(nullptr);
+    m.viewportBorder = int(std::lround(BorderPixels * m.twipsPerPixelX));
+    m.zoomOriBorder = m.viewportBorder;
+    return m;
+}
+
+QFont arialBold(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+void giveBorder(QFrame* box)
+{
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box->setLineWidth(BorderPixels);
+}
+
+void showScrollBar(QScrollBar* bar, const preview::ScrollBarModel& model)
+{
+    const QSignalBlocker blocker(bar);
+    bar->setRange(0, model.maximum);
+    bar->setValue(model.value);
+    bar->setEnabled(model.enabled);
+}
+
+QString overwriteQuestion(const QString& target)
+{
+    return QStringLiteral("Are you sure you wish to overwrite ") + target + QStringLiteral(" ?");
+}
+
+} // namespace
+
+Form2::Form2()
+    : PreviewGeometry(screenMetrics()),
+      HScroll1(new QScrollBar(Qt::Horizontal, this)),
+      VScroll1(new QScrollBar(Qt::Vertical, this)),
+      Picture2(new Viewport(this)),
+      Picture1(new PictureBox(Picture2->inner())),
+      Frame1(new QGroupBox(QStringLiteral("Zoom:"), this)),
+      Zoom_Ori(new PictureBox(this)),
+      PushButton1(new QPushButton(QStringLiteral("Zoom In"), Frame1)),
+      PushButton2(new QPushButton(QStringLiteral("Zoom Out"), Frame1)),
+      PushButton6(new QPushButton(QStringLiteral("Save Results To Excel File"), this)),
+      PushButton8(new QPushButton(QStringLiteral("< Back"), this))
+{
+    setObjectName(QStringLiteral("Form2"));
+    layOut();
+    connectControls();
+}
+
+Form2::~Form2()
+{
+    if (g_form2 == this)
+        g_form2 = nullptr;
+}
 
 Form2& Form2::instance()
 {
@@ -16,3 +112,342 @@ Form2& Form2::instance()
 }
 
 Form2* Form2::loaded() { return g_form2; }
+
+void Form2::layOut()
+{
+    // Fixed single border: a minimize button, no maximize button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(twips::toPixels(9840, twips::dpiX(this)), twips::toPixels(9390, twips::dpiY(this)));
+    setFont(arialBold(9.0));
+
+    const std::pair<QWidget*, const char*> names[] = {
+        {HScroll1, "HScroll1"},       {VScroll1, "VScroll1"},       {Picture2, "Picture2"},
+        {Picture1, "Picture1"},       {Frame1, "Frame1"},           {Zoom_Ori, "Zoom_Ori"},
+        {PushButton1, "PushButton1"}, {PushButton2, "PushButton2"}, {PushButton6, "PushButton6"},
+        {PushButton8, "PushButton8"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(QLatin1String(name));
+
+    twips::place(HScroll1, 120, 7545, 9330, 255);
+    twips::place(VScroll1, 9450, 120, 255, 7425);
+    twips::place(Picture2, 120, 120, metrics().viewportWidth, metrics().viewportHeight);
+    twips::place(Frame1, 120, 7860, 9600, 855);
+    zoomOri = QSize(735, 375);
+    twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, zoomOri.width(), zoomOri.height());
+    twips::place(PushButton1, 240, 300, 4440, 405);
+    twips::place(PushButton2, 4800, 300, 4560, 405);
+    twips::place(PushButton6, 4920, 8850, 4800, 405);
+    twips::place(PushButton8, 120, 8850, 4680, 405);
+
+    for (QScrollBar* bar : {HScroll1, VScroll1}) {
+        bar->setRange(0, 0);
+        bar->setSingleStep(1);
+        bar->setPageStep(1);
+        bar->setCursor(Qt::ArrowCursor);
+    }
+    giveBorder(Picture2);
+    setBackgroundColour(Picture2, Qt::white);
+    Picture2->setCursor(Qt::SizeAllCursor);
+    Picture1->setCursor(Qt::ArrowCursor);
+    giveBorder(Zoom_Ori);
+    Zoom_Ori->hide();
+    for (QPushButton* button : {PushButton1, PushButton2, PushButton6, PushButton8})
+        button->setFont(arialBold(11.25));
+
+    QWidget* const tabOrder[] = {HScroll1, VScroll1, Picture2, Picture1, Frame1,
+                                 Zoom_Ori, PushButton1, PushButton2, PushButton6, PushButton8};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void Form2::connectControls()
+{
+    connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+    connect(HScroll1, &QScrollBar::valueChanged, this, &Form2::HScroll1_Change);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Form2::VScroll1_Change);
+    connect(Picture1, &PictureBox::pictureChanged, this, [this] { mFirstActivate = true; });
+
+    // The pointer rules watch the window, the frame and the buttons; the
+    // picture boxes and the bars keep their own pointers, and mouse moves
+    // over them do not reach the window.
+    setMouseTracking(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{Frame1, PushButton1, PushButton2, PushButton6, PushButton8}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{HScroll1, VScroll1, Picture2, Zoom_Ori, PushButton1,
+                                                      PushButton2, PushButton6, PushButton8})
+        w->setAttribute(Qt::WA_NoMousePropagation);
+    Picture1->installEventFilter(this);
+}
+
+void Form2::Form_Load()
+{
+    shell::Trace t{procedurePath("Form_Load")};
+    t.line(100, [&] { mFirstActivate = true; });
+    t.line(102, [&] { Main::SetFormColours(this); });
+    t.line(104, [&] {
+        setWindowTitle(QString::fromLatin1(Main::ProductName));
+        setWindowIcon(QIcon(QStringLiteral(":/quorvale.png")));
+    });
+    const QString handCursor = Main::applicationFile(QStringLiteral("HAND-M.CUR"));
+    if (t.test(108, [&] { return Main::FileExists(handCursor); })) {
+        t.line(110, [&] {
+            if (!m_pointer.loadCustom(handCursor))
+                throw quorvale::Error(QStringLiteral("Invalid picture"));
+        });
+    }
+}
+
+void Form2::Form_Activate()
+{
+    shell::Trace t{procedurePath("Form_Activate")};
+    if (!t.test(100, [&] { return !mFirstActivate; }))
+        firstShowSetUp(t);
+    t.line(138, [&] { mFirstActivate = false; });
+}
+
+// Lines 104 to 136 of the activate handler. Qt's widgets repaint themselves
+// after being covered, so the boxes need no persistent image of their own.
+void Form2::firstShowSetUp(shell::Trace& t)
+{
+    t.line(106, [&] {
+        const QSize pixels = Picture1->picture().size();
+        imageBox.setSize(QSize(twips::fromPixels(pixels.width(), twips::dpiX(this)),
+                               twips::fromPixels(pixels.height(), twips::dpiY(this))));
+    });
+    t.line(110, [&] { setBackgroundColour(Picture1, Qt::white); });
+    t.line(116, [&] { Zoom_Ori->hide(); });
+    t.line(118, [&] { zoomOri.setWidth(imageBox.width()); });
+    t.line(120, [&] { zoomOri.setHeight(imageBox.height()); });
+    t.line(122, [&] { Zoom_Ori->setPicture(Picture1->picture()); });
+    t.line(124, [&] { resetToOriginalSize(); });
+    t.line(134, [&] { RedrawImage(); });
+    t.line(136, [&] {
+        SetupScrollbars();
+        showGeometry();
+    });
+}
+
+// Draws the snapshot at mZoom. The bars are set up again from the zoomed
+// size, so each reaches the whole of the image at every zoom. A zoomed size
+// past the memory bound draws nothing and returns to the snapshot at 1.0.
+void Form2::RedrawImage()
+{
+    shell::Trace t{procedurePath("RedrawImage")};
+    t.line(100, [&] { computeZoomedWidth(); });
+    t.line(102, [&] { computeZoomedHeight(); });
+    if (t.test(104, [&] { return zoomedSizeFits(); })) {
+        t.line(108, [&] { imageBox.setWidth(mZoomWidth); });
+        t.line(110, [&] { imageBox.setHeight(mZoomHeight); });
+        t.line(112, [&] { Picture1->paintStretched(Zoom_Ori->picture(), drawnSourcePixels()); });
+        t.line(114, [&] { setMousePointer(MousePointer::Default); });
+        t.line(116, [&] { setHScrollValue(0); });
+        t.line(118, [&] { setVScrollValue(0); });
+        t.line(120, [&] { SetupScrollbars(); });
+    } else {
+        t.line(124, [&] { resetToOriginalSize(); });
+    }
+    showGeometry();
+}
+
+void Form2::PushButton1_Click()
+{
+    shell::Trace t{procedurePath("PushButton1_Click")};
+    t.line(100, [&] { StepZoom(0); });
+}
+
+void Form2::PushButton2_Click()
+{
+    shell::Trace t{procedurePath("PushButton2_Click")};
+    t.line(100, [&] { StepZoom(1); });
+}
+
+void Form2::StepZoom(std::int32_t direction) { SetZoom(steppedZoom(mZoom, direction)); }
+
+void Form2::SetZoom(float factor)
+{
+    if (!zoomInRange(factor))
+        return;
+    mZoom = factor;
+    RedrawImage();
+}
+
+void Form2::HScroll1_Change()
+{
+    setHScrollValue(HScroll1->value());
+    showGeometry();
+}
+
+void Form2::VScroll1_Change()
+{
+    setVScrollValue(VScroll1->value());
+    showGeometry();
+}
+
+void Form2::picture1_MouseDown(float x, float y)
+{
+    shell::Trace t{procedurePath("picture1_MouseDown")};
+    t.line(100, [&] { mDragX = x; });
+    t.line(102, [&] { mDragY = y; });
+}
+
+void Form2::picture1_MouseMove(Qt::MouseButtons buttons, float x, float y)
+{
+    shell::Trace t{procedurePath("picture1_MouseMove")};
+    if (t.test(100, [&] { return buttons == Qt::NoButton; }))
+        return;
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    t.line(104, [&] { left = draggedLeft(x); });
+    t.line(114, [&] { top = draggedTop(y); });
+    t.line(124, [&] {
+        imageBox.moveTo(left, top);
+        showGeometry();
+    });
+}
+
+void Form2::Picture1_MouseUp()
+{
+    shell::Trace t{procedurePath("Picture1_MouseUp")};
+    std::optional<std::int32_t> horizontal;
+    std::optional<std::int32_t> vertical;
+    t.line(100, [&] { horizontal = horizontalPercent(); });
+    t.line(102, [&] { vertical = verticalPercent(); });
+    t.line(104, [&] {
+        if (horizontal)
+            SetHScrollbarByPercent(*horizontal);
+    });
+    t.line(106, [&] {
+        if (vertical)
+            SetVScrollbarByPercent(*vertical);
+    });
+    showGeometry();
+}
+
+// Saves a copy of the temporary workbook under a name the user chooses. An
+// existing file is replaced only by a complete copy, so it stays whole when
+// the copy fails.
+void Form2::PushButton6_Click()
+{
+    shell::Trace t{procedurePath("PushButton6_Click")};
+    QString target;
+    shell::MessageAnswer answer{}; // 0 until the user decides
+    t.line(106, [&] { CommonDialog1.FileName = QString(); });
+    t.line(108, [&] { CommonDialog1.DialogTitle = QStringLiteral("Save File"); });
+    t.line(110, [&] { CommonDialog1.Filter = QStringLiteral("Excel Files (*.xls)|*.xls|"); });
+    t.line(112, [&] { CommonDialog1.ShowSave(this); });
+    t.line(114, [&] { target = CommonDialog1.FileName; });
+    if (!t.test(116, [&] { return target.isEmpty(); })) {
+        if (t.test(118, [&] { return Main::FileExists(target); }))
+            t.line(120, [&] { answer = shell::MsgBox(overwriteQuestion(target), shell::MessageButtons::YesNo); });
+        else
+            t.line(126, [&] { answer = shell::MessageAnswer::Yes; });
+    }
+    if (t.test(128, [&] { return answer == shell::MessageAnswer::Yes; }))
+        t.line(130, [&] { preview::copyFileReplacing(mExcelFile, target); });
+    t.line(132, [&] { shell::MsgBox(QStringLiteral("Done.")); });
+}
+
+void Form2::PushButton8_Click()
+{
+    shell::Trace t{procedurePath("PushButton8_Click")};
+    t.line(102, [&] { Main::DeleteFileForced(mExcelFile); });
+    t.line(104, [&] {
+        if (Form1* main = Form1::instance())
+            main->show();
+    });
+    t.line(106, [&] { hide(); });
+}
+
+// The closing request deletes the temporary workbook and stores the item
+// list, as closing the main window does, before the application ends.
+void Form2::Form_QueryUnload()
+{
+    shell::Trace t{procedurePath("Form_QueryUnload")};
+    t.line(100, [&] { Main::DeleteFileForced(mExcelFile); });
+    t.line(102, [&] { QCoreApplication::processEvents(); });
+    t.line(104, [&] { QCoreApplication::processEvents(); });
+    t.line(106, [&] {
+        if (Form1* main = Form1::instance())
+            main->Form_QueryUnload();
+    });
+}
+
+void Form2::Form_Unload() { shell::Services::current().endApplication(); }
+
+bool Form2::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(event);
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Picture1)
+        return pictureMouseEvent(event);
+    if (event->type() == QEvent::MouseMove)
+        pointerOver(watched == Frame1 ? MousePointer::Default : MousePointer::Custom);
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Form2::pictureMouseEvent(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const float x = float(mouse->position().x() * twips::PerInch / twips::dpiX(this));
+    const float y = float(mouse->position().y() * twips::PerInch / twips::dpiY(this));
+    if (type == QEvent::MouseMove)
+        picture1_MouseMove(mouse->buttons(), x, y);
+    else if (type == QEvent::MouseButtonRelease)
+        Picture1_MouseUp();
+    else
+        picture1_MouseDown(x, y);
+    return true;
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    Form_Unload();
+    event->accept();
+}
+
+void Form2::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_centred || !screen())
+        return;
+    m_centred = true;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void Form2::mouseMoveEvent(QMouseEvent* event)
+{
+    pointerOver(MousePointer::Default);
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form2::pointerOver(MousePointer kind)
+{
+    if (m_pointer.kind() != MousePointer::Hourglass)
+        setMousePointer(kind);
+}
+
+void Form2::showGeometry()
+{
+    twips::place(Picture1, imageBox.x(), imageBox.y(), imageBox.width(), imageBox.height());
+    twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, zoomOri.width(), zoomOri.height());
+    showScrollBar(HScroll1, hBar);
+    showScrollBar(VScroll1, vBar);
+}

@@ -1,25 +1,27 @@
 #pragma once
 
-#include <QImage>
+#include "preview/CommonDialog.h"
+#include "preview/PictureBox.h"
+#include "preview/PreviewGeometry.h"
+#include "shell/MousePointer.h"
+
 #include <QWidget>
 
-// The image box of the preview: holds the snapshot picture.
-// (Skeleton: the full preview window is being built.)
-class PictureBox : public QWidget {
-    Q_OBJECT
+class QGroupBox;
+class QPushButton;
+class QScrollBar;
 
-public:
-    explicit PictureBox(QWidget* parent = nullptr) : QWidget(parent) {}
+namespace shell {
+class Trace;
+}
 
-    const QImage& picture() const { return m_picture; }
-    void setPicture(const QImage& picture) { m_picture = picture; }
-
-private:
-    QImage m_picture;
-};
-
-// The preview window.
-class Form2 : public QWidget {
+// The preview window: the picture of the generated sheet with zoom, scroll
+// bars and drag-panning, "Save Results To Excel File" and "< Back". It owns
+// the temporary workbook mExcelFile from the hand-over on.
+//
+// The image state is the PreviewGeometry the window is made of, in twips;
+// the widgets show it, converted to pixels at the screen's logical DPI.
+class Form2 : public QWidget, public preview::PreviewGeometry {
     Q_OBJECT
 
 public:
@@ -28,12 +30,73 @@ public:
     static Form2& instance();
     // The loaded preview window, or nullptr.
     static Form2* loaded();
+    // Unloads the window: the next reference loads a new one.
+    ~Form2() override;
 
-    PictureBox* Picture1 = nullptr;
+    QScrollBar* HScroll1;
+    QScrollBar* VScroll1;
+    Viewport* Picture2;
+    // The image box. Assigning it a new picture prepares the set-up of the
+    // next first show, so every generation run starts at zoom 1.0 with
+    // sizes and bars taken from its own picture.
+    PictureBox* Picture1;
+    QGroupBox* Frame1;
+    // The snapshot exactly as delivered; every redraw copies from it.
+    PictureBox* Zoom_Ori;
+    QPushButton* PushButton1; // "Zoom In"
+    QPushButton* PushButton2; // "Zoom Out"
+    QPushButton* PushButton6; // "Save Results To Excel File"
+    QPushButton* PushButton8; // "< Back"
+    CommonDialog CommonDialog1;
+
     QString mExcelFile;
+    bool mFirstActivate = false;
 
-    void Form_Load() {}
+    void Form_Load();
+    // Runs whenever the window becomes active; sets the window up at the
+    // first show after load or after a new picture.
+    void Form_Activate();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void RedrawImage();
+
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+
+    void StepZoom(std::int32_t direction);
+    void SetZoom(float factor);
+
+    void HScroll1_Change();
+    void VScroll1_Change();
+    // Mouse coordinates in twips, in the image box's own coordinates.
+    void picture1_MouseDown(float x, float y);
+    void picture1_MouseMove(Qt::MouseButtons buttons, float x, float y);
+    void Picture1_MouseUp();
+
+    MousePointer mousePointer() const { return m_pointer.kind(); }
+    void setMousePointer(MousePointer kind) { m_pointer.set(this, kind); }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     Form2();
+
+    void layOut();
+    void connectControls();
+    void firstShowSetUp(shell::Trace& t);
+    bool pictureMouseEvent(QEvent* event);
+    // The window's pointer becomes kind, unless it is the hourglass.
+    void pointerOver(MousePointer kind);
+    // Shows the image state: the image box, Zoom_Ori and the bars.
+    void showGeometry();
+
+    PointerState m_pointer;
+    bool m_centred = false;
 };

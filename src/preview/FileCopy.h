@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace preview {
+
+// Copies source to target byte for byte. The copy is written to a new file
+// beside target and renamed over it only once complete, so an existing
+// target stays whole when anything fails, and target may name source
+// itself. The new file takes source's permissions, as a plain copy does.
+// Throws quorvale::Error with the platform's description on failure, having
+// left no partial file behind.
+void copyFileReplacing(const QString& source, const QString& target);
+
+} // namespace preview
