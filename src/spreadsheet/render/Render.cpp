@@ -1,14 +1,74 @@
 #include "spreadsheet/render/Render.h"
 
 #include "automation/Error.h"
+#include "spreadsheet/render/CellFonts.h"
+#include "spreadsheet/render/Geometry.h"
+#include "spreadsheet/render/SheetPainter.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
 
 namespace ss::render {
 
-QImage renderArea(const Workbook&, const Sheet&, const Area&, double) { return {}; }
+namespace {
 
-void copyPicture(const Workbook&, const Sheet&, const Area&)
+constexpr double MinDpi = 24;
+constexpr double MaxDpi = 1200;
+constexpr double InchesPerMeter = 1 / 0.0254;
+
+bool insideSheet(const Area& area)
 {
-    throw quorvale::AutomationError(QStringLiteral("CopyPicture is not available yet"));
+    return area.top >= 0 && area.left >= 0 && area.top <= area.bottom && area.left <= area.right
+        && area.bottom < MaxRows && area.right < MaxColumns;
+}
+
+double screenDpi()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+} // namespace
+
+QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
+{
+    if (!insideSheet(area))
+        throw quorvale::AutomationError(QStringLiteral("The range to picture does not lie on the sheet"));
+    if (!(dpi >= MinDpi && dpi <= MaxDpi))
+        throw quorvale::AutomationError(QStringLiteral("A picture cannot be drawn at %1 DPI").arg(dpi));
+
+    // The picture carries its DPI, so that point sizes come out right on it.
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(int(std::lround(dpi * InchesPerMeter)));
+    probe.setDotsPerMeterY(probe.dotsPerMeterX());
+    const int digitWidth = maxDigitWidth(screenFont(book.formats[DefaultFormat].font), probe);
+    const Grid grid = layoutGrid(sheet, area, digitWidth, dpi);
+
+    QImage picture(grid.width(), grid.height(), QImage::Format_RGB32);
+    if (picture.isNull())
+        return picture;
+    picture.setDotsPerMeterX(probe.dotsPerMeterX());
+    picture.setDotsPerMeterY(probe.dotsPerMeterY());
+    SheetPainter(book, sheet, grid, dpi, picture).paint();
+    return picture;
+}
+
+void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw quorvale::AutomationError(QStringLiteral("CopyPicture method of Range class failed: no clipboard"));
+    const QImage picture = renderArea(book, sheet, area, screenDpi());
+    if (picture.isNull())
+        throw quorvale::AutomationError(
+            QStringLiteral("CopyPicture method of Range class failed: the range is too large or has no visible cells"));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setImage(picture);
+    const QMimeData* held = clipboard->mimeData();
+    if (!held || !held->hasImage())
+        throw quorvale::AutomationError(
+            QStringLiteral("CopyPicture method of Range class failed: the clipboard did not take the picture"));
 }
 
 } // namespace ss::render

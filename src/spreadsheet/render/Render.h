@@ -6,7 +6,11 @@
 
 namespace ss::render {
 
-// Paints the cells of area as they look on screen at the given DPI.
+// Paints the cells of area as they look on screen at the given DPI: the top
+// rows and left columns of it that fit into the largest picture (see
+// Geometry.h). A null image when the picture has no pixels (all its rows or
+// columns hidden) or cannot be allocated. Throws AutomationError for an area
+// that does not lie on the sheet or a DPI outside 24 to 1200.
 QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi);
 
 // Range.CopyPicture(): renders area at the screen's DPI and puts the

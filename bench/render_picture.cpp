@@ -1,0 +1,53 @@
+// The picture of the inventory sheet: the largest picture the cap allows
+// (the first 400-odd items of the longest list), the sample items, and
+// Range.CopyPicture with the clipboard step. With "--save DIR" it also
+// writes the pictures of the sample items and of 30 items as PNG files.
+
+#include "BenchSupport.h"
+
+#include "../tests/spreadsheet/RenderFixture.h"
+#include "spreadsheet/render/Render.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace {
+
+void savePictures(const QString& folder)
+{
+    const auto save = [&](const std::vector<renderfixture::Item>& items, const char* name) {
+        const ss::Workbook book = renderfixture::inventoryBook(items);
+        const ss::Sheet& sheet = *book.sheets.front();
+        ss::render::renderArea(book, sheet, *sheet.usedArea(), 96).save(QDir(folder).filePath(name));
+    };
+    save(renderfixture::sampleItems(), "render_sample.png");
+    save(renderfixture::manyItems(30), "render_30_items.png");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--save") {
+        savePictures(QString::fromLocal8Bit(argv[2]));
+        return 0;
+    }
+
+    const ss::Workbook sample = renderfixture::inventoryBook(renderfixture::sampleItems());
+    const ss::Workbook longest = renderfixture::inventoryBook(renderfixture::manyItems(32767));
+    const ss::Sheet& sampleSheet = *sample.sheets.front();
+    const ss::Sheet& longSheet = *longest.sheets.front();
+    const ss::Area all = *longSheet.usedArea();
+
+    QImage picture;
+    bench::measure("render sample items", 20, [&] { picture = ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96); });
+    bench::measure("render 32767 items (capped)", 10, [&] { picture = ss::render::renderArea(longest, longSheet, all, 96); });
+    std::printf("# capped picture: %d x %d pixels, %.1f MiB\n", picture.width(), picture.height(),
+                double(picture.sizeInBytes()) / (1024 * 1024));
+    picture = {};
+    bench::measure("CopyPicture 32767 items (capped)", 10, [&] { ss::render::copyPicture(longest, longSheet, all); });
+    return 0;
+}
