@@ -1,0 +1,103 @@
+// The calls of the layout and of the generation run, with their values,
+// types and order, against transcripts written out from the step tables.
+#include "FakeExcel.h"
+#include "Support.h"
+
+#include "preview/Form2.h"
+#include "shell/Form1.h"
+#include "shell/Options.h"
+#include "workbook/InventoryList.h"
+
+#include <QTemporaryDir>
+
+class TranscriptTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestServices> services;
+    std::unique_ptr<Form1> form;
+    std::shared_ptr<fake::World> world;
+    std::shared_ptr<automation::Recorder> recorder;
+
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        Options::FillWorkbookPalette();
+    }
+
+    void init()
+    {
+        automation::Servers::clear();
+        services = std::make_unique<TestServices>();
+        form = std::make_unique<Form1>();
+        world = std::make_shared<fake::World>();
+        recorder = automation::Recorder::create();
+    }
+
+    void cleanup()
+    {
+        InventoryList::ExcelApp.release();
+        if (Form2* preview = Form2::loaded())
+            preview->hide();
+        form.reset();
+        services.reset();
+        automation::Servers::clear();
+    }
+
+    void layoutMakesTheCallsOfTheStepTable_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::newRow("empty list") << 0;
+        QTest::newRow("one item") << 1;
+        QTest::newRow("two items") << 2;
+    }
+    void layoutMakesTheCallsOfTheStepTable()
+    {
+        QFETCH(int, items);
+        std::vector<QStringList> rows = support::twoItems();
+        rows.resize(std::size_t(items));
+        support::fillItems(form->items(), rows);
+        InventoryList::ExcelApp = recorder->wrap(fake::newInstance(world), QStringLiteral("Application"));
+
+        InventoryList::BuildInventorySheet();
+
+        QVERIFY(support::sameTranscript(recorder->transcript(),
+                                        support::expectedTranscript(QStringLiteral("build-inventory-sheet-%1.txt").arg(items))));
+        QCOMPARE(InventoryList::PrintAreaAddress, QStringLiteral("A1:I%1").arg(items + 2));
+    }
+
+    void layoutCopiesThePaletteAsItStandsAtTheTime()
+    {
+        Options::WorkbookPalette[5] = 0x123456;
+        InventoryList::ExcelApp = recorder->wrap(fake::newInstance(world), QStringLiteral("Application"));
+        InventoryList::BuildInventorySheet();
+        Options::FillWorkbookPalette();
+        QVERIFY(recorder->transcript().contains(
+            QStringLiteral("put Application.ActiveWorkbook.Colors(ByRef Long 5) = Long %1").arg(0x123456)));
+    }
+
+    void runMakesTheCallsAroundTheLayout()
+    {
+        QTemporaryDir temp;
+        qputenv("TEMP", QDir::toNativeSeparators(temp.path()).toLocal8Bit());
+        services->digits = {1, 2, 3, 4, 5, 6, 7, 8};
+        services->scriptedClipboard = true;
+        world->clipboard = services.get();
+        std::vector<QStringList> rows = support::twoItems();
+        rows.resize(1);
+        support::fillItems(form->items(), rows);
+        fake::registerServer(world, recorder);
+
+        InventoryList::GenerateReport0();
+
+        QVERIFY(services->errorReports().empty());
+        QStringList actual = recorder->transcript();
+        actual.replaceInStrings(QDir::toNativeSeparators(temp.path() + QLatin1Char('/')), QStringLiteral("$TEMP/"));
+        QVERIFY(support::sameTranscript(actual, support::expectedTranscript(QStringLiteral("generate-report-1.txt"))));
+        qunsetenv("TEMP");
+    }
+};
+
+QTEST_MAIN(TranscriptTest)
+#include "transcript_test.moc"
