@@ -203,9 +203,11 @@ inline int countPixels(const QImage& picture, const QRect& rect, const std::func
 inline int inkPixels(const QImage& picture, const QRect& rect) { return countPixels(picture, rect, isInk); }
 
 // The bounding box of the pixels in which two pictures of the same size
-// differ; empty when they are equal.
+// differ; empty when they are equal, all of both when their sizes differ.
 inline QRect difference(const QImage& a, const QImage& b)
 {
+    if (a.size() != b.size())
+        return a.rect() | b.rect();
     QRect box;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)

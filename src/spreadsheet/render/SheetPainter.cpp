@@ -60,14 +60,16 @@ Dashes dashesOf(const BorderLine& line)
     return {};
 }
 
-// Draws line over band, which runs along orientation.
+// Draws line over band, which runs along orientation; the gap of a double
+// line shows background.
 void drawLine(QPainter& painter, const QRect& band, Qt::Orientation along, const BorderLine& line, const QColor& color,
-              int unit)
+              const QColor& background, int unit)
 {
     if (line.style == LineStyle::Double) {
         const QRect first = along == Qt::Horizontal ? QRect(band.left(), band.top(), band.width(), unit)
                                                     : QRect(band.left(), band.top(), unit, band.height());
         const QPoint across = along == Qt::Horizontal ? QPoint(0, band.height() - unit) : QPoint(band.width() - unit, 0);
+        painter.fillRect(band, background);
         painter.fillRect(first, color);
         painter.fillRect(first.translated(across), color);
         return;
@@ -232,21 +234,24 @@ bool SheetPainter::isFree(int r, int c) const
     return !cell || isBlank(cell->value);
 }
 
+// A fill covers the grid lines around its cells: its own at the right and
+// the bottom, and those of unfilled neighbours at the left and the top.
 void SheetPainter::paintFills()
 {
+    const auto paintFill = [&](const Area& cells) {
+        const QColor fill = fillAt(cells.top, cells.left);
+        if (!fill.isValid())
+            return;
+        const int left = cells.left > 0 && !filled(cells.top, cells.left - 1) ? 1 : 0;
+        const int up = cells.top > 0 && !filled(cells.top - 1, cells.left) ? 1 : 0;
+        m_painter.fillRect(m_grid.rect(cells.top, cells.left, cells.bottom, cells.right).adjusted(-left, -up, 0, 0), fill);
+    };
     for (int r = 0; r < m_grid.rows(); ++r)
         for (int c = 0; c < m_grid.columns(); ++c)
-            if (!mergeAt(r, c)) {
-                const QColor fill = fillAt(r, c);
-                if (fill.isValid())
-                    m_painter.fillRect(m_grid.cellRect(r, c), fill);
-            }
-    for (const Merge& merge : m_merges) {
-        const QColor fill = fillAt(merge.cells.top, merge.cells.left);
-        if (fill.isValid())
-            m_painter.fillRect(m_grid.rect(merge.cells.top, merge.cells.left, merge.cells.bottom, merge.cells.right),
-                               fill);
-    }
+            if (!mergeAt(r, c))
+                paintFill(Area::cell(r, c));
+    for (const Merge& merge : m_merges)
+        paintFill(merge.cells);
 }
 
 void SheetPainter::paintTexts()
@@ -404,7 +409,11 @@ void SheetPainter::drawBorder(const BorderLine& line, Qt::Orientation along, int
     const QRect band = along == Qt::Vertical
         ? QRect(linePosition(m_grid.x, edge, thickness), m_grid.y[at], thickness, m_grid.y[at + 1] - m_grid.y[at])
         : QRect(m_grid.x[at], linePosition(m_grid.y, edge, thickness), m_grid.x[at + 1] - m_grid.x[at], thickness);
-    drawLine(m_painter, band, along, line, color(line.colorIndex, Qt::black), unit);
+    const int r = along == Qt::Vertical ? cell : std::min(edge, m_grid.rows() - 1);
+    const int c = along == Qt::Vertical ? std::min(edge, m_grid.columns() - 1) : cell;
+    const QColor fill = fillAt(r, c);
+    drawLine(m_painter, band, along, line, color(line.colorIndex, Qt::black), fill.isValid() ? fill : QColor(Qt::white),
+             unit);
 }
 
 } // namespace ss::render
