@@ -1,0 +1,395 @@
+// The generation run and its button against the test server: what the user
+// sees after a run, and how failing steps are reported while the run goes on.
+#include "FakeExcel.h"
+#include "Support.h"
+
+#include "preview/Form2.h"
+#include "shell/Form1.h"
+#include "shell/Options.h"
+#include "workbook/InventoryList.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
+const QString kSnapshot = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
+const QString kClick = QStringLiteral("in Quorvale2021/08/31.Form1.PushButton1_Click ");
+
+// A report as "path line", e.g. "in Quorvale2021/08/31.Excel1.saveCellsActivesheet 112".
+QStringList reportedLines(const TestServices& services)
+{
+    static const QRegularExpression where(QStringLiteral("\r\n(in \\S+ )at line (\\d+)\r\r"));
+    QStringList lines;
+    for (const shell::MessageRequest& report : services.errorReports()) {
+        const QRegularExpressionMatch m = where.match(report.text);
+        lines << (m.hasMatch() ? m.captured(1) + m.captured(2) : report.text);
+    }
+    return lines;
+}
+
+QStringList runLines(std::initializer_list<int> numbers)
+{
+    QStringList lines;
+    for (int n : numbers)
+        lines << kRun + QString::number(n);
+    return lines;
+}
+
+// Message boxes whose questions cannot be asked.
+class FailingQuestions : public TestServices {
+public:
+    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
+    {
+        if (request.buttons == shell::MessageButtons::YesNo)
+            throw quorvale::Error(QStringLiteral("no question can be asked"));
+        return TestServices::showMessage(request);
+    }
+};
+
+} // namespace
+
+class RunTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestServices> services;
+    std::unique_ptr<Form1> form;
+    std::shared_ptr<fake::World> world;
+    std::unique_ptr<QTemporaryDir> temp;
+
+    void useServices(std::unique_ptr<TestServices> s)
+    {
+        services = std::move(s); // the old one uninstalls itself on the way out
+        shell::Services::install(services.get());
+        services->scriptedClipboard = true;
+        world->clipboard = services.get();
+    }
+
+    QString tempFile(const QString& name) const { return QDir(temp->path()).filePath(name); }
+
+    QStringList workbooksInTemp() const
+    {
+        return QDir(temp->path()).entryList({QStringLiteral("kintra*")}, QDir::Files, QDir::Name);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        Options::FillWorkbookPalette();
+    }
+
+    void init()
+    {
+        automation::Servers::clear();
+        temp = std::make_unique<QTemporaryDir>();
+        qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
+        world = std::make_shared<fake::World>();
+        useServices(std::make_unique<TestServices>());
+        form = std::make_unique<Form1>();
+        support::fillItems(form->items(), support::twoItems());
+        form->show();
+    }
+
+    void cleanup()
+    {
+        delete Form2::loaded();
+        form.reset();
+        services.reset();
+        automation::Servers::clear();
+        InventoryList::ExcelApp.release();
+        qunsetenv("TEMP");
+    }
+
+    void aRunHandsPictureAndWorkbookToThePreview()
+    {
+        fake::registerServer(world);
+        services->digits = {9, 8, 7, 6, 5, 4, 3, 2};
+
+        InventoryList::GenerateReport0();
+
+        QVERIFY(services->errorReports().empty());
+        const QString workbook = QDir::toNativeSeparators(tempFile(QStringLiteral("kintra98765432.xls")));
+        QCOMPARE(world->savedPaths, QStringList{workbook});
+        QCOMPARE(world->saveFormats.front(), automation::Variant(std::int32_t(56)));
+        QCOMPARE(world->openedPaths, QStringList{workbook});
+        QCOMPARE(world->deletions, 2);
+        QCOMPARE(world->quits, 2);
+        QVERIFY(InventoryList::ExcelApp.isNothing());
+
+        Form2* preview = Form2::loaded();
+        QVERIFY(preview);
+        QCOMPARE(preview->mExcelFile, workbook);
+        QCOMPARE(preview->Picture1->picture().size(), world->picture.size());
+        QCOMPARE(preview->Picture1->picture().pixelColor(3, 3), QColor(Qt::darkGreen));
+        QVERIFY(preview->isVisible());
+        QVERIFY(!form->isVisible());
+        QVERIFY(QFileInfo::exists(workbook));
+        QVERIFY(!QFileInfo::exists(tempFile(QStringLiteral("temp.bmp"))));
+        QCOMPARE(form->mousePointer(), MousePointer::Default);
+    }
+
+    void anOldVersionSavesInTheOldFormat()
+    {
+        world->version = QStringLiteral("11.0");
+        fake::registerServer(world);
+        InventoryList::GenerateReport0();
+        QCOMPARE(world->saveFormats.front(), automation::Variant(std::int32_t(-4143)));
+        QVERIFY(world->savedPaths.front().endsWith(QLatin1String(".xls")));
+    }
+
+    void aTakenNameDrawsAWholeNewNameAndLeavesTheFileAlone()
+    {
+        fake::registerServer(world);
+        QFile existing(tempFile(QStringLiteral("kintra11111111.xls")));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("somebody else's");
+        existing.close();
+        services->digits = {1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2};
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(Form2::instance().mExcelFile, QDir::toNativeSeparators(tempFile(QStringLiteral("kintra22222222.xls"))));
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        QCOMPARE(existing.readAll(), QByteArray("somebody else's"));
+        QVERIFY(services->errorReports().empty());
+    }
+
+    void namesHaveThePrefixAndEightDigitsWithoutZero()
+    {
+        fake::registerServer(world);
+        for (int run = 0; run < 30; ++run) {
+            InventoryList::GenerateReport0();
+            QVERIFY(services->digits.empty()); // drawn from the program's own random source
+        }
+        const QStringList names = workbooksInTemp();
+        QCOMPARE(names.size(), 30);
+        static const QRegularExpression shape(QStringLiteral("^kintra[1-9]{8}\\.xls$"));
+        for (const QString& name : names)
+            QVERIFY2(shape.match(name).hasMatch(), qPrintable(name));
+    }
+
+    void anExistingBitmapIsReplacedAndDeleted()
+    {
+        fake::registerServer(world);
+        QFile stale(tempFile(QStringLiteral("temp.bmp")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("stale");
+        stale.close();
+
+        InventoryList::GenerateReport0();
+
+        QVERIFY(services->errorReports().empty());
+        QCOMPARE(Form2::instance().Picture1->picture().size(), world->picture.size());
+        QVERIFY(!stale.exists());
+    }
+
+    void aFailingMemberIsReportedOnEveryLineThatUsesIt()
+    {
+        world->failOn(QStringLiteral("EnableEvents"));
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(reportedLines(*services), runLines({108, 138}));
+        const shell::MessageRequest report = services->errorReports().front();
+        QVERIFY(report.text.startsWith(QLatin1String("Test failure of Application.EnableEvents\r\n")));
+        QCOMPARE(world->savedPaths.size(), 1);
+        QVERIFY(Form2::instance().isVisible());
+    }
+
+    void withoutInstanceEveryLineThatNeedsOneIsReported()
+    {
+        // No server for "Excel.Application" at all.
+        InventoryList::GenerateReport0();
+
+        QStringList expected = runLines({102, 104, 106, 108, 110, 112, 116, 118, 120, 122, 124, 126, 128, 130, 132,
+                                         134, 136, 138, 140, 158, 160, 162, 164, 168, 172});
+        expected << kSnapshot + QStringLiteral("100") << kSnapshot + QStringLiteral("102")
+                 << kSnapshot + QStringLiteral("104") << runLines({176, 178, 180, 184});
+        QCOMPARE(reportedLines(*services), expected);
+        // The run still ends with the preview open, the main window hidden,
+        // and no empty workbook left behind.
+        QVERIFY(Form2::instance().isVisible());
+        QVERIFY(Form2::instance().Picture1->picture().isNull());
+        QVERIFY(!form->isVisible());
+        QVERIFY(workbooksInTemp().isEmpty());
+    }
+
+    void aFailingLayoutStepIsLine124AndTheWorkbookIsStillSaved()
+    {
+        world->failOn(QStringLiteral("Merge"));
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(reportedLines(*services), runLines({124}));
+        QVERIFY(services->errorReports().front().text.startsWith(QLatin1String("Test failure of Range.Merge")));
+        QCOMPARE(world->savedPaths.size(), 1);
+        QCOMPARE(world->copyPictures, 1);
+        QVERIFY(Form2::instance().isVisible());
+    }
+
+    void anUnreadableSheetCountIsReadOnceMoreForTheDeletion()
+    {
+        world->failOn(QStringLiteral("count"), QStringLiteral("Sheets"), 1);
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(reportedLines(*services), runLines({118}));
+        QCOMPARE(world->deletions, 2);
+    }
+
+    void aSheetCountThatNeverReadsEndsTheDeletionAtOnce()
+    {
+        world->failOn(QStringLiteral("count"), QStringLiteral("Sheets"));
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(reportedLines(*services), runLines({118, 120, 122}));
+        QCOMPARE(world->deletions, 0);
+        QCOMPARE(world->savedPaths.size(), 1);
+    }
+
+    void aFailingDeletionIsReportedOnce()
+    {
+        world->failOn(QStringLiteral("Delete"));
+        fake::registerServer(world);
+        InventoryList::GenerateReport0();
+        QCOMPARE(reportedLines(*services), runLines({120}));
+    }
+
+    void aFailedSaveLeavesNoEmptyWorkbook()
+    {
+        world->failOn(QStringLiteral("SaveAs"));
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(reportedLines(*services).first(), kRun + QStringLiteral("158"));
+        QVERIFY(workbooksInTemp().isEmpty());
+    }
+
+    void aTemporaryFolderThatCannotBeWrittenIsReportedAndTheRunGoesOn()
+    {
+        qputenv("TEMP", QDir::toNativeSeparators(tempFile(QStringLiteral("missing"))).toLocal8Bit());
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        const QStringList lines = reportedLines(*services);
+        QCOMPARE(lines.mid(0, 2), runLines({156, 158}));
+        QVERIFY(services->errorReports().front().text.contains(QLatin1String("could not be created")));
+        QVERIFY(Form2::instance().isVisible());
+    }
+
+    void withoutPictureOnTheClipboardLine112FailsAndThePreviewOpensEmpty()
+    {
+        world->picture = QImage();
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(reportedLines(*services), QStringList({kSnapshot + QStringLiteral("112"), kRun + QStringLiteral("184")}));
+        const auto reports = services->errorReports();
+        QVERIFY(reports[0].text.startsWith(QLatin1String("No picture of the sheet could be fetched")));
+        QVERIFY(reports[1].text.startsWith(QLatin1String("The picture of the sheet could not be loaded from")));
+        QCOMPARE(services->clipboardAttempts, 1000);
+        Form2& preview = Form2::instance();
+        QVERIFY(preview.Picture1->picture().isNull());
+        QVERIFY(!preview.mExcelFile.isEmpty());
+        QVERIFY(preview.isVisible());
+        QVERIFY(!form->isVisible());
+    }
+
+    void aPictureFromAnEarlierRunDoesNotStayWhenLoadingFails()
+    {
+        fake::registerServer(world);
+        InventoryList::GenerateReport0();
+        QVERIFY(!Form2::instance().Picture1->picture().isNull());
+        world->picture = QImage();
+
+        InventoryList::GenerateReport0();
+
+        QVERIFY(Form2::instance().Picture1->picture().isNull());
+    }
+
+    void aSheetUsedOnlyInRowOneGivesNoBitmap()
+    {
+        world->usedRows = 1;
+        fake::registerServer(world);
+
+        InventoryList::GenerateReport0();
+
+        QCOMPARE(world->copyPictures, 0);
+        QCOMPARE(reportedLines(*services), runLines({184}));
+    }
+
+    void theButtonLocksDrawingAndShowsTheHourglassWhileRunning()
+    {
+        QWidget* lockedDuringRun = nullptr;
+        MousePointer pointerDuringRun = MousePointer::Default;
+        automation::Servers::registerServer(QStringLiteral("Excel.Application"), [&] {
+            if (!lockedDuringRun)
+                lockedDuringRun = shell::lockedWindow();
+            pointerDuringRun = form->mousePointer();
+            return fake::newInstance(world);
+        });
+
+        InventoryList::PushButton1_Click(*form);
+
+        QCOMPARE(lockedDuringRun, form.get());
+        QCOMPARE(pointerDuringRun, MousePointer::Hourglass);
+        QCOMPARE(shell::lockedWindow(), nullptr);
+        QCOMPARE(form->mousePointer(), MousePointer::Default);
+        QVERIFY(services->messages.empty());
+        QVERIFY(Form2::instance().isVisible());
+    }
+
+    void decliningTheWarningLeavesEverythingAsItWas()
+    {
+        world->running = true;
+        fake::registerServer(world);
+        services->answers.push_back(shell::MessageAnswer::No);
+
+        InventoryList::PushButton1_Click(*form);
+
+        QCOMPARE(services->messages.size(), std::size_t(1));
+        QCOMPARE(world->created, 0);
+        QVERIFY(workbooksInTemp().isEmpty());
+        QCOMPARE(Form2::loaded(), nullptr);
+        QVERIFY(form->isVisible());
+        QCOMPARE(shell::lockedWindow(), nullptr);
+        QCOMPARE(form->mousePointer(), MousePointer::Default);
+    }
+
+    void acceptingTheWarningRuns()
+    {
+        world->running = true;
+        fake::registerServer(world);
+        services->answers.push_back(shell::MessageAnswer::Yes);
+        InventoryList::PushButton1_Click(*form);
+        QCOMPARE(world->savedPaths.size(), 1);
+        QVERIFY(!form->isVisible());
+    }
+
+    void aWarningThatFailsIsReportedAndTheRunTakesPlace()
+    {
+        useServices(std::make_unique<FailingQuestions>());
+        world->running = true;
+        fake::registerServer(world);
+
+        InventoryList::PushButton1_Click(*form);
+
+        QCOMPARE(reportedLines(*services), QStringList{kClick + QStringLiteral("102")});
+        QCOMPARE(world->savedPaths.size(), 1);
+        QCOMPARE(shell::lockedWindow(), nullptr);
+    }
+};
+
+QTEST_MAIN(RunTest)
+#include "run_test.moc"
