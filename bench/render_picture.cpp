@@ -1,15 +1,18 @@
-// The picture of the inventory sheet: the largest picture the cap allows
-// (the first 400-odd items of the longest list), the sample items, and
-// Range.CopyPicture with the clipboard step. With "--save DIR" it also
-// writes the pictures of the sample items and of 30 items as PNG files.
+// The picture of the inventory sheet: the sample items, the largest picture
+// the cap allows (the top of the longest list), Range.CopyPicture with the
+// clipboard step, and the whole snapshot: CopyPicture, the fetch from the
+// clipboard and the bitmap file. With "--save DIR" it writes the pictures
+// of the sample items and of 30 items as PNG files instead.
 
 #include "BenchSupport.h"
 
 #include "../tests/spreadsheet/RenderFixture.h"
+#include "shell/Options.h"
 #include "spreadsheet/render/Render.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -43,11 +46,19 @@ int main(int argc, char** argv)
     const ss::Area all = *longSheet.usedArea();
 
     QImage picture;
-    bench::measure("render sample items", 20, [&] { picture = ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96); });
+    bench::measure("render sample items", 20,
+                   [&] { picture = ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96); });
     bench::measure("render 32767 items (capped)", 10, [&] { picture = ss::render::renderArea(longest, longSheet, all, 96); });
     std::printf("# capped picture: %d x %d pixels, %.1f MiB\n", picture.width(), picture.height(),
                 double(picture.sizeInBytes()) / (1024 * 1024));
     picture = {};
     bench::measure("CopyPicture 32767 items (capped)", 10, [&] { ss::render::copyPicture(longest, longSheet, all); });
+    QTemporaryDir folder;
+    const QString bitmap = folder.filePath(QStringLiteral("temp.bmp"));
+    bench::measure("snapshot 32767 items (CopyPicture, fetch, bitmap)", 10, [&] {
+        ss::render::copyPicture(longest, longSheet, all);
+        if (!Options::FetchClipboardPicture(0).save(bitmap, "BMP"))
+            std::fprintf(stderr, "the bitmap was not written\n");
+    });
     return 0;
 }
