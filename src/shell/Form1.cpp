@@ -181,7 +181,8 @@ void Form1::connectHandlers()
 }
 
 // Mouse movement over the buttons shows the hand, over everything else of
-// the window the default pointer.
+// the window the default pointer. A control's own rule decides: a move it
+// leaves unhandled must not reach the window's rule as well.
 void Form1::watchMouseMoves()
 {
     QList<QWidget*> watched{PushButton1, PushButton2, PushButton3, PushButton4, PushButton6, PushButton7,
@@ -190,6 +191,7 @@ void Form1::watchMouseMoves()
     setMouseTracking(true);
     for (QWidget* w : watched) {
         w->setMouseTracking(true);
+        w->setAttribute(Qt::WA_NoMousePropagation);
         w->installEventFilter(this);
     }
 }

@@ -1,0 +1,327 @@
+#include "shell/Form1Driver.h"
+
+#include "records/InventoryIds.h"
+#include "support/TestServices.h"
+
+#include <QApplication>
+
+namespace {
+
+const QString kForgotId = QStringLiteral("You forgot to input Inventory ID.");
+const QString kIdExists = QStringLiteral("Inventory ID already exists.\r\nYou must select different inventory ID");
+
+QStringList record(const QString& id, const QString& name = {})
+{
+    QStringList fields(9);
+    fields[0] = id;
+    fields[1] = name;
+    return fields;
+}
+
+QStringList full(const QString& id, const QString& name)
+{
+    return {id, name, "desc " + name, "1.50", "10", "2", "3 days", "20", "No"};
+}
+
+} // namespace
+
+// The record editor of the main window: IDs, new records, editing, deleting
+// and the example items, driven through the window's controls.
+class RecordEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        registerIdleSpreadsheet();
+    }
+    void init()
+    {
+        clearStoredSettings();
+        m_services = std::make_unique<TestServices>();
+        m_window = std::make_unique<MainWindow>();
+        m_window->start();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_services.reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void blankIdIsRefused()
+    {
+        MainWindow& w = *m_window;
+        w.fillBoxes({"   ", "Hammer"});
+        w.click("PushButton4");
+        QCOMPARE(m_services->texts(), QStringList({kForgotId}));
+        QCOMPARE(m_services->messages.front().title, QStringLiteral("Quorvale"));
+        QCOMPARE(w.form->items().Count(), 0);
+        QCOMPARE(w.boxTexts(), QStringList({"   ", "Hammer", "", "", "", "", "", "", ""}));
+    }
+
+    void duplicateIdIsRefusedButCaseAndBlanksMakeNewIds()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(record("12", "first"));
+        w.addItem(record("ABC", "letters"));
+        w.fillBoxes(record("12", "second"));
+        w.click("PushButton4");
+        QCOMPARE(m_services->texts(), QStringList({kIdExists}));
+        QCOMPARE(w.ids(), QStringList({"12", "ABC"}));
+        QCOMPARE(w.box(InventoryRecord::InventoryName)->text(), QStringLiteral("second"));
+
+        for (const QString id : {" 12", "12 ", "abc"}) {
+            w.fillBoxes(record(id, "more"));
+            w.click("PushButton4");
+        }
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        QCOMPARE(w.ids(), QStringList({"12", "ABC", " 12", "12 ", "abc"}));
+    }
+
+    void savedNewRecordGoesLastAndANewOneIsPrepared()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(record("5"));
+        const QStringList fields = full("9", "Hammer");
+        w.fillBoxes(fields);
+        w.click("PushButton4");
+        QVERIFY(m_services->messages.empty());
+        QCOMPARE(w.form->items().Count(), 2);
+        QCOMPARE(w.row(2), fields);
+        QCOMPARE(w.boxTexts(), QStringList({"10", "", "", "", "", "", "", "", ""}));
+        QCOMPARE(QApplication::focusWidget(), w.box(InventoryRecord::InventoryName));
+        QVERIFY(w.form->SelectedInventoryID.isEmpty());
+    }
+
+    void createNewProposesOneMoreThanTheLargestNumericId()
+    {
+        MainWindow& w = *m_window;
+        w.box(InventoryRecord::Description)->setText(QStringLiteral("old"));
+        w.click("PushButton2");
+        QCOMPARE(w.boxTexts(), QStringList({"1", "", "", "", "", "", "", "", ""}));
+        for (const char* id : {"5", "abc", "3"})
+            w.addItem(record(id));
+        w.click("PushButton2");
+        QCOMPARE(w.box(InventoryRecord::InventoryID)->text(), QStringLiteral("6"));
+        QCOMPARE(QApplication::focusWidget(), w.box(InventoryRecord::InventoryName));
+
+        w.form->items().Clear();
+        w.addItem(record("-4"));
+        QCOMPARE(w.form->NextInventoryID(), 1);
+        w.form->items().Clear();
+        w.addItem(record("x7"));
+        QCOMPARE(w.form->NextInventoryID(), 1);
+    }
+
+    void numericIdsAreReadUnderTheUsersNumberFormat()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QLocale english;
+        QCOMPARE(records::numericId(u" 41 ", english), 41);
+        QCOMPARE(records::numericId(u"+7", english), 7);
+        QCOMPARE(records::numericId(u"4.5", english), 4);  // half to even
+        QCOMPARE(records::numericId(u"5.5", english), 6);
+        QCOMPARE(records::numericId(u"-2.5", english), -2);
+        QCOMPARE(records::numericId(u"1,234", english), 1234);
+        QCOMPARE(records::numericId(u"1e3", english), 1000);
+        QCOMPARE(records::numericId(u"2147483646", english), 2147483646);
+        QCOMPARE(records::numericId(u"2147483647", english), std::nullopt); // no successor
+        QCOMPARE(records::numericId(u"99999999999", english), std::nullopt);
+        QCOMPARE(records::numericId(u"12abc", english), std::nullopt);
+        QCOMPARE(records::numericId(u"", english), std::nullopt);
+
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QCOMPARE(records::numericId(u"2,5", german), 2);
+        QCOMPARE(records::numericId(u"1.000", german), 1000);
+
+        MainWindow& w = *m_window;
+        QLocale::setDefault(german);
+        w.addItem(record("7,6"));
+        w.addItem(record("99999999999"));
+        QCOMPARE(w.form->NextInventoryID(), 9);
+    }
+
+    void clickingARowLoadsItIntoTheBoxes()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(full("1", "Bolt"));
+        w.addItem(full("2", "Nut"));
+        w.clickRow(2);
+        QCOMPARE(w.boxTexts(), full("2", "Nut"));
+        QCOMPARE(w.form->SelectedInventoryID, QStringLiteral("2"));
+        QTest::keyClick(w.list(), Qt::Key_Up);
+        QCOMPARE(w.boxTexts(), full("1", "Bolt"));
+        QCOMPARE(w.form->SelectedInventoryID, QStringLiteral("1"));
+    }
+
+    void savingAnEditedRecordChangesOnlyItsFields()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(full("1", "Bolt"));
+        w.addItem(full("2", "Nut"));
+        w.clickRow(1);
+        w.box(InventoryRecord::InventoryName)->setText(QStringLiteral("Bolt M8"));
+        w.box(InventoryRecord::Discontinued)->setText(QStringLiteral("Yes"));
+        QStringList expected = full("1", "Bolt");
+        expected[1] = QStringLiteral("Bolt M8");
+        expected[8] = QStringLiteral("Yes");
+        for (int save = 0; save < 2; ++save) {
+            w.click("PushButton4");
+            QCOMPARE(w.row(1), expected);
+            QCOMPARE(w.boxTexts(), expected);
+        }
+        QCOMPARE(w.row(2), full("2", "Nut"));
+        QCOMPARE(w.form->SelectedInventoryID, QStringLiteral("1"));
+        QVERIFY(m_services->messages.empty());
+    }
+
+    void editedRecordCannotTakeAnotherItemsIdOrABlankOne()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(full("1", "Bolt"));
+        w.addItem(full("2", "Nut"));
+        w.clickRow(1);
+        w.box(InventoryRecord::InventoryID)->setText(QStringLiteral("2"));
+        w.box(InventoryRecord::InventoryName)->setText(QStringLiteral("changed"));
+        w.click("PushButton4");
+        w.box(InventoryRecord::InventoryID)->setText(QStringLiteral("  "));
+        w.click("PushButton4");
+        QCOMPARE(m_services->texts(), QStringList({kIdExists, kForgotId}));
+        QCOMPARE(w.row(1), full("1", "Bolt"));
+        QCOMPARE(w.row(2), full("2", "Nut"));
+        QCOMPARE(w.form->SelectedInventoryID, QStringLiteral("1"));
+    }
+
+    void editedRecordWithANewIdIsRenamed()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(full("1", "Bolt"));
+        w.addItem(full("2", "Nut"));
+        w.clickRow(2);
+        w.box(InventoryRecord::InventoryID)->setText(QStringLiteral("N-2"));
+        w.box(InventoryRecord::QtyInStock)->setText(QStringLiteral("11"));
+        w.click("PushButton4");
+        QStringList expected = full("N-2", "Nut");
+        expected[4] = QStringLiteral("11");
+        QCOMPARE(w.row(2), expected);
+        QCOMPARE(w.form->items().Count(), 2);
+        QCOMPARE(w.form->SelectedInventoryID, QStringLiteral("N-2"));
+        QVERIFY(m_services->messages.empty());
+    }
+
+    void fieldHoldingASeparatorIsRefusedByName()
+    {
+        MainWindow& w = *m_window;
+        QStringList fields = full("1", "Bolt");
+        fields[2] = QStringLiteral("left||SEP2||right");
+        w.fillBoxes(fields);
+        w.click("PushButton4");
+        QCOMPARE(w.form->items().Count(), 0);
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        QVERIFY(m_services->texts().front().startsWith(QStringLiteral("Description cannot contain the text \"||SEP2||\"")));
+        QCOMPARE(w.boxTexts(), fields);
+
+        w.addItem(full("1", "Bolt"));
+        w.clickRow(1);
+        w.box(InventoryRecord::ReorderTime)->setText(QStringLiteral("||SEP1||"));
+        w.click("PushButton4");
+        QCOMPARE(w.row(1), full("1", "Bolt"));
+        QVERIFY(m_services->texts().back().startsWith(QStringLiteral("Reorder Time in Days cannot contain")));
+    }
+
+    void fullListRefusesANewRecord()
+    {
+        MainWindow& w = *m_window;
+        for (int i = 1; i <= ListItems::Capacity; ++i)
+            w.form->items().Add(QString::number(i));
+        w.fillBoxes(full("40000", "One too many"));
+        w.click("PushButton4");
+        QCOMPARE(w.form->items().Count(), ListItems::Capacity);
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        QVERIFY(m_services->texts().front().startsWith(QStringLiteral("The list is full")));
+        QCOMPARE(w.box(InventoryRecord::InventoryName)->text(), QStringLiteral("One too many"));
+        w.click("PushButton7");
+        QCOMPARE(w.form->items().Count(), ListItems::Capacity);
+        QCOMPARE(m_services->messages.size(), std::size_t(4));
+        QVERIFY(m_services->errorReports().empty());
+    }
+
+    void deletingOnAnEmptyListDoesNothing()
+    {
+        MainWindow& w = *m_window;
+        w.fillBoxes(record("7", "kept"));
+        w.click("PushButton3");
+        QVERIFY(m_services->messages.empty());
+        QCOMPARE(w.boxTexts(), record("7", "kept"));
+    }
+
+    void deletingTheSelectedItemKeepsTheOthersInOrder()
+    {
+        MainWindow& w = *m_window;
+        for (const char* id : {"3", "8", "5"})
+            w.addItem(full(id, "item"));
+        w.clickRow(2);
+        w.click("PushButton3");
+        QCOMPARE(w.ids(), QStringList({"3", "5"}));
+        QCOMPARE(w.boxTexts(), QStringList({"6", "", "", "", "", "", "", "", ""}));
+        QVERIFY(w.form->SelectedInventoryID.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), w.list());
+        QVERIFY(m_services->messages.empty());
+    }
+
+    void deletingWithNothingSelectedReportsLine102AndPreparesANewRecord()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(full("4", "item"));
+        w.fillBoxes(record("x", "typed"));
+        w.click("PushButton3");
+        const auto reports = m_services->errorReports();
+        QCOMPARE(reports.size(), std::size_t(1));
+        QVERIFY(reports[0].text.contains(QStringLiteral("\r\nin Quorvale2021/08/31.Form1.PushButton3_Click at line 102\r")));
+        QCOMPARE(w.ids(), QStringList({"4"}));
+        QCOMPARE(w.boxTexts(), QStringList({"5", "", "", "", "", "", "", "", ""}));
+        QCOMPARE(QApplication::focusWidget(), w.list());
+    }
+
+    void sampleDataFillsAnEmptyList()
+    {
+        MainWindow& w = *m_window;
+        w.click("PushButton7");
+        QVERIFY(m_services->messages.empty());
+        QCOMPARE(w.form->items().Count(), 3);
+        QCOMPARE(w.row(1), QStringList({"144455", "Hammer", "Building tool", "46.99", "14", "2", "6", "10", "Yes"}));
+        QCOMPARE(w.row(2), QStringList({"185532", "Nails", "fastening parts", "6.99", "754", "600", "2", "1500", "No"}));
+        const QStringList screws{"185577", "Screws", "fastening parts", "10.99", "898", "500", "1", "1000", "No"};
+        QCOMPARE(w.row(3), screws);
+        QCOMPARE(w.boxTexts(), screws);
+        QVERIFY(w.form->SelectedInventoryID.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), w.box(InventoryRecord::InventoryName));
+        QCOMPARE(w.list()->selectedPosition(), 0);
+
+        w.click("PushButton7");
+        QCOMPARE(w.form->items().Count(), 3);
+        QCOMPARE(w.boxTexts(), screws);
+        QCOMPARE(QApplication::focusWidget(), w.box(InventoryRecord::InventoryName));
+    }
+
+    void sampleDataLeavesExistingIdsAlone()
+    {
+        MainWindow& w = *m_window;
+        w.addItem(full("185532", "Own nails"));
+        w.addItem(full("185577 ", "Spaced screws"));
+        w.click("PushButton7");
+        QCOMPARE(w.ids(), QStringList({"185532", "185577 ", "144455", "185577"}));
+        QCOMPARE(w.row(1), full("185532", "Own nails"));
+        QCOMPARE(w.box(InventoryRecord::InventoryID)->text(), QStringLiteral("185577"));
+        QCOMPARE(w.box(InventoryRecord::InventoryName)->text(), QStringLiteral("Screws"));
+    }
+
+private:
+    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+QTEST_MAIN(RecordEditorTest)
+#include "record_editor_test.moc"

@@ -1,0 +1,325 @@
+#include "shell/Form1Driver.h"
+
+#include "automation/Servers.h"
+#include "shell/Main.h"
+#include "shell/Options.h"
+#include "shell/Services.h"
+#include "shell/Twips.h"
+#include "shell/Twips.h"
+#include "support/TestServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImageWriter>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+
+const QString kNoFinalSeparatorRecord = QStringLiteral("7||SEP1||Bolt") + QStringLiteral("||SEP1||").repeated(7);
+
+QString handCursorPath() { return Main::applicationFile(QStringLiteral("HAND-M.CUR")); }
+
+void moveMouseOver(QWidget* w)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
+// A small hand picture in the cursor file format.
+bool writeHandCursor(const QString& path)
+{
+    QImage hand(32, 32, QImage::Format_ARGB32);
+    hand.fill(Qt::black);
+    QImageWriter writer(path, "cur");
+    return writer.write(hand);
+}
+
+} // namespace
+
+// The main window: its layout, focus and pointer rules, help, start-up and
+// shutdown.
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        registerIdleSpreadsheet();
+    }
+    void init()
+    {
+        clearStoredSettings();
+        QFile::remove(handCursorPath());
+        m_services = std::make_unique<TestServices>();
+    }
+    void cleanup()
+    {
+        m_services.reset();
+        QFile::remove(handCursorPath());
+    }
+
+    void firstStartShowsAnEmptyEditor()
+    {
+        MainWindow w;
+        w.start();
+        QCOMPARE(w.form->windowTitle(), QStringLiteral("Quorvale"));
+        QVERIFY(!w.form->windowIcon().isNull());
+        QStringList captions;
+        for (int c = 0; c < w.form->items().columnCount(); ++c)
+            captions << w.form->items().headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(captions, QStringList({"ID", "Name", "Description", "Unit Price", "Quantity in Stock",
+                                        "Reorder Level", "Reorder Time in Days", "Quantity in Reorder",
+                                        "Discontinued?"}));
+        QCOMPARE(w.form->items().Count(), 0);
+        QCOMPARE(w.boxTexts(), QStringList(9, QString()));
+        QCOMPARE(QApplication::focusWidget(), w.box(InventoryRecord::InventoryID));
+        QVERIFY(w.form->SelectedInventoryID.isEmpty());
+        QVERIFY(m_services->messages.empty());
+        QCOMPARE(shell::lockedWindow(), nullptr);
+        QVERIFY(w.form->updatesEnabled());
+        QCOMPARE(Options::WorkbookPalette, Options::defaultWorkbookPalette());
+    }
+
+    void controlsSitWhereTheLayoutPutsThemAt96Dpi()
+    {
+        MainWindow w;
+        w.start();
+        if (twips::dpiX(w.form.get()) != 96.0 || twips::dpiY(w.form.get()) != 96.0)
+            QSKIP("the screen's logical DPI is not 96");
+        QCOMPARE(w.form->size(), QSize(536, 532));
+        QCOMPARE(w.form->minimumSize(), w.form->maximumSize());
+        QCOMPARE(w.button("PushButton1")->geometry(), QRect(8, 8, 520, 27));
+        QCOMPARE(w.button("PushButton6")->geometry(), QRect(8, 42, 256, 27));
+        QCOMPARE(w.button("PushButton7")->geometry(), QRect(272, 42, 256, 27));
+        QCOMPARE(w.control(QStringLiteral("Frame5"))->geometry(), QRect(8, 73, 520, 246));
+        QCOMPARE(w.list()->geometry(), QRect(8, 326, 520, 166));
+        QCOMPARE(w.button("PushButton3")->geometry(), QRect(8, 498, 520, 27));
+        // Inside the frame.
+        QCOMPARE(w.box(InventoryRecord::InventoryID)->geometry(), QRect(140, 18, 363, 23));
+        QCOMPARE(w.box(InventoryRecord::Description)->geometry(), QRect(139, 81, 363, 23));
+        QCOMPARE(w.box(InventoryRecord::QtyInStock)->geometry(), QRect(395, 111, 107, 23));
+        QCOMPARE(w.button("PushButton2")->geometry(), QRect(16, 207, 240, 27));
+        QCOMPARE(w.button("PushButton4")->geometry(), QRect(263, 207, 240, 27));
+        auto* discontinued = w.control<QLabel>(QStringLiteral("lblDiscontinued"));
+        QCOMPARE(discontinued->geometry(), QRect(258, 180, 81, 15));
+        QVERIFY(discontinued->alignment() & Qt::AlignRight);
+        QList<int> widths;
+        for (int c = 0; c < 9; ++c)
+            widths << w.list()->header()->sectionSize(c);
+        QCOMPARE(widths, QList<int>({67, 167, 233, 100, 100, 100, 100, 100, 100}));
+    }
+
+    void windowHasAFixedBorderFontsAndWhiteBackgrounds()
+    {
+        MainWindow w;
+        w.start();
+        const Qt::WindowFlags flags = w.form->windowFlags();
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        const QFont font = w.box(InventoryRecord::InventoryName)->font();
+        QCOMPARE(font.family(), QStringLiteral("Arial"));
+        QCOMPARE(font.pointSizeF(), 9.0);
+        QVERIFY(font.bold());
+        QCOMPARE(w.list()->font().pointSizeF(), 9.0);
+        for (const char* name : {"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton6", "PushButton7"}) {
+            QCOMPARE(w.button(name)->font().pointSizeF(), 11.25);
+            QVERIFY(w.button(name)->font().bold());
+            QCOMPARE(w.button(name)->palette().color(QPalette::Button), QColor(Qt::white));
+        }
+        for (QWidget* white : {static_cast<QWidget*>(w.form.get()), w.control(QStringLiteral("Frame5")),
+                               w.control(QStringLiteral("lblInventoryID"))})
+            QCOMPARE(white->palette().color(QPalette::Window), QColor(Qt::white));
+        const QPoint centre = w.form->screen()->availableGeometry().center();
+        QVERIFY((w.form->frameGeometry().center() - centre).manhattanLength() <= 2);
+    }
+
+    void tabVisitsTheControlsInOrder()
+    {
+        MainWindow w;
+        w.start();
+        const QStringList expected{"txtInventoryName", "txtDescription", "txtUnitPrice", "txtQtyInStock",
+                                   "txtReorderLevel",  "txtReorderTime", "txtQuantityReorder",
+                                   "txtDiscontinued",  "ListView1",      "PushButton1", "PushButton2",
+                                   "PushButton4",      "PushButton6",    "PushButton7", "PushButton3",
+                                   "txtInventoryID"};
+        QStringList visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    void textBoxesSelectAllTheirTextOnFocus()
+    {
+        MainWindow w;
+        w.start();
+        QLineEdit* name = w.box(InventoryRecord::InventoryName);
+        name->setText(QStringLiteral("Hammer"));
+        QTest::keyClick(w.box(InventoryRecord::InventoryID), Qt::Key_Tab);
+        QCOMPARE(name->selectedText(), QStringLiteral("Hammer"));
+        QTest::keyClicks(name, QStringLiteral("Nails"));
+        QCOMPARE(name->text(), QStringLiteral("Nails"));
+
+        QLineEdit* description = w.box(InventoryRecord::Description);
+        description->setText(QStringLiteral("Building tool"));
+        QTest::mouseClick(description, Qt::LeftButton, {}, QPoint(20, description->height() / 2));
+        QVERIFY(description->hasFocus());
+        QCOMPARE(description->selectedText(), QStringLiteral("Building tool"));
+        // A click in the box that already has the focus places the cursor.
+        QTest::mouseClick(description, Qt::LeftButton, {}, QPoint(20, description->height() / 2));
+        QVERIFY(!description->hasSelectedText());
+
+        QLineEdit* price = w.box(InventoryRecord::UnitPrice);
+        price->setText(QStringLiteral("46.99"));
+        price->setFocus();
+        QCOMPARE(price->selectedText(), QStringLiteral("46.99"));
+    }
+
+    void pointerShowsTheHandOverButtonsUnlessBusy()
+    {
+        MainWindow w;
+        w.start();
+        moveMouseOver(w.button("PushButton7"));
+        QCOMPARE(w.form->mousePointer(), MousePointer::Custom);
+        // Without the cursor file the hand shows as the default arrow.
+        QCOMPARE(w.form->cursor().shape(), Qt::ArrowCursor);
+        moveMouseOver(w.box(InventoryRecord::Description));
+        QCOMPARE(w.form->mousePointer(), MousePointer::Default);
+        moveMouseOver(w.button("PushButton2"));
+        moveMouseOver(w.list()->viewport());
+        QCOMPARE(w.form->mousePointer(), MousePointer::Default);
+        moveMouseOver(w.button("PushButton3"));
+        moveMouseOver(w.form.get());
+        QCOMPARE(w.form->mousePointer(), MousePointer::Default);
+
+        w.form->setMousePointer(MousePointer::Hourglass);
+        moveMouseOver(w.button("PushButton1"));
+        moveMouseOver(w.box(InventoryRecord::InventoryID));
+        QCOMPARE(w.form->mousePointer(), MousePointer::Hourglass);
+        QCOMPARE(w.form->cursor().shape(), Qt::WaitCursor);
+        QVERIFY(m_services->messages.empty());
+    }
+
+    void handCursorFileGivesTheButtonsItsPicture()
+    {
+        if (!QImageWriter::supportedImageFormats().contains("cur"))
+            QSKIP("no writer for cursor files");
+        QVERIFY(writeHandCursor(handCursorPath()));
+        MainWindow w;
+        w.start();
+        QVERIFY(m_services->messages.empty());
+        moveMouseOver(w.button("PushButton1"));
+        QCOMPARE(w.form->cursor().shape(), Qt::BitmapCursor);
+        moveMouseOver(w.box(InventoryRecord::InventoryID));
+        QCOMPARE(w.form->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void unreadableCursorFileIsReportedAtLine110()
+    {
+        QFile file(handCursorPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a cursor");
+        file.close();
+        MainWindow w;
+        w.start();
+        const auto reports = m_services->errorReports();
+        QCOMPARE(reports.size(), std::size_t(1));
+        QVERIFY(reports[0].text.contains(QDir::toNativeSeparators(handCursorPath()))
+                || reports[0].text.contains(handCursorPath()));
+        QVERIFY(reports[0].text.contains(QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_Load at line 110\r")));
+        moveMouseOver(w.button("PushButton1"));
+        QCOMPARE(w.form->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void helpShowsTheContactAddress()
+    {
+        MainWindow w;
+        w.start();
+        w.click("PushButton6");
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        const shell::MessageRequest& box = m_services->messages.front();
+        QCOMPARE(box.text, QStringLiteral("Questions? Please contact Team Tallowind at https://www.tallowind.com/contact"));
+        QCOMPARE(box.title, QStringLiteral("Quorvale"));
+        QCOMPARE(box.icon, shell::MessageIcon::None);
+        QCOMPARE(box.buttons, shell::MessageButtons::Ok);
+    }
+
+    void closingRewritesTheStoredListAndEndsTheApplication()
+    {
+        setStoredValue(kNoFinalSeparatorRecord);
+        MainWindow w;
+        w.start();
+        QVERIFY(w.form->close());
+        QCOMPARE(storedValue(), kNoFinalSeparatorRecord + QStringLiteral("||SEP2||"));
+        QCOMPARE(m_services->endCalls, 1);
+        QVERIFY(m_services->errorReports().empty());
+    }
+
+    void closingAnEmptyListStoresTheEmptyText()
+    {
+        MainWindow w;
+        w.start();
+        w.form->close();
+        QVERIFY(hasStoredValue());
+        QCOMPARE(storedValue(), QString());
+        MainWindow next;
+        next.start();
+        QCOMPARE(next.form->items().Count(), 0);
+    }
+
+    void hidingTheWindowNeitherStoresNorEnds()
+    {
+        MainWindow w;
+        w.start();
+        w.addItem({"1", "Bolt"});
+        w.form->hide();
+        w.form->show();
+        QCOMPARE(m_services->endCalls, 0);
+        QVERIFY(!hasStoredValue());
+        QCOMPARE(w.ids(), QStringList({"1"}));
+    }
+
+    void failedSpreadsheetCheckEndsTheStartWithoutStoring()
+    {
+        setStoredValue(kNoFinalSeparatorRecord);
+        automation::Servers::unregisterServer(QStringLiteral("Excel.Application"));
+        MainWindow w;
+        w.form->Form_Load();
+        registerIdleSpreadsheet();
+        QCOMPARE(m_services->endCalls, 1);
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        QVERIFY(!w.form->isVisible());
+        QCOMPARE(storedValue(), kNoFinalSeparatorRecord);
+    }
+
+    void failedStoreIsReportedAtLine108()
+    {
+        const QString file = userSettings().fileName();
+        QVERIFY(QFile::remove(file) || !QFile::exists(file));
+        QVERIFY(QDir().mkpath(file)); // a directory where the settings file belongs
+        MainWindow w;
+        w.start();
+        w.addItem({"1", "Bolt"});
+        w.form->close();
+        QDir(file).removeRecursively();
+        const auto reports = m_services->errorReports();
+        QCOMPARE(reports.size(), std::size_t(1));
+        QVERIFY(reports[0].text.startsWith(QStringLiteral("The inventory list could not be saved to ")));
+        QVERIFY(reports[0].text.contains(
+            QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_QueryUnload at line 108\r\r")));
+        QCOMPARE(m_services->endCalls, 1);
+    }
+
+private:
+    std::unique_ptr<TestServices> m_services;
+};
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
