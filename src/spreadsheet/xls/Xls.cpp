@@ -1,17 +1,100 @@
 #include "spreadsheet/xls/Xls.h"
 
+#include "spreadsheet/xls/CompoundFile.h"
+#include "spreadsheet/xls/WorkbookReader.h"
+#include "spreadsheet/xls/WorkbookWriter.h"
+
 #include "automation/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace ss::xls {
 
-void save(const Workbook&, const QString&)
+namespace {
+
+const std::string WorkbookStream = "Workbook";
+const std::string OldWorkbookStream = "Book";
+
+[[noreturn]] void cannotSave(const QString& path, const QString& why)
 {
-    throw quorvale::AutomationError(QStringLiteral("Saving .xls files is not available yet"));
+    throw quorvale::AutomationError(
+        QStringLiteral("Cannot save the workbook as \"%1\": %2").arg(QDir::toNativeSeparators(path), why));
 }
 
-std::unique_ptr<Workbook> open(const QString&)
+[[noreturn]] void cannotOpen(const QString& path, const QString& why)
 {
-    throw quorvale::AutomationError(QStringLiteral("Opening .xls files is not available yet"));
+    throw quorvale::AutomationError(
+        QStringLiteral("Cannot open \"%1\": %2").arg(QDir::toNativeSeparators(path), why));
+}
+
+void writeFile(const QString& path, const Bytes& bytes)
+{
+    // QSaveFile writes beside the target and renames over it on commit; a
+    // failure on the way leaves the path as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        cannotSave(path, file.errorString());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
+        cannotSave(path, file.errorString());
+    if (!file.commit())
+        cannotSave(path, file.errorString());
+}
+
+Bytes readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        cannotOpen(path, file.errorString());
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        cannotOpen(path, file.errorString());
+    return Bytes(data.begin(), data.end());
+}
+
+Bytes workbookStreamOf(const QString& path, const Bytes& file)
+{
+    if (file.empty())
+        cannotOpen(path, QStringLiteral("the file is empty"));
+    try {
+        return readCompoundStream(file, WorkbookStream);
+    } catch (const CompoundFileError& e) {
+        if (hasCompoundStream(file, OldWorkbookStream))
+            cannotOpen(path, QStringLiteral("it is an Excel 5.0/95 workbook; only Excel 97-2003 workbooks open here"));
+        cannotOpen(path, QStringLiteral("it is not an Excel 97-2003 workbook: %1").arg(QString::fromUtf8(e.what())));
+    }
+}
+
+} // namespace
+
+void save(const Workbook& book, const QString& path)
+{
+    Bytes file;
+    try {
+        file = writeCompoundFile(WorkbookStream, writeWorkbookStream(book));
+    } catch (const quorvale::AutomationError& e) {
+        cannotSave(path, e.description());
+    } catch (const CompoundFileError& e) {
+        cannotSave(path, QString::fromUtf8(e.what()));
+    }
+    writeFile(path, file);
+}
+
+std::unique_ptr<Workbook> open(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        cannotOpen(path, QStringLiteral("there is no such file"));
+    const Bytes file = readFile(path);
+    const Bytes stream = workbookStreamOf(path, file);
+    try {
+        std::unique_ptr<Workbook> book = readWorkbookStream(stream);
+        book->fullName = QFileInfo(path).absoluteFilePath();
+        return book;
+    } catch (const quorvale::AutomationError& e) {
+        cannotOpen(path, QStringLiteral("the workbook is damaged: %1").arg(e.description()));
+    }
 }
 
 } // namespace ss::xls

@@ -1,0 +1,221 @@
+#include "spreadsheet/xls/BiffReader.h"
+
+#include "automation/Error.h"
+#include "spreadsheet/xls/Records.h"
+
+#include <cstring>
+
+namespace ss::xls {
+
+namespace {
+
+QString recordName(std::uint16_t type)
+{
+    switch (type) {
+    case rec::Bof: return QStringLiteral("BOF");
+    case rec::Font: return QStringLiteral("FONT");
+    case rec::Xf: return QStringLiteral("XF");
+    case rec::Format: return QStringLiteral("FORMAT");
+    case rec::Palette: return QStringLiteral("PALETTE");
+    case rec::BoundSheet: return QStringLiteral("BOUNDSHEET");
+    case rec::Window1: return QStringLiteral("WINDOW1");
+    case rec::ExternSheet: return QStringLiteral("EXTERNSHEET");
+    case rec::Name: return QStringLiteral("NAME");
+    case rec::Sst: return QStringLiteral("SST");
+    case rec::Continue: return QStringLiteral("CONTINUE");
+    case rec::DefaultRowHeight: return QStringLiteral("DEFAULTROWHEIGHT");
+    case rec::DefColWidth: return QStringLiteral("DEFCOLWIDTH");
+    case rec::ColInfo: return QStringLiteral("COLINFO");
+    case rec::Row: return QStringLiteral("ROW");
+    case rec::LabelSst: return QStringLiteral("LABELSST");
+    case rec::Label: return QStringLiteral("LABEL");
+    case rec::Number: return QStringLiteral("NUMBER");
+    case rec::Rk: return QStringLiteral("RK");
+    case rec::MulRk: return QStringLiteral("MULRK");
+    case rec::Blank: return QStringLiteral("BLANK");
+    case rec::MulBlank: return QStringLiteral("MULBLANK");
+    case rec::MergedCells: return QStringLiteral("MERGEDCELLS");
+    case rec::Selection: return QStringLiteral("SELECTION");
+    case rec::WsBool: return QStringLiteral("WSBOOL");
+    case rec::Setup: return QStringLiteral("SETUP");
+    case rec::Window2: return QStringLiteral("WINDOW2");
+    case rec::LeftMargin: return QStringLiteral("LEFTMARGIN");
+    case rec::RightMargin: return QStringLiteral("RIGHTMARGIN");
+    case rec::TopMargin: return QStringLiteral("TOPMARGIN");
+    case rec::BottomMargin: return QStringLiteral("BOTTOMMARGIN");
+    default: return QStringLiteral("0x%1").arg(QString::number(type, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+}
+
+} // namespace
+
+void damaged(const QString& what)
+{
+    throw quorvale::AutomationError(what);
+}
+
+QString Record::where() const
+{
+    return QStringLiteral("the %1 record at offset %2").arg(recordName(type)).arg(offset);
+}
+
+RecordStream::RecordStream(const Bytes& stream, std::size_t start) : m_stream(stream), m_position(start) {}
+
+Record RecordStream::next()
+{
+    if (m_stream.size() - m_position < rec::HeaderSize)
+        damaged(QStringLiteral("the workbook stream ends inside a record header at offset %1").arg(m_position));
+    const std::uint8_t* header = m_stream.data() + m_position;
+    Record record;
+    record.type = std::uint16_t(header[0] | header[1] << 8);
+    record.offset = m_position;
+    const std::size_t length = std::size_t(header[2] | header[3] << 8);
+    const std::size_t dataStart = m_position + rec::HeaderSize;
+    if (length > m_stream.size() - dataStart)
+        damaged(QStringLiteral("%1 claims %2 bytes, but the workbook stream has only %3 left")
+                    .arg(record.where())
+                    .arg(length)
+                    .arg(m_stream.size() - dataStart));
+    record.data = std::span<const std::uint8_t>(m_stream.data() + dataStart, length);
+    m_position = dataStart + length;
+    return record;
+}
+
+std::uint16_t RecordStream::peekType() const
+{
+    if (m_stream.size() - m_position < 2)
+        return 0;
+    return std::uint16_t(m_stream[m_position] | m_stream[m_position + 1] << 8);
+}
+
+void Cursor::need(std::size_t n) const
+{
+    if (remaining() < n)
+        damaged(QStringLiteral("%1 is too short (%2 bytes)").arg(m_record.where()).arg(m_record.data.size()));
+}
+
+std::uint8_t Cursor::u8()
+{
+    need(1);
+    return m_record.data[m_at++];
+}
+
+std::uint16_t Cursor::u16()
+{
+    need(2);
+    const std::uint16_t v = std::uint16_t(m_record.data[m_at] | m_record.data[m_at + 1] << 8);
+    m_at += 2;
+    return v;
+}
+
+std::uint32_t Cursor::u32()
+{
+    const std::uint32_t low = u16();
+    return low | std::uint32_t(u16()) << 16;
+}
+
+double Cursor::f64()
+{
+    const std::uint64_t low = u32();
+    const std::uint64_t bits = low | std::uint64_t(u32()) << 32;
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void Cursor::skip(std::size_t count)
+{
+    need(count);
+    m_at += count;
+}
+
+QString Cursor::flaggedChars(std::size_t count)
+{
+    const bool wide = u8() & 0x01;
+    need(count * (wide ? 2 : 1));
+    QString text(qsizetype(count), Qt::Uninitialized);
+    for (std::size_t i = 0; i < count; ++i)
+        text[qsizetype(i)] = QChar(wide ? u16() : u8());
+    return text;
+}
+
+bool ContinuedCursor::nextPiece()
+{
+    if (m_piece + 1 >= m_pieces.size())
+        return false;
+    ++m_piece;
+    m_at = 0;
+    return true;
+}
+
+void ContinuedCursor::needByte()
+{
+    while (m_at >= m_pieces[m_piece].data.size())
+        if (!nextPiece())
+            damaged(QStringLiteral("the shared string table ends early (%1 and its continuations)")
+                        .arg(m_pieces.front().where()));
+}
+
+bool ContinuedCursor::atEnd() const
+{
+    for (std::size_t p = m_piece; p < m_pieces.size(); ++p)
+        if ((p == m_piece ? m_at : 0) < m_pieces[p].data.size())
+            return false;
+    return true;
+}
+
+std::uint8_t ContinuedCursor::u8()
+{
+    needByte();
+    return m_pieces[m_piece].data[m_at++];
+}
+
+std::uint16_t ContinuedCursor::u16()
+{
+    const std::uint16_t low = u8();
+    return std::uint16_t(low | u8() << 8);
+}
+
+std::uint32_t ContinuedCursor::u32()
+{
+    const std::uint32_t low = u16();
+    return low | std::uint32_t(u16()) << 16;
+}
+
+void ContinuedCursor::skip(std::size_t count)
+{
+    while (count > 0) {
+        needByte();
+        const std::size_t step = std::min(count, m_pieces[m_piece].data.size() - m_at);
+        m_at += step;
+        count -= step;
+    }
+}
+
+QString ContinuedCursor::chars(std::size_t count, bool wide)
+{
+    QString text;
+    text.reserve(qsizetype(std::min<std::size_t>(count, 1 << 16)));
+    while (std::size_t(text.size()) < count) {
+        if (m_at >= m_pieces[m_piece].data.size()) {
+            // Characters go on in the next record after an option flag of their own.
+            if (!nextPiece())
+                damaged(QStringLiteral("the shared string table ends inside a string (%1 and its continuations)")
+                            .arg(m_pieces.front().where()));
+            wide = u8() & 0x01;
+            continue;
+        }
+        if (wide) {
+            if (m_pieces[m_piece].data.size() - m_at < 2)
+                damaged(QStringLiteral("a character of the shared string table is cut in two at a record boundary"));
+            const auto& data = m_pieces[m_piece].data;
+            text.append(QChar(std::uint16_t(data[m_at] | data[m_at + 1] << 8)));
+            m_at += 2;
+        } else {
+            text.append(QChar(m_pieces[m_piece].data[m_at++]));
+        }
+    }
+    return text;
+}
+
+} // namespace ss::xls

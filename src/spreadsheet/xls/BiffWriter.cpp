@@ -1,0 +1,86 @@
+#include "spreadsheet/xls/BiffWriter.h"
+
+#include "spreadsheet/xls/Records.h"
+
+#include <cassert>
+#include <cstring>
+
+namespace ss::xls {
+
+void BiffWriter::begin(std::uint16_t type)
+{
+    m_recordStart = m_bytes.size();
+    u16(type).u16(0);
+}
+
+void BiffWriter::end()
+{
+    assert(recordLength() <= rec::MaxRecordData);
+    patchU16(m_recordStart + 2, std::uint16_t(recordLength()));
+}
+
+BiffWriter& BiffWriter::u8(std::uint32_t value)
+{
+    m_bytes.push_back(std::uint8_t(value));
+    return *this;
+}
+
+BiffWriter& BiffWriter::u16(std::uint32_t value)
+{
+    m_bytes.push_back(std::uint8_t(value));
+    m_bytes.push_back(std::uint8_t(value >> 8));
+    return *this;
+}
+
+BiffWriter& BiffWriter::u32(std::uint32_t value)
+{
+    return u16(value & 0xFFFF).u16(value >> 16);
+}
+
+BiffWriter& BiffWriter::f64(double value)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return u32(std::uint32_t(bits)).u32(std::uint32_t(bits >> 32));
+}
+
+BiffWriter& BiffWriter::zeros(std::size_t count)
+{
+    m_bytes.insert(m_bytes.end(), count, 0);
+    return *this;
+}
+
+BiffWriter& BiffWriter::flaggedChars(QStringView text)
+{
+    const bool compressed = fitsLatin1(text);
+    u8(compressed ? 0x00 : 0x01);
+    for (const QChar c : text) {
+        if (compressed)
+            u8(c.unicode());
+        else
+            u16(c.unicode());
+    }
+    return *this;
+}
+
+void BiffWriter::patchU32(std::size_t at, std::uint32_t value)
+{
+    patchU16(at, std::uint16_t(value));
+    patchU16(at + 2, std::uint16_t(value >> 16));
+}
+
+void BiffWriter::patchU16(std::size_t at, std::uint16_t value)
+{
+    m_bytes[at] = std::uint8_t(value);
+    m_bytes[at + 1] = std::uint8_t(value >> 8);
+}
+
+bool fitsLatin1(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
+} // namespace ss::xls

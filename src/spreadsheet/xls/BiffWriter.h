@@ -1,0 +1,56 @@
+#pragma once
+
+#include "spreadsheet/xls/CompoundFile.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ss::xls {
+
+// Builds a BIFF8 record stream in memory, little-endian. A record is opened
+// with begin(), filled with the field writers and closed with end(), which
+// fills in its length.
+class BiffWriter {
+public:
+    void begin(std::uint16_t type);
+    void end();
+    // A record of fixed fields in one call: begin(type), fill, end().
+    template <typename Fill>
+    void record(std::uint16_t type, Fill fill)
+    {
+        begin(type);
+        fill(*this);
+        end();
+    }
+
+    BiffWriter& u8(std::uint32_t value);
+    BiffWriter& u16(std::uint32_t value);
+    BiffWriter& u32(std::uint32_t value);
+    BiffWriter& f64(double value);
+    BiffWriter& zeros(std::size_t count);
+    // The characters of text after a one-byte option flag: compressed (one
+    // byte a character) when every character fits in Latin-1, else UTF-16.
+    BiffWriter& flaggedChars(QStringView text);
+
+    // Bytes written so far, which is the stream position of the next record
+    // (or, inside a record, of the next field).
+    std::size_t position() const { return m_bytes.size(); }
+    // Bytes of data in the open record so far.
+    std::size_t recordLength() const { return m_bytes.size() - m_recordStart - 4; }
+    void patchU32(std::size_t at, std::uint32_t value);
+    void patchU16(std::size_t at, std::uint16_t value);
+
+    Bytes take() { return std::move(m_bytes); }
+
+private:
+    Bytes m_bytes;
+    std::size_t m_recordStart = 0;
+};
+
+// True when every character of text is in Latin-1, so BIFF8 may store it
+// one byte a character.
+bool fitsLatin1(QStringView text);
+
+} // namespace ss::xls

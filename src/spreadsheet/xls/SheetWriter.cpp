@@ -1,0 +1,477 @@
+#include "spreadsheet/xls/SheetWriter.h"
+
+#include "spreadsheet/model/Address.h"
+#include "spreadsheet/xls/BiffWriter.h"
+#include "spreadsheet/xls/Encoding.h"
+#include "spreadsheet/xls/Formats.h"
+#include "spreadsheet/xls/Records.h"
+#include "spreadsheet/xls/SharedStrings.h"
+
+#include "automation/Error.h"
+
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+namespace ss::xls {
+
+namespace {
+
+constexpr std::size_t RowsPerBlock = 32;
+constexpr std::size_t RowRecordSize = rec::HeaderSize + 16;
+constexpr std::size_t MergesPerRecord = 1026;
+constexpr qsizetype MaxSheetName = 31;
+constexpr qsizetype MaxCellText = 32767;
+constexpr double MaxRowHeight = 409.5;
+constexpr double MaxColumnWidth = 255;
+
+constexpr std::uint16_t RowFlagsAlways = 0x0100;
+constexpr std::uint16_t RowCustomHeight = 0x0040;
+constexpr std::uint16_t RowFormatted = 0x0080;
+constexpr std::uint16_t ColumnWidthSet = 0x0002;
+constexpr std::uint16_t WsBoolDefault = 0x04C1;
+constexpr std::uint16_t WsBoolFitToPage = 0x0100;
+constexpr std::uint16_t SetupPortrait = 0x0002;
+constexpr std::uint16_t SetupComments = 0x0020;
+constexpr std::uint16_t SetupCommentsAtEnd = 0x0200;
+constexpr std::uint16_t Window2Default = 0x00B6; // grid, headers, zeros, outline symbols
+constexpr std::uint16_t Window2Active = 0x0600;  // selected and shown
+constexpr std::uint8_t PaneMain = 3;
+
+constexpr int PrintNoComments = -4142;
+constexpr int PrintInPlace = 16;
+constexpr int PrintSheetEnd = 1;
+constexpr int Landscape = 2;
+
+[[noreturn]] void refuse(const Sheet& sheet, const QString& what)
+{
+    throw quorvale::AutomationError(QStringLiteral("Sheet \"%1\": %2").arg(sheet.name, what));
+}
+
+bool inSheet(const Area& a)
+{
+    return a.top >= 0 && a.left >= 0 && a.top <= a.bottom && a.left <= a.right && a.bottom < MaxRows
+           && a.right < MaxColumns;
+}
+
+void checkName(const Sheet& sheet)
+{
+    static const QString forbidden = QStringLiteral("[]:*?/\\");
+    const QString& name = sheet.name;
+    const bool badChar = std::any_of(name.begin(), name.end(), [](QChar c) { return forbidden.contains(c); });
+    if (name.isEmpty() || name.size() > MaxSheetName || badChar || name.startsWith(u'\'') || name.endsWith(u'\''))
+        refuse(sheet, QStringLiteral("a sheet name has 1 to 31 characters, none of []:*?/\\ and no apostrophe at "
+                                     "either end"));
+}
+
+void checkCells(const Sheet& sheet)
+{
+    if (sheet.rows.size() > std::size_t(MaxRows))
+        refuse(sheet, QStringLiteral("more than %1 rows").arg(MaxRows));
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        const Row& row = sheet.rows[r];
+        if (row.cells.size() > std::size_t(MaxColumns))
+            refuse(sheet, QStringLiteral("row %1 has more than %2 columns").arg(r + 1).arg(MaxColumns));
+        if (row.height && !(*row.height >= 0 && *row.height <= MaxRowHeight))
+            refuse(sheet, QStringLiteral("row %1 is %2 points high, outside 0 to 409.5").arg(r + 1).arg(*row.height));
+        for (std::size_t c = 0; c < row.cells.size(); ++c) {
+            const CellValue& value = row.cells[c].value;
+            const QString at = addressText(Area::cell(int(r), int(c)));
+            if (const QString* text = std::get_if<QString>(&value); text && text->size() > MaxCellText)
+                refuse(sheet, QStringLiteral("cell %1 holds %2 characters, more than a cell keeps (32,767)")
+                                  .arg(at)
+                                  .arg(text->size()));
+            if (const double* number = std::get_if<double>(&value); number && !std::isfinite(*number))
+                refuse(sheet, QStringLiteral("cell %1 holds a number that is not finite").arg(at));
+        }
+    }
+}
+
+void checkGeometry(const Sheet& sheet)
+{
+    for (int c = 0; c < MaxColumns; ++c) {
+        const auto& width = sheet.columns[std::size_t(c)].width;
+        if (width && !(*width >= 0 && *width <= MaxColumnWidth))
+            refuse(sheet, QStringLiteral("column %1 is %2 characters wide, outside 0 to 255").arg(columnName(c)).arg(*width));
+    }
+    if (!(sheet.standardWidth >= 0 && sheet.standardWidth <= MaxColumnWidth))
+        refuse(sheet, QStringLiteral("the standard column width %1 is outside 0 to 255").arg(sheet.standardWidth));
+    if (!(sheet.defaultRowHeight >= 0 && sheet.defaultRowHeight <= MaxRowHeight))
+        refuse(sheet, QStringLiteral("the standard row height %1 is outside 0 to 409.5").arg(sheet.defaultRowHeight));
+    for (const Area& merge : sheet.merges)
+        if (!inSheet(merge))
+            refuse(sheet, QStringLiteral("a merged range lies outside the sheet"));
+    if (!inSheet(sheet.selection) || !inSheet(Area::cell(sheet.activeRow, sheet.activeColumn)))
+        refuse(sheet, QStringLiteral("the selection or the active cell lies outside the sheet"));
+}
+
+void checkPageSetup(const Sheet& sheet)
+{
+    const PageSetup& page = sheet.pageSetup;
+    for (const double margin : {page.leftMargin, page.rightMargin, page.topMargin, page.bottomMargin,
+                                page.headerMargin, page.footerMargin})
+        if (!(margin >= 0 && margin <= 72 * 49))
+            refuse(sheet, QStringLiteral("a page margin of %1 points is outside 0 to 49 inches").arg(margin));
+    if (page.zoom && (*page.zoom < 10 || *page.zoom > 400))
+        refuse(sheet, QStringLiteral("the print zoom %1% is outside 10% to 400%").arg(*page.zoom));
+    if (page.fitToPagesWide < 0 || page.fitToPagesWide > 32767 || page.fitToPagesTall < 0 || page.fitToPagesTall > 32767)
+        refuse(sheet, QStringLiteral("the pages to fit to are outside 0 to 32,767"));
+    if (page.paperSize < 0 || page.paperSize > 0xFFFF)
+        refuse(sheet, QStringLiteral("paper size %1 does not exist").arg(page.paperSize));
+    if (page.orientation != 1 && page.orientation != Landscape)
+        refuse(sheet, QStringLiteral("orientation %1 is neither portrait (1) nor landscape (2)").arg(page.orientation));
+    if (page.printComments != PrintNoComments && page.printComments != PrintInPlace
+        && page.printComments != PrintSheetEnd)
+        refuse(sheet, QStringLiteral("the comment printing %1 is not one Excel knows").arg(page.printComments));
+    if (!page.printArea.isEmpty()) {
+        try {
+            parseAddress(page.printArea);
+        } catch (const quorvale::AutomationError&) {
+            refuse(sheet, QStringLiteral("the print area \"%1\" is not a range address").arg(page.printArea));
+        }
+    }
+}
+
+// What one worksheet substream is written from.
+struct SheetOut {
+    BiffWriter& out;
+    const Sheet& sheet;
+    const FormatPlan& formats;
+    const SharedStrings& strings;
+};
+
+bool needsRowRecord(const Row& row)
+{
+    return row.height || row.format != NoFormat
+           || std::any_of(row.cells.begin(), row.cells.end(), [](const Cell& c) { return c.present(); });
+}
+
+std::vector<int> rowsToWrite(const Sheet& sheet)
+{
+    std::vector<int> rows;
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r)
+        if (needsRowRecord(sheet.rows[r]))
+            rows.push_back(int(r));
+    return rows;
+}
+
+std::size_t blockCount(const std::vector<int>& rows) { return (rows.size() + RowsPerBlock - 1) / RowsPerBlock; }
+
+// INDEX, with room for the DEFCOLWIDTH position and one DBCELL position a
+// row block; returns the position of the first of those fields.
+std::size_t index(BiffWriter& out, const std::vector<int>& rows)
+{
+    out.begin(rec::Index);
+    out.u32(0);
+    out.u32(rows.empty() ? 0 : std::uint32_t(rows.front()));
+    out.u32(rows.empty() ? 0 : std::uint32_t(rows.back() + 1));
+    const std::size_t fields = out.position();
+    out.zeros(4 * (1 + blockCount(rows)));
+    out.end();
+    return fields;
+}
+
+void calculationSettings(BiffWriter& out)
+{
+    out.record(rec::CalcMode, [](BiffWriter& w) { w.u16(1); });
+    out.record(rec::CalcCount, [](BiffWriter& w) { w.u16(100); });
+    out.record(rec::RefMode, [](BiffWriter& w) { w.u16(1); });
+    out.record(rec::Iteration, [](BiffWriter& w) { w.u16(0); });
+    out.record(rec::Delta, [](BiffWriter& w) { w.f64(0.001); });
+    out.record(rec::SaveRecalc, [](BiffWriter& w) { w.u16(1); });
+}
+
+void printSettings(BiffWriter& out)
+{
+    out.record(rec::PrintHeaders, [](BiffWriter& w) { w.u16(0); });
+    out.record(rec::PrintGridlines, [](BiffWriter& w) { w.u16(0); });
+    out.record(rec::GridSet, [](BiffWriter& w) { w.u16(1); });
+    out.record(rec::Guts, [](BiffWriter& w) { w.u16(0).u16(0).u16(0).u16(0); });
+}
+
+void defaultRowHeight(BiffWriter& out, const Sheet& sheet)
+{
+    out.record(rec::DefaultRowHeight, [&](BiffWriter& w) { w.u16(0).u16(twips(sheet.defaultRowHeight)); });
+}
+
+void wsBool(BiffWriter& out, const PageSetup& page)
+{
+    out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(WsBoolDefault | (page.zoom ? 0 : WsBoolFitToPage)); });
+}
+
+void margins(BiffWriter& out, const PageSetup& page)
+{
+    out.record(rec::HCenter, [](BiffWriter& w) { w.u16(0); });
+    out.record(rec::VCenter, [](BiffWriter& w) { w.u16(0); });
+    const auto margin = [&](std::uint16_t type, double points) {
+        out.record(type, [&](BiffWriter& w) { w.f64(points / 72); });
+    };
+    margin(rec::LeftMargin, page.leftMargin);
+    margin(rec::RightMargin, page.rightMargin);
+    margin(rec::TopMargin, page.topMargin);
+    margin(rec::BottomMargin, page.bottomMargin);
+}
+
+std::uint16_t setupOptions(const PageSetup& page)
+{
+    std::uint16_t options = page.orientation == Landscape ? 0 : SetupPortrait;
+    if (page.printComments != PrintNoComments)
+        options |= SetupComments;
+    if (page.printComments == PrintSheetEnd)
+        options |= SetupCommentsAtEnd;
+    return options;
+}
+
+void setup(BiffWriter& out, const PageSetup& page)
+{
+    out.record(rec::Setup, [&](BiffWriter& w) {
+        w.u16(std::uint32_t(page.paperSize)).u16(std::uint32_t(page.zoom.value_or(100))).u16(1);
+        w.u16(std::uint32_t(page.fitToPagesWide)).u16(std::uint32_t(page.fitToPagesTall));
+        w.u16(setupOptions(page)).u16(600).u16(600);
+        w.f64(page.headerMargin / 72).f64(page.footerMargin / 72).u16(1);
+    });
+}
+
+// One COLINFO a run of neighbouring columns with the same width and format.
+void colInfos(const SheetOut& s)
+{
+    struct ColumnLook {
+        std::uint16_t width;
+        std::uint16_t xf;
+        std::uint16_t options;
+        bool operator==(const ColumnLook&) const = default;
+    };
+    const auto lookOf = [&](int c) {
+        const Column& column = s.sheet.columns[std::size_t(c)];
+        const FormatId format = column.format != NoFormat ? column.format : s.sheet.defaultFormat;
+        return ColumnLook{colInfoWidth(column.width.value_or(s.sheet.standardWidth)), s.formats.xfOf(format),
+                          std::uint16_t(column.width ? ColumnWidthSet : 0)};
+    };
+    const auto needed = [](const ColumnLook& look) { return look.options != 0 || look.xf != rec::DefaultCellXf; };
+    for (int first = 0; first < MaxColumns;) {
+        const ColumnLook look = lookOf(first);
+        int last = first;
+        while (last + 1 < MaxColumns && lookOf(last + 1) == look)
+            ++last;
+        if (needed(look))
+            s.out.record(rec::ColInfo, [&](BiffWriter& w) {
+                w.u16(std::uint32_t(first)).u16(std::uint32_t(last)).u16(look.width).u16(look.xf).u16(look.options).u16(0);
+            });
+        first = last + 1;
+    }
+}
+
+void dimensions(BiffWriter& out, const Sheet& sheet)
+{
+    const std::optional<Area> used = sheet.usedArea();
+    out.record(rec::Dimensions, [&](BiffWriter& w) {
+        if (used)
+            w.u32(std::uint32_t(used->top)).u32(std::uint32_t(used->bottom + 1)).u16(std::uint32_t(used->left)).u16(std::uint32_t(used->right + 1));
+        else
+            w.u32(0).u32(0).u16(0).u16(0);
+        w.u16(0);
+    });
+}
+
+void rowRecord(const SheetOut& s, int r)
+{
+    const Row& row = s.sheet.rows[std::size_t(r)];
+    int first = -1;
+    int last = -1;
+    for (int c = 0; c < int(row.cells.size()); ++c)
+        if (row.cells[std::size_t(c)].present()) {
+            first = first < 0 ? c : first;
+            last = c;
+        }
+    std::uint16_t flags = RowFlagsAlways;
+    if (row.height)
+        flags |= RowCustomHeight;
+    if (row.format != NoFormat)
+        flags |= RowFormatted;
+    const std::uint16_t xf = row.format != NoFormat ? s.formats.xfOf(row.format) : rec::DefaultCellXf;
+    s.out.record(rec::Row, [&](BiffWriter& w) {
+        w.u16(std::uint32_t(r)).u16(std::uint32_t(std::max(first, 0))).u16(std::uint32_t(last + 1));
+        w.u16(twips(row.height.value_or(s.sheet.defaultRowHeight))).u16(0).u16(0).u16(flags).u16(xf & 0x0FFFu);
+    });
+}
+
+// The RK form of a number when it holds the number exactly: a 30-bit
+// integer, or a double whose low 34 bits are zero.
+std::optional<std::uint32_t> rkOf(double value)
+{
+    if (value == 0 && std::signbit(value))
+        return std::nullopt;
+    constexpr double limit = 1 << 29;
+    if (value == std::trunc(value) && value >= -limit && value < limit)
+        return std::uint32_t(std::int32_t(value)) << 2 | 0x2;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & 0x3FFFFFFFFull) == 0)
+        return std::uint32_t(bits >> 32);
+    return std::nullopt;
+}
+
+std::uint16_t xfOfCell(const SheetOut& s, int r, int c)
+{
+    const Cell& cell = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)];
+    return s.formats.xfOf(cell.format != NoFormat ? cell.format : s.sheet.effectiveFormat(r, c));
+}
+
+void valueCell(const SheetOut& s, int r, int c)
+{
+    const CellValue& value = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)].value;
+    const std::uint16_t xf = xfOfCell(s, r, c);
+    if (const QString* text = std::get_if<QString>(&value)) {
+        s.out.record(rec::LabelSst, [&](BiffWriter& w) {
+            w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).u32(s.strings.indexOf(*text));
+        });
+        return;
+    }
+    const double number = std::get<double>(value);
+    if (const auto rk = rkOf(number))
+        s.out.record(rec::Rk, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).u32(*rk); });
+    else
+        s.out.record(rec::Number, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(number); });
+}
+
+// Neighbouring cells that carry only a format share one MULBLANK.
+void blankCells(const SheetOut& s, int r, int first, int last)
+{
+    if (first == last) {
+        s.out.record(rec::Blank, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(first)).u16(xfOfCell(s, r, first)); });
+        return;
+    }
+    s.out.begin(rec::MulBlank);
+    s.out.u16(std::uint32_t(r)).u16(std::uint32_t(first));
+    for (int c = first; c <= last; ++c)
+        s.out.u16(xfOfCell(s, r, c));
+    s.out.u16(std::uint32_t(last));
+    s.out.end();
+}
+
+void cells(const SheetOut& s, int r)
+{
+    const std::vector<Cell>& row = s.sheet.rows[std::size_t(r)].cells;
+    const int count = int(row.size());
+    const auto blank = [&](int c) { return c < count && row[std::size_t(c)].present() && !row[std::size_t(c)].hasValue(); };
+    for (int c = 0; c < count;) {
+        if (blank(c)) {
+            int last = c;
+            while (blank(last + 1))
+                ++last;
+            blankCells(s, r, c, last);
+            c = last + 1;
+            continue;
+        }
+        if (row[std::size_t(c)].hasValue())
+            valueCell(s, r, c);
+        ++c;
+    }
+}
+
+// One row block: its ROW records, their cells, and the DBCELL that finds
+// them. Returns the position of the DBCELL.
+std::size_t rowBlock(const SheetOut& s, const std::vector<int>& rows)
+{
+    const std::size_t firstRow = s.out.position();
+    for (const int r : rows)
+        rowRecord(s, r);
+    std::vector<std::size_t> cellStarts;
+    for (const int r : rows) {
+        cellStarts.push_back(s.out.position());
+        cells(s, r);
+    }
+    const std::size_t dbCell = s.out.position();
+    s.out.begin(rec::DbCell);
+    s.out.u32(std::uint32_t(dbCell - firstRow));
+    std::size_t from = firstRow + RowRecordSize;
+    for (const std::size_t start : cellStarts) {
+        s.out.u16(std::uint32_t(start - from));
+        from = start;
+    }
+    s.out.end();
+    return dbCell;
+}
+
+void window2(BiffWriter& out, bool active)
+{
+    out.record(rec::Window2, [&](BiffWriter& w) {
+        w.u16(Window2Default | (active ? Window2Active : 0)).u16(0).u16(0).u16(SystemWindowText).u16(0);
+        w.u16(0).u16(0).u32(0);
+    });
+}
+
+void selection(BiffWriter& out, const Sheet& sheet)
+{
+    const Area& a = sheet.selection;
+    out.record(rec::Selection, [&](BiffWriter& w) {
+        w.u8(PaneMain).u16(std::uint32_t(sheet.activeRow)).u16(std::uint32_t(sheet.activeColumn)).u16(0).u16(1);
+        w.u16(std::uint32_t(a.top)).u16(std::uint32_t(a.bottom)).u8(std::uint32_t(a.left)).u8(std::uint32_t(a.right));
+    });
+}
+
+void mergedCells(BiffWriter& out, const Sheet& sheet)
+{
+    // Merging a single cell changes nothing, so it is not stored.
+    std::vector<Area> merges;
+    std::copy_if(sheet.merges.begin(), sheet.merges.end(), std::back_inserter(merges),
+                 [](const Area& m) { return !m.isSingleCell(); });
+    for (std::size_t first = 0; first < merges.size(); first += MergesPerRecord) {
+        const std::size_t count = std::min(MergesPerRecord, merges.size() - first);
+        out.begin(rec::MergedCells);
+        out.u16(std::uint32_t(count));
+        for (std::size_t i = first; i < first + count; ++i) {
+            const Area& m = merges[i];
+            out.u16(std::uint32_t(m.top)).u16(std::uint32_t(m.bottom)).u16(std::uint32_t(m.left)).u16(std::uint32_t(m.right));
+        }
+        out.end();
+    }
+}
+
+} // namespace
+
+void writeBof(BiffWriter& out, std::uint16_t kind)
+{
+    out.record(rec::Bof, [&](BiffWriter& w) {
+        w.u16(rec::Biff8Version).u16(kind).u16(0x0DBB).u16(0x07CC).u32(0).u32(6);
+    });
+}
+
+void checkSheet(const Sheet& sheet)
+{
+    checkName(sheet);
+    checkCells(sheet);
+    checkGeometry(sheet);
+    checkPageSetup(sheet);
+}
+
+void writeSheet(BiffWriter& out, const Sheet& sheet, bool active, const FormatPlan& formats,
+                const SharedStrings& strings)
+{
+    const SheetOut s{out, sheet, formats, strings};
+    const std::vector<int> rows = rowsToWrite(sheet);
+    writeBof(out, rec::BofWorksheet);
+    const std::size_t indexFields = index(out, rows);
+    calculationSettings(out);
+    printSettings(out);
+    defaultRowHeight(out, sheet);
+    wsBool(out, sheet.pageSetup);
+    margins(out, sheet.pageSetup);
+    setup(out, sheet.pageSetup);
+    out.patchU32(indexFields, std::uint32_t(out.position()));
+    out.record(rec::DefColWidth, [&](BiffWriter& w) { w.u16(defColWidthOf(sheet.standardWidth)); });
+    colInfos(s);
+    dimensions(out, sheet);
+    for (std::size_t b = 0; b < blockCount(rows); ++b) {
+        const auto first = rows.begin() + std::ptrdiff_t(b * RowsPerBlock);
+        const auto last = rows.begin() + std::ptrdiff_t(std::min(rows.size(), (b + 1) * RowsPerBlock));
+        const std::size_t dbCell = rowBlock(s, std::vector<int>(first, last));
+        out.patchU32(indexFields + 4 * (1 + b), std::uint32_t(dbCell));
+    }
+    window2(out, active);
+    selection(out, sheet);
+    mergedCells(out, sheet);
+    out.record(rec::Eof, [](BiffWriter&) {});
+}
+
+} // namespace ss::xls

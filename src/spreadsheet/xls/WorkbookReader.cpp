@@ -1,0 +1,243 @@
+#include "spreadsheet/xls/WorkbookReader.h"
+
+#include "spreadsheet/model/Address.h"
+#include "spreadsheet/xls/BiffReader.h"
+#include "spreadsheet/xls/Encoding.h"
+#include "spreadsheet/xls/Records.h"
+#include "spreadsheet/xls/SharedStrings.h"
+#include "spreadsheet/xls/SheetReader.h"
+
+#include <set>
+
+namespace ss::xls {
+
+namespace {
+
+constexpr std::uint16_t FirstCustomNumberFormat = 164;
+constexpr std::uint16_t BuiltInName = 0x0020;
+constexpr char16_t PrintAreaName = 0x06;
+constexpr std::size_t Area3dSize = 11;
+
+struct SheetEntry {
+    std::uint32_t offset;
+    QString name;
+};
+
+struct PrintArea {
+    std::uint16_t sheet; // 1-based, as the NAME record ties it
+    std::uint16_t reference;
+    Area area;
+};
+
+// What the globals substream holds, as read.
+struct Globals {
+    std::vector<Font> fonts;
+    std::vector<Record> xfs;
+    std::set<std::uint16_t> numberFormats;
+    std::vector<SheetEntry> sheets;
+    std::size_t references = 0;
+    std::vector<PrintArea> printAreas;
+    std::vector<QString> strings;
+    std::uint16_t activeSheet = 0;
+};
+
+class GlobalsParser {
+public:
+    GlobalsParser(const Bytes& stream, Workbook& book) : m_stream(stream), m_book(book) {}
+
+    Globals read();
+
+private:
+    void dispatch(RecordStream& records, const Record& record);
+    void font(const Record& record);
+    void palette(const Record& record);
+    void boundSheet(const Record& record);
+    void name(const Record& record);
+    void sharedStrings(RecordStream& records, const Record& record);
+
+    const Bytes& m_stream;
+    Workbook& m_book;
+    Globals m_globals;
+};
+
+Globals GlobalsParser::read()
+{
+    RecordStream records(m_stream, 0);
+    if (records.atEnd())
+        damaged(QStringLiteral("the workbook stream is empty"));
+    const Record bof = records.next();
+    Cursor in(bof);
+    if (bof.type != rec::Bof || in.u16() != rec::Biff8Version || in.u16() != rec::BofGlobals)
+        damaged(QStringLiteral("the workbook stream does not start with the BOF record of an Excel 97-2003 workbook"));
+    for (;;) {
+        if (records.atEnd())
+            damaged(QStringLiteral("the workbook globals end without an EOF record"));
+        const Record record = records.next();
+        if (record.type == rec::Eof)
+            break;
+        dispatch(records, record);
+    }
+    return std::move(m_globals);
+}
+
+void GlobalsParser::dispatch(RecordStream& records, const Record& record)
+{
+    Cursor in(record);
+    switch (record.type) {
+    case rec::FilePass: damaged(QStringLiteral("the workbook is protected by a password"));
+    case rec::Font: font(record); break;
+    case rec::Format: m_globals.numberFormats.insert(in.u16()); break;
+    case rec::Xf: in.need(20); m_globals.xfs.push_back(record); break;
+    case rec::Palette: palette(record); break;
+    case rec::Window1: in.skip(10); m_globals.activeSheet = in.u16(); break;
+    case rec::BoundSheet: boundSheet(record); break;
+    case rec::ExternSheet: m_globals.references = in.u16(); in.need(m_globals.references * 6); break;
+    case rec::Name: name(record); break;
+    case rec::Sst: sharedStrings(records, record); break;
+    default: break;
+    }
+}
+
+void GlobalsParser::font(const Record& record)
+{
+    Cursor in(record);
+    Font font;
+    font.size = pointsOf(in.u16());
+    font.italic = in.u16() & 0x0002;
+    font.colorIndex = colorIndexOf(in.u16());
+    font.bold = in.u16() >= 600;
+    in.skip(6);
+    font.name = in.shortString();
+    m_globals.fonts.push_back(font);
+}
+
+void GlobalsParser::palette(const Record& record)
+{
+    Cursor in(record);
+    const std::uint16_t count = in.u16();
+    if (count > m_book.colors.size())
+        damaged(QStringLiteral("%1 holds %2 colours; a palette has 56").arg(record.where()).arg(count));
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::uint8_t r = in.u8(), g = in.u8(), b = in.u8();
+        in.u8();
+        m_book.colors[i] = std::int32_t(r | g << 8 | b << 16);
+    }
+}
+
+void GlobalsParser::boundSheet(const Record& record)
+{
+    Cursor in(record);
+    const std::uint32_t offset = in.u32();
+    in.u8(); // visibility
+    if (in.u8() != 0)
+        damaged(QStringLiteral("%1 is a chart or macro sheet, which this application cannot open").arg(record.where()));
+    m_globals.sheets.push_back({offset, in.shortString()});
+}
+
+// Of the defined names only the print areas belong to the model.
+void GlobalsParser::name(const Record& record)
+{
+    Cursor in(record);
+    const std::uint16_t options = in.u16();
+    in.u8();
+    const std::uint8_t length = in.u8();
+    const std::uint16_t formulaSize = in.u16();
+    in.u16();
+    const std::uint16_t sheet = in.u16();
+    in.skip(4);
+    const QString text = in.flaggedChars(length);
+    in.need(formulaSize);
+    const bool printArea = (options & BuiltInName) && text == QString(QChar(PrintAreaName));
+    if (!printArea || formulaSize != Area3dSize)
+        return;
+    const std::uint8_t token = in.u8();
+    if ((token & 0x1F) != 0x1B) // a 3-D area in any class
+        return;
+    PrintArea area{sheet, in.u16(), {}};
+    area.area.top = in.u16();
+    area.area.bottom = in.u16();
+    area.area.left = in.u16() & 0x00FF;
+    area.area.right = in.u16() & 0x00FF;
+    if (area.area.top > area.area.bottom || area.area.left > area.area.right)
+        damaged(QStringLiteral("%1 holds a print area that is not a range of the sheet").arg(record.where()));
+    m_globals.printAreas.push_back(area);
+}
+
+void GlobalsParser::sharedStrings(RecordStream& records, const Record& record)
+{
+    std::vector<Record> pieces{record};
+    while (records.peekType() == rec::Continue)
+        pieces.push_back(records.next());
+    ContinuedCursor in(std::move(pieces));
+    m_globals.strings = readSharedStrings(in);
+}
+
+CellFormat cellFormatOf(const Record& xf, const Globals& globals)
+{
+    Cursor in(xf);
+    const std::uint16_t fontIndex = in.u16();
+    const std::uint16_t numberFormat = in.u16();
+    // Font 4 does not exist: the fifth FONT record is font 5.
+    const std::size_t fontRecord = fontIndex < 4 ? fontIndex : std::size_t(fontIndex) - 1;
+    if (fontIndex == 4 || fontRecord >= globals.fonts.size())
+        damaged(QStringLiteral("%1 uses font %2, which the file does not have").arg(xf.where()).arg(fontIndex));
+    if (numberFormat >= FirstCustomNumberFormat && !globals.numberFormats.count(numberFormat))
+        damaged(QStringLiteral("%1 uses number format %2, which the file does not define").arg(xf.where()).arg(numberFormat));
+    CellFormat format;
+    format.font = globals.fonts[fontRecord];
+    in.u16();
+    const std::uint8_t align = in.u8();
+    format.horizontal = horizontalOf(align & 0x07);
+    format.wrap = align & 0x08;
+    format.vertical = verticalOf(align >> 4 & 0x07);
+    in.skip(3);
+    const std::uint32_t lines = in.u32();
+    const std::uint32_t colours = in.u32();
+    const std::uint16_t pattern = in.u16();
+    const auto line = [](std::uint32_t code, std::uint32_t colour) {
+        return borderLineOf(std::uint8_t(code & 0x0F), colorIndexOf(std::uint16_t(colour & 0x7F)));
+    };
+    format.borders[EdgeLeft] = line(lines, lines >> 16);
+    format.borders[EdgeRight] = line(lines >> 4, lines >> 23);
+    format.borders[EdgeTop] = line(lines >> 8, colours);
+    format.borders[EdgeBottom] = line(lines >> 12, colours >> 7);
+    const bool filled = (colours >> 26 & 0x3F) != 0;
+    format.fillColorIndex = filled ? colorIndexOf(pattern & 0x7F) : ColorNone;
+    return format;
+}
+
+void tiePrintAreas(const Globals& globals, Workbook& book)
+{
+    for (const PrintArea& area : globals.printAreas) {
+        if (area.sheet < 1 || area.sheet > book.sheets.size() || area.reference >= globals.references)
+            damaged(QStringLiteral("a print area refers to sheet %1 or reference %2, which the file does not have")
+                        .arg(area.sheet)
+                        .arg(area.reference));
+        book.sheets[area.sheet - 1]->pageSetup.printArea = addressText(area.area);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Workbook> readWorkbookStream(const Bytes& stream)
+{
+    auto book = std::make_unique<Workbook>();
+    const Globals globals = GlobalsParser(stream, *book).read();
+    if (globals.sheets.empty())
+        damaged(QStringLiteral("the workbook has no sheets"));
+    if (globals.xfs.size() <= rec::DefaultCellXf)
+        damaged(QStringLiteral("the workbook has %1 cell formats; even an empty one has 16").arg(globals.xfs.size()));
+    std::vector<FormatId> formatOfXf;
+    for (const Record& xf : globals.xfs)
+        formatOfXf.push_back(book->formats.intern(cellFormatOf(xf, globals)));
+    const SheetResources resources{formatOfXf, globals.strings};
+    for (const SheetEntry& entry : globals.sheets) {
+        Sheet& sheet = book->addSheet(entry.name);
+        readSheet(stream, entry.offset, sheet, resources);
+    }
+    tiePrintAreas(globals, *book);
+    book->activeSheet = globals.activeSheet < book->sheets.size() ? globals.activeSheet : 0;
+    return book;
+}
+
+} // namespace ss::xls

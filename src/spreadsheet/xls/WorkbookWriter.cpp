@@ -1,0 +1,203 @@
+#include "spreadsheet/xls/WorkbookWriter.h"
+
+#include "spreadsheet/model/Address.h"
+#include "spreadsheet/xls/BiffWriter.h"
+#include "spreadsheet/xls/Formats.h"
+#include "spreadsheet/xls/Records.h"
+#include "spreadsheet/xls/SharedStrings.h"
+#include "spreadsheet/xls/SheetWriter.h"
+
+#include "automation/Error.h"
+
+#include <QSet>
+
+namespace ss::xls {
+
+namespace {
+
+// Smaller workbook streams would land in the compound file's mini stream,
+// which some spreadsheets do not expect.
+constexpr std::size_t MinimumStreamSize = 4096;
+constexpr std::size_t WriteAccessLength = 112;
+constexpr std::uint16_t Utf16CodePage = 1200;
+constexpr std::uint16_t InternalSupBook = 0x0401;
+constexpr std::uint16_t BuiltInName = 0x0020;
+constexpr char16_t PrintAreaName = 0x06;
+constexpr std::uint8_t PtgArea3d = 0x3B;
+
+void u16Record(BiffWriter& out, std::uint16_t type, std::uint16_t value)
+{
+    out.record(type, [&](BiffWriter& w) { w.u16(value); });
+}
+
+void emptyRecord(BiffWriter& out, std::uint16_t type)
+{
+    out.record(type, [](BiffWriter&) {});
+}
+
+void checkWorkbook(const Workbook& book)
+{
+    if (book.sheets.empty())
+        throw quorvale::AutomationError(QStringLiteral("A workbook needs at least one sheet"));
+    if (book.activeSheet < 0 || book.activeSheet >= int(book.sheets.size()))
+        throw quorvale::AutomationError(QStringLiteral("The active sheet %1 does not exist").arg(book.activeSheet + 1));
+    QSet<QString> names;
+    for (const auto& sheet : book.sheets) {
+        checkSheet(*sheet);
+        const QString key = sheet->name.toCaseFolded();
+        if (names.contains(key))
+            throw quorvale::AutomationError(QStringLiteral("Two sheets are named \"%1\"").arg(sheet->name));
+        names.insert(key);
+    }
+}
+
+SharedStrings sharedStringsOf(const Workbook& book)
+{
+    SharedStrings strings;
+    for (const auto& sheet : book.sheets)
+        for (const Row& row : sheet->rows)
+            for (const Cell& cell : row.cells)
+                if (const QString* text = std::get_if<QString>(&cell.value))
+                    strings.use(*text);
+    return strings;
+}
+
+void writeAccess(BiffWriter& out)
+{
+    const QString user = QStringLiteral("Quorvale");
+    out.begin(rec::WriteAccess);
+    out.u16(std::uint32_t(user.size())).flaggedChars(user);
+    while (out.recordLength() < WriteAccessLength)
+        out.u8(' ');
+    out.end();
+}
+
+void tabId(BiffWriter& out, const Workbook& book)
+{
+    out.begin(rec::TabId);
+    for (std::size_t i = 0; i < book.sheets.size(); ++i)
+        out.u16(std::uint32_t(i + 1));
+    out.end();
+}
+
+void window1(BiffWriter& out, const Workbook& book)
+{
+    out.record(rec::Window1, [&](BiffWriter& w) {
+        w.u16(0).u16(0).u16(16384).u16(8192).u16(0x0038);
+        w.u16(std::uint32_t(book.activeSheet)).u16(0).u16(1).u16(600);
+    });
+}
+
+void palette(BiffWriter& out, const Workbook& book)
+{
+    out.begin(rec::Palette);
+    out.u16(std::uint32_t(book.colors.size()));
+    for (const std::int32_t color : book.colors)
+        out.u8(color & 0xFF).u8(color >> 8 & 0xFF).u8(color >> 16 & 0xFF).u8(0);
+    out.end();
+}
+
+// BOUNDSHEET records; returns where each sheet's stream offset goes.
+std::vector<std::size_t> boundSheets(BiffWriter& out, const Workbook& book)
+{
+    std::vector<std::size_t> offsets;
+    for (const auto& sheet : book.sheets) {
+        out.begin(rec::BoundSheet);
+        offsets.push_back(out.position());
+        out.u32(0).u8(0).u8(0);
+        out.u8(std::uint32_t(sheet->name.size())).flaggedChars(sheet->name);
+        out.end();
+    }
+    return offsets;
+}
+
+// The print areas by sheet index, for the sheets that have one.
+std::vector<std::pair<std::size_t, Area>> printAreasOf(const Workbook& book)
+{
+    std::vector<std::pair<std::size_t, Area>> areas;
+    for (std::size_t i = 0; i < book.sheets.size(); ++i) {
+        const QString& text = book.sheets[i]->pageSetup.printArea;
+        if (!text.isEmpty())
+            areas.emplace_back(i, parseAddress(text));
+    }
+    return areas;
+}
+
+// The print areas as built-in names, each a 3-D reference through
+// EXTERNSHEET to the workbook itself.
+void printAreaNames(BiffWriter& out, const Workbook& book)
+{
+    const auto areas = printAreasOf(book);
+    if (areas.empty())
+        return;
+    out.record(rec::SupBook, [&](BiffWriter& w) { w.u16(std::uint32_t(book.sheets.size())).u16(InternalSupBook); });
+    out.begin(rec::ExternSheet);
+    out.u16(std::uint32_t(areas.size()));
+    for (const auto& [sheet, area] : areas)
+        out.u16(0).u16(std::uint32_t(sheet)).u16(std::uint32_t(sheet));
+    out.end();
+    for (std::size_t ref = 0; ref < areas.size(); ++ref) {
+        const auto& [sheet, area] = areas[ref];
+        out.begin(rec::Name);
+        out.u16(BuiltInName).u8(0).u8(1).u16(11).u16(0).u16(std::uint32_t(sheet + 1)).u32(0);
+        out.u8(0).u8(PrintAreaName);
+        out.u8(PtgArea3d).u16(std::uint32_t(ref)).u16(std::uint32_t(area.top)).u16(std::uint32_t(area.bottom));
+        out.u16(std::uint32_t(area.left)).u16(std::uint32_t(area.right));
+        out.end();
+    }
+}
+
+void globals(BiffWriter& out, const Workbook& book, const FormatPlan& formats, const SharedStrings& strings,
+             std::vector<std::size_t>& sheetOffsets)
+{
+    writeBof(out, rec::BofGlobals);
+    u16Record(out, rec::InterfaceHdr, Utf16CodePage);
+    u16Record(out, rec::Mms, 0);
+    emptyRecord(out, rec::InterfaceEnd);
+    writeAccess(out);
+    u16Record(out, rec::CodePage, Utf16CodePage);
+    u16Record(out, rec::Dsf, 0);
+    tabId(out, book);
+    u16Record(out, rec::FnGroupCount, 14);
+    u16Record(out, rec::WindowProtect, 0);
+    u16Record(out, rec::Protect, 0);
+    u16Record(out, rec::Password, 0);
+    u16Record(out, rec::Prot4Rev, 0);
+    u16Record(out, rec::Prot4RevPass, 0);
+    window1(out, book);
+    u16Record(out, rec::Backup, 0);
+    u16Record(out, rec::HideObj, 0);
+    u16Record(out, rec::DateMode, 0);
+    u16Record(out, rec::Precision, 1);
+    u16Record(out, rec::RefreshAll, 0);
+    u16Record(out, rec::BookBool, 0);
+    formats.write(out);
+    palette(out, book);
+    u16Record(out, rec::UsesElfs, 0);
+    sheetOffsets = boundSheets(out, book);
+    out.record(rec::Country, [](BiffWriter& w) { w.u16(1).u16(1); });
+    printAreaNames(out, book);
+    strings.write(out);
+    emptyRecord(out, rec::Eof);
+}
+
+} // namespace
+
+Bytes writeWorkbookStream(const Workbook& book)
+{
+    checkWorkbook(book);
+    const FormatPlan formats(book);
+    const SharedStrings strings = sharedStringsOf(book);
+    BiffWriter out;
+    std::vector<std::size_t> sheetOffsets;
+    globals(out, book, formats, strings, sheetOffsets);
+    for (std::size_t i = 0; i < book.sheets.size(); ++i) {
+        out.patchU32(sheetOffsets[i], std::uint32_t(out.position()));
+        writeSheet(out, *book.sheets[i], int(i) == book.activeSheet, formats, strings);
+    }
+    if (out.position() < MinimumStreamSize)
+        out.zeros(MinimumStreamSize - out.position());
+    return out.take();
+}
+
+} // namespace ss::xls

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "spreadsheet/model/Sheet.h"
+#include "spreadsheet/xls/CompoundFile.h"
+
+namespace ss::xls {
+
+// The BIFF8 workbook stream of book: the globals, then one worksheet
+// substream a sheet. Throws AutomationError, before anything is written,
+// when the book holds something BIFF8 cannot store.
+Bytes writeWorkbookStream(const Workbook& book);
+
+} // namespace ss::xls
