@@ -48,7 +48,8 @@ int main(int argc, char** argv)
     QImage picture;
     bench::measure("render sample items", 20,
                    [&] { picture = ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96); });
-    bench::measure("render 32767 items (capped)", 10, [&] { picture = ss::render::renderArea(longest, longSheet, all, 96); });
+    bench::measure("render 32767 items (capped)", 10,
+                   [&] { picture = ss::render::renderArea(longest, longSheet, all, 96); });
     std::printf("# capped picture: %d x %d pixels, %.1f MiB\n", picture.width(), picture.height(),
                 double(picture.sizeInBytes()) / (1024 * 1024));
     picture = {};

@@ -50,9 +50,14 @@ struct Grid {
     int height() const { return y.back(); }
     bool contains(int r, int c) const { return r >= 0 && r < rows() && c >= 0 && c < columns(); }
 
-    // The cells from (r1, c1) to (r2, c2), inclusive.
-    QRect rect(int r1, int c1, int r2, int c2) const { return QRect(x[c1], y[r1], x[c2 + 1] - x[c1], y[r2 + 1] - y[r1]); }
-    QRect cellRect(int r, int c) const { return rect(r, c, r, c); }
+    // The rectangle of cells of the grid.
+    QRect rect(const Area& cells) const
+    {
+        const auto left = std::size_t(cells.left), top = std::size_t(cells.top);
+        const auto right = std::size_t(cells.right) + 1, bottom = std::size_t(cells.bottom) + 1;
+        return QRect(x[left], y[top], x[right] - x[left], y[bottom] - y[top]);
+    }
+    QRect cellRect(int r, int c) const { return rect(Area::cell(r, c)); }
 };
 
 // The grid of area: its columns from the left and its rows from the top,

@@ -62,13 +62,14 @@ Dashes dashesOf(const BorderLine& line)
 
 // Draws line over band, which runs along orientation; the gap of a double
 // line shows background.
-void drawLine(QPainter& painter, const QRect& band, Qt::Orientation along, const BorderLine& line, const QColor& color,
-              const QColor& background, int unit)
+void drawBorderLine(QPainter& painter, const QRect& band, Qt::Orientation along, const BorderLine& line,
+                    const QColor& color, const QColor& background, int unit)
 {
     if (line.style == LineStyle::Double) {
         const QRect first = along == Qt::Horizontal ? QRect(band.left(), band.top(), band.width(), unit)
                                                     : QRect(band.left(), band.top(), unit, band.height());
-        const QPoint across = along == Qt::Horizontal ? QPoint(0, band.height() - unit) : QPoint(band.width() - unit, 0);
+        const QPoint across =
+            along == Qt::Horizontal ? QPoint(0, band.height() - unit) : QPoint(band.width() - unit, 0);
         painter.fillRect(band, background);
         painter.fillRect(first, color);
         painter.fillRect(first.translated(across), color);
@@ -244,7 +245,7 @@ void SheetPainter::paintFills()
             return;
         const int left = cells.left > 0 && !filled(cells.top, cells.left - 1) ? 1 : 0;
         const int up = cells.top > 0 && !filled(cells.top - 1, cells.left) ? 1 : 0;
-        m_painter.fillRect(m_grid.rect(cells.top, cells.left, cells.bottom, cells.right).adjusted(-left, -up, 0, 0), fill);
+        m_painter.fillRect(m_grid.rect(cells).adjusted(-left, -up, 0, 0), fill);
     };
     for (int r = 0; r < m_grid.rows(); ++r)
         for (int c = 0; c < m_grid.columns(); ++c)
@@ -276,7 +277,7 @@ void SheetPainter::paintValue(const CellValue& value, FormatId id, const Area& c
         return;
     const CellFormat& format = m_book.formats[id];
     const Face& shown = face(id);
-    const QRect rect = m_grid.rect(cells.top, cells.left, cells.bottom, cells.right);
+    const QRect rect = m_grid.rect(cells);
     m_painter.setFont(shown.font);
     m_painter.setPen(color(format.font.colorIndex, Qt::black));
     if (const double* number = std::get_if<double>(&value))
@@ -301,11 +302,8 @@ void SheetPainter::paintNumber(double value, const CellFormat& format, const Fac
     }
     if (text.isEmpty())
         text = QString(int(box.width() / face.metrics.horizontalAdvance(QLatin1Char('#'))), QLatin1Char('#'));
-    const qreal width = face.metrics.horizontalAdvance(text);
-    const qreal left = lineLeft(effectiveAlign(format.horizontal, true), box, width);
-    const qreal baseline = box.top() + blockTop(format.vertical, box, face.metrics.height()) + face.metrics.ascent();
-    m_painter.setClipRect(clipBox(rect));
-    m_painter.drawText(QPointF(std::round(left), std::round(baseline)), text);
+    const qreal left = lineLeft(effectiveAlign(format.horizontal, true), box, face.metrics.horizontalAdvance(text));
+    drawLine(text, face, format.vertical, box, left, rect);
 }
 
 void SheetPainter::paintLine(const QString& text, const CellFormat& format, const Face& face, const Area& cells,
@@ -314,20 +312,27 @@ void SheetPainter::paintLine(const QString& text, const CellFormat& format, cons
     // Without wrapping, line breaks do not show.
     QString line = text;
     line.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-    const QRect rect = m_grid.rect(cells.top, cells.left, cells.bottom, cells.right);
+    const QRect rect = m_grid.rect(cells);
     const QRectF box = textBox(rect);
     const qreal width = face.metrics.horizontalAdvance(line);
     const qreal left = lineLeft(effectiveAlign(format.horizontal, false), box, width);
     const Area span = mayRunOn ? runOn(cells.top, cells.left, left, width) : cells;
-    const qreal baseline = box.top() + blockTop(format.vertical, box, face.metrics.height()) + face.metrics.ascent();
-    m_painter.setClipRect(clipBox(m_grid.rect(span.top, span.left, span.bottom, span.right)));
+    drawLine(line, face, format.vertical, box, left, m_grid.rect(span));
+}
+
+void SheetPainter::drawLine(const QString& line, const Face& face, VAlign align, const QRectF& box, qreal left,
+                            const QRect& cells)
+{
+    const qreal baseline = box.top() + blockTop(align, box, face.metrics.height()) + face.metrics.ascent();
+    m_painter.setClipRect(clipBox(cells));
     m_painter.drawText(QPointF(std::round(left), std::round(baseline)), line);
 }
 
 void SheetPainter::paintWrapped(const QString& text, const CellFormat& format, const Face& face, const QRect& rect)
 {
     QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator)).replace(QLatin1Char('\n'), QChar::LineSeparator);
+    lines.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
     const QRectF box = textBox(rect);
     QTextOption option(qtAlignment(effectiveAlign(format.horizontal, false)));
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -412,8 +417,8 @@ void SheetPainter::drawBorder(const BorderLine& line, Qt::Orientation along, int
     const int r = along == Qt::Vertical ? cell : std::min(edge, m_grid.rows() - 1);
     const int c = along == Qt::Vertical ? std::min(edge, m_grid.columns() - 1) : cell;
     const QColor fill = fillAt(r, c);
-    drawLine(m_painter, band, along, line, color(line.colorIndex, Qt::black), fill.isValid() ? fill : QColor(Qt::white),
-             unit);
+    drawBorderLine(m_painter, band, along, line, color(line.colorIndex, Qt::black),
+                   fill.isValid() ? fill : QColor(Qt::white), unit);
 }
 
 } // namespace ss::render

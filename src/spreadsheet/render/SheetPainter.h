@@ -43,6 +43,10 @@ private:
     void paintValue(const CellValue& value, FormatId id, const Area& cells, bool mayRunOn);
     void paintNumber(double value, const CellFormat& format, const Face& face, const QRect& rect);
     void paintLine(const QString& text, const CellFormat& format, const Face& face, const Area& cells, bool mayRunOn);
+    // Draws one line from left in box, placed down by align and clipped to
+    // the cells' rectangle.
+    void drawLine(const QString& line, const Face& face, VAlign align, const QRectF& box, qreal left,
+                  const QRect& cells);
     void paintWrapped(const QString& text, const CellFormat& format, const Face& face, const QRect& rect);
     // The cells that an unwrapped line from x to x + width in cell (r, c)
     // runs on into, and marks the grid lines it crosses.
