@@ -2,8 +2,8 @@
 // save and an open, and a second save gives the same model and the same
 // bytes; the file is well-formed BIFF8; a failed save leaves nothing behind.
 
-#include "RenderFixture.h"
 #include "XlsCompare.h"
+#include "XlsInventory.h"
 
 #include "automation/Error.h"
 #include "spreadsheet/xls/BiffReader.h"
@@ -52,24 +52,7 @@ std::uint32_t u32At(const xls::Bytes& b, std::size_t at)
 }
 std::uint16_t u16At(const xls::Bytes& b, std::size_t at) { return std::uint16_t(b[at] | b[at + 1] << 8); }
 
-// The inventory sheet with its page set-up and final selection.
-Workbook inventory(int items)
-{
-    Workbook book = renderfixture::inventoryBook(renderfixture::manyItems(items));
-    Sheet& sheet = *book.sheets.front();
-    PageSetup& page = sheet.pageSetup;
-    page.printArea = QStringLiteral("A1:I%1").arg(items + 2);
-    page.leftMargin = page.rightMargin = 0.7 * 72;
-    page.topMargin = page.bottomMargin = 0.5 * 72;
-    page.headerMargin = page.footerMargin = 0;
-    page.orientation = 2;
-    page.paperSize = 9;
-    page.zoom.reset();
-    sheet.activeRow = 14;
-    sheet.activeColumn = 2;
-    sheet.selection = Area::cell(14, 2);
-    return book;
-}
+using xlsinventory::inventory;
 
 FormatId format(Workbook& book, const std::function<void(CellFormat&)>& change)
 {

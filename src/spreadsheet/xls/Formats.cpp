@@ -97,7 +97,9 @@ std::vector<bool> formatsInUse(const Workbook& book)
 void writeFont(BiffWriter& out, const Font& font)
 {
     out.begin(rec::Font);
-    out.u16(twips(font.size)).u16(font.italic ? 0x0002 : 0).u16(colorCode(font.colorIndex, FontColorAutomatic));
+    // Bold shows in the weight; older readers look at the first option bit.
+    const std::uint16_t options = (font.bold ? 0x0001 : 0) | (font.italic ? 0x0002 : 0);
+    out.u16(twips(font.size)).u16(options).u16(colorCode(font.colorIndex, FontColorAutomatic));
     out.u16(font.bold ? 700 : 400).u16(0).u8(0).u8(0).u8(0).u8(0);
     out.u8(std::uint32_t(font.name.size())).flaggedChars(font.name);
     out.end();

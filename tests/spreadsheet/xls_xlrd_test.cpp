@@ -1,0 +1,119 @@
+// Saved workbooks read by xlrd (Debian's python3-xlrd), a reader written
+// elsewhere: the inventory layout cell by cell, and texts of every kind.
+
+#include "XlsInventory.h"
+
+#include "shell/Options.h"
+#include "spreadsheet/xls/Xls.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString Python = QStringLiteral("/usr/bin/python3");
+const QString Checker = QStringLiteral(QUORVALE_SOURCE_DIR "/tests/spreadsheet/xls_check.py");
+
+bool xlrdAvailable()
+{
+    QProcess probe;
+    probe.start(Python, {"-c", "import xlrd"});
+    return probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+}
+
+void writeJson(const QString& path, const QJsonObject& object)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// Runs the checker; its report when it found differences.
+QString check(const QString& mode, const QString& xls, const QString& json)
+{
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(Python, {Checker, mode, xls, json});
+    if (!run.waitForFinished(-1))
+        return QStringLiteral("the checker did not run");
+    const QString output = QString::fromUtf8(run.readAll());
+    return run.exitCode() == 0 && output.trimmed() == "OK" ? QString() : output;
+}
+
+} // namespace
+
+class XlsXlrdTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFileInfo(Python).isExecutable() || !xlrdAvailable())
+            QSKIP("python3-xlrd is not installed");
+        QVERIFY(m_dir.isValid());
+    }
+
+    void inventoryLayoutReadsBack_data()
+    {
+        QTest::addColumn<int>("items");
+        for (const int n : {0, 1, 2, 1000})
+            QTest::addRow("%d items", n) << n;
+    }
+    void inventoryLayoutReadsBack()
+    {
+        QFETCH(int, items);
+        const QString xls = m_dir.filePath(QStringLiteral("inventory%1.xls").arg(items));
+        ss::xls::save(xlsinventory::inventory(items), xls);
+
+        QJsonArray rows;
+        for (const renderfixture::Item& item : renderfixture::manyItems(items)) {
+            QJsonArray fields;
+            for (const QString& field : item)
+                fields.append(field);
+            rows.append(fields);
+        }
+        QJsonArray palette;
+        for (int i = 1; i <= 56; ++i)
+            palette.append(Options::defaultWorkbookPalette()[std::size_t(i)]);
+        const QString json = m_dir.filePath(QStringLiteral("inventory%1.json").arg(items));
+        writeJson(json, QJsonObject{{"items", rows}, {"palette", palette}});
+        const QString report = check("inventory", xls, json);
+        QVERIFY2(report.isEmpty(), qPrintable(report));
+    }
+
+    void textsOfEveryKindReadBack()
+    {
+        ss::Workbook book;
+        ss::Sheet& sheet = book.addSheet(QStringLiteral("Texts"));
+        QJsonArray cells;
+        const auto put = [&](int r, int c, const QString& text) {
+            sheet.cellAt(r, c).value = text;
+            cells.append(QJsonArray{r, c, text});
+        };
+        QString wide;
+        while (wide.size() < 30000)
+            wide += QStringLiteral("ελ𝄞中");
+        put(0, 0, QString(32767, QChar(u'é')));
+        put(0, 1, wide);
+        put(0, 2, QString());
+        put(0, 3, QStringLiteral("tab\tnew\nline \"quoted\" ½"));
+        for (int i = 0; i < 3000; ++i)
+            put(1 + i, i % 5, QStringLiteral("%1 %2").arg(i).arg(QString(i % 300, QChar(i % 2 ? u'ü' : u'Ж'))));
+        const QString xls = m_dir.filePath("texts.xls");
+        ss::xls::save(book, xls);
+        const QString json = m_dir.filePath("texts.json");
+        writeJson(json, QJsonObject{{"cells", cells}});
+        const QString report = check("cells", xls, json);
+        QVERIFY2(report.isEmpty(), qPrintable(report));
+    }
+};
+
+QTEST_MAIN(XlsXlrdTest)
+#include "xls_xlrd_test.moc"
