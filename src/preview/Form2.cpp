@@ -49,6 +49,10 @@ preview::ViewportMetrics screenMetrics()
     return m;
 }
 
+// Pixels to twips; a tall picture's count of pixels times 1440 does not
+// fit in 32 bits, so the product is taken in double precision.
+int twipsOf(int pixels, double dpi) { return preview::roundHalfEven(pixels * double(twips::PerInch) / dpi); }
+
 QFont arialBold(double points)
 {
     QFont font(QStringLiteral("Arial"));
@@ -217,8 +221,7 @@ void Form2::firstShowSetUp(shell::Trace& t)
 {
     t.line(106, [&] {
         const QSize pixels = Picture1->picture().size();
-        imageBox.setSize(QSize(twips::fromPixels(pixels.width(), twips::dpiX(this)),
-                               twips::fromPixels(pixels.height(), twips::dpiY(this))));
+        imageBox.setSize(QSize(twipsOf(pixels.width(), twips::dpiX(this)), twipsOf(pixels.height(), twips::dpiY(this))));
     });
     t.line(110, [&] { setBackgroundColour(Picture1, Qt::white); });
     t.line(116, [&] { Zoom_Ori->hide(); });

@@ -1,0 +1,463 @@
+#include "preview/Form2.h"
+#include "records/RecordStore.h"
+#include "shell/Form1.h"
+#include "support/TestServices.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// A picture whose colour tells where a pixel came from: red grows to the
+// right, green downwards.
+QImage gradientPicture(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, 90));
+    return picture;
+}
+
+// A widget's rectangle in twips at 96 DPI, relative to its parent.
+QRect inTwips(const QWidget* w)
+{
+    const QRect g = w->geometry();
+    return QRect(g.x() * 15, g.y() * 15, g.width() * 15, g.height() * 15);
+}
+
+void sendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+// The preview window under the offscreen platform (96 DPI, 15 twips a
+// pixel). The viewport is 9330 x 7425 twips outside, 9270 x 7365 inside.
+class Form2Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestServices> services;
+    QTemporaryDir dir;
+
+    // The window as a generation run leaves it: loaded, given picture,
+    // shown and activated.
+    static Form2& shownWith(const QImage& picture)
+    {
+        Form2& form = Form2::instance();
+        form.Picture1->setPicture(picture);
+        form.show();
+        form.Form_Activate();
+        return form;
+    }
+
+    QString workbook(const QString& name)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("workbook bytes") < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    void clickZoom(QPushButton* button, int times)
+    {
+        for (int i = 0; i < times; ++i)
+            QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(services->errorReports().empty());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        Q_INIT_RESOURCE(resources);
+        isolateSettings();
+        QVERIFY(dir.isValid());
+        QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 96.0);
+    }
+    void init() { services = std::make_unique<TestServices>(); }
+    void cleanup()
+    {
+        delete Form2::loaded();
+        services.reset();
+    }
+
+    void layoutInTwips();
+    void loadStartsAtZero();
+    void firstShowSetsUpFromThePicture();
+    void becomingActiveRunsTheSetUp();
+    void secondActivationChangesNothing();
+    void zoomButtonsStopAtTheEnds();
+    void zoomSetsTheBarsUpFromTheZoomedSize();
+    void narrowImageBarsEnableWhenAZoomMakesItWide();
+    void zoomDrawsTheSnapshotScaled();
+    void zoomPastTheMemoryBoundFallsBackToOne();
+    void scrollBarsMoveTheImage();
+    void dragMovesTheImageAndReleaseSetsTheBars();
+    void backDeletesTheWorkbookAndShowsTheMainWindow();
+    void laterRunIsSetUpAfresh();
+    void closingStoresTheListAndDeletesTheWorkbook();
+    void pointerRules();
+    void centredOnFirstShow();
+};
+
+void Form2Test::layoutInTwips()
+{
+    Form2& form = Form2::instance();
+    const struct {
+        const char* name;
+        QRect twips;
+    } places[] = {
+        {"HScroll1", {120, 7545, 9330, 255}},   {"VScroll1", {9450, 120, 255, 7425}},
+        {"Picture2", {120, 120, 9330, 7425}},   {"Frame1", {120, 7860, 9600, 855}},
+        {"Zoom_Ori", {10320, 480, 735, 375}},   {"PushButton1", {240, 300, 4440, 405}},
+        {"PushButton2", {4800, 300, 4560, 405}}, {"PushButton6", {4920, 8850, 4800, 405}},
+        {"PushButton8", {120, 8850, 4680, 405}},
+    };
+    for (const auto& place : places) {
+        const auto* w = form.findChild<QWidget*>(QLatin1String(place.name));
+        QVERIFY2(w, place.name);
+        // Each side is within a pixel of the designed twips.
+        const QRect r = inTwips(w);
+        QVERIFY2(std::abs(r.x() - place.twips.x()) < 15 && std::abs(r.y() - place.twips.y()) < 15
+                     && std::abs(r.width() - place.twips.width()) < 15
+                     && std::abs(r.height() - place.twips.height()) < 15,
+                 place.name);
+    }
+    QCOMPARE(form.size(), QSize(656, 626));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Quorvale"));
+    QVERIFY(!form.windowIcon().isNull());
+
+    QCOMPARE(form.font().family(), QStringLiteral("Arial"));
+    QCOMPARE(form.font().pointSizeF(), 9.0);
+    QVERIFY(form.font().bold());
+    for (QPushButton* button : {form.PushButton1, form.PushButton2, form.PushButton6, form.PushButton8}) {
+        QCOMPARE(button->font().pointSizeF(), 11.25);
+        QVERIFY(button->font().bold());
+    }
+    QCOMPARE(form.PushButton1->text(), QStringLiteral("Zoom In"));
+    QCOMPARE(form.PushButton2->text(), QStringLiteral("Zoom Out"));
+    QCOMPARE(form.PushButton6->text(), QStringLiteral("Save Results To Excel File"));
+    QCOMPARE(form.PushButton8->text(), QStringLiteral("< Back"));
+    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom:"));
+    QCOMPARE(form.PushButton1->parentWidget(), form.Frame1);
+    QVERIFY(form.Picture2->isAncestorOf(form.Picture1));
+    QVERIFY(form.Zoom_Ori->isHidden());
+    QCOMPARE(form.Picture2->cursor().shape(), Qt::SizeAllCursor);
+    QCOMPARE(form.Picture1->cursor().shape(), Qt::ArrowCursor);
+}
+
+void Form2Test::loadStartsAtZero()
+{
+    Form2& form = Form2::instance();
+    QCOMPARE(Form2::loaded(), &form);
+    QCOMPARE(&Form2::instance(), &form);
+    QVERIFY(form.mFirstActivate);
+    QCOMPARE(form.mZoom, 0.0f);
+    QCOMPARE(form.mOrigWidth, 0);
+    QCOMPARE(form.mZoomHeight, 0);
+    QCOMPARE(form.mHScrollStep, 0);
+    QVERIFY(form.mExcelFile.isEmpty());
+    // The button-face colour of the window-colour procedure.
+    QCOMPARE(form.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
+    QVERIFY(services->messages.empty());
+}
+
+void Form2Test::firstShowSetsUpFromThePicture()
+{
+    const QImage picture = gradientPicture(700, 600); // 10500 x 9000 twips
+    Form2& form = shownWith(picture);
+
+    QVERIFY(!form.mFirstActivate);
+    QCOMPARE(form.zoomOri, QSize(10500, 9000));
+    QCOMPARE(form.Zoom_Ori->picture(), picture);
+    QVERIFY(form.Zoom_Ori->isHidden());
+    QCOMPARE(form.mZoom, 1.0f);
+    QCOMPARE(form.mOrigWidth, 10438);
+    QCOMPARE(form.mOrigHeight, 8938);
+    QCOMPARE(form.imageBox, QRect(0, 0, 10438, 8938));
+    QCOMPARE(form.Picture1->size(), QSize(696, 596));
+
+    // 1108 and 1513 twips past the viewport: steps of 10.
+    QCOMPARE(form.mHScrollStep, 10);
+    QCOMPARE(form.HScroll1->maximum(), 111);
+    QVERIFY(form.HScroll1->isEnabled());
+    QCOMPARE(form.mVScrollStep, 10);
+    QCOMPARE(form.VScroll1->maximum(), 151);
+    QVERIFY(form.VScroll1->isEnabled());
+    QVERIFY(services->errorReports().empty());
+}
+
+void Form2Test::becomingActiveRunsTheSetUp()
+{
+    Form2& form = Form2::instance();
+    form.Picture1->setPicture(gradientPicture(300, 200));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY(!form.mFirstActivate);
+    QCOMPARE(form.mZoom, 1.0f);
+    QCOMPARE(form.zoomOri, QSize(4500, 3000));
+}
+
+void Form2Test::secondActivationChangesNothing()
+{
+    Form2& form = shownWith(gradientPicture(700, 600));
+    form.PushButton1_Click();
+    form.HScroll1->setValue(40);
+    form.VScroll1->setValue(12);
+    const QRect box = form.imageBox;
+    QCOMPARE(box.topLeft(), QPoint(-400, -120));
+
+    form.Form_Activate();
+    QCOMPARE(form.mZoom, 1.25f);
+    QCOMPARE(form.imageBox, box);
+    QCOMPARE(form.HScroll1->value(), 40);
+    QCOMPARE(form.VScroll1->value(), 12);
+}
+
+void Form2Test::zoomButtonsStopAtTheEnds()
+{
+    Form2& form = shownWith(gradientPicture(700, 600));
+    clickZoom(form.PushButton1, 8);
+    QCOMPARE(form.mZoom, 3.0f);
+    QCOMPARE(form.imageBox.size(), QSize(31314, 26814));
+    clickZoom(form.PushButton1, 2);
+    QCOMPARE(form.mZoom, 3.0f);
+    QCOMPARE(form.imageBox.size(), QSize(31314, 26814));
+
+    clickZoom(form.PushButton2, 11);
+    QCOMPARE(form.mZoom, 0.25f);
+    QCOMPARE(form.imageBox.size(), QSize(2609, 2234));
+    clickZoom(form.PushButton2, 1);
+    QCOMPARE(form.mZoom, 0.25f);
+}
+
+void Form2Test::zoomSetsTheBarsUpFromTheZoomedSize()
+{
+    Form2& form = shownWith(gradientPicture(700, 600));
+    form.HScroll1->setValue(30);
+    form.PushButton1_Click();
+
+    // 13047 x 11172 at 1.25: 3717 and 3747 twips past the viewport.
+    QCOMPARE(form.imageBox, QRect(0, 0, 13047, 11172));
+    QCOMPARE(form.HScroll1->value(), 0);
+    QCOMPARE(form.HScroll1->maximum(), 372);
+    QCOMPARE(form.VScroll1->maximum(), 375);
+
+    // The far end of each bar shows the image's far edge.
+    form.HScroll1->setValue(form.HScroll1->maximum());
+    form.VScroll1->setValue(form.VScroll1->maximum());
+    QCOMPARE(form.imageBox.topLeft(), QPoint(-3720, -3750));
+    QCOMPARE(form.Picture1->pos(), QPoint(-248, -250));
+    QVERIFY(form.imageBox.left() + form.imageBox.width() >= form.viewportInnerWidth());
+    QVERIFY(form.imageBox.top() + form.imageBox.height() >= form.viewportInnerHeight());
+
+    // Zoomed out, the far end no longer moves the image past its edge.
+    clickZoom(form.PushButton2, 2);
+    QCOMPARE(form.imageBox.size(), QSize(7828, 6703));
+    QVERIFY(!form.HScroll1->isEnabled());
+    QVERIFY(!form.VScroll1->isEnabled());
+    QCOMPARE(form.mHScrollStep, 0);
+    QCOMPARE(form.imageBox.topLeft(), QPoint(0, 0));
+}
+
+void Form2Test::narrowImageBarsEnableWhenAZoomMakesItWide()
+{
+    Form2& form = shownWith(gradientPicture(400, 300)); // 5938 x 4438 drawn
+    QVERIFY(!form.HScroll1->isEnabled());
+    QVERIFY(!form.VScroll1->isEnabled());
+    QCOMPARE(form.mHScrollStep, 0);
+    QCOMPARE(form.mVScrollStep, 0);
+
+    clickZoom(form.PushButton1, 4); // 2.0: 11876 x 8876
+    QVERIFY(form.HScroll1->isEnabled());
+    QVERIFY(form.VScroll1->isEnabled());
+    QCOMPARE(form.HScroll1->maximum(), 255); // 254.6
+    QCOMPARE(form.VScroll1->maximum(), 145); // 145.1
+    form.HScroll1->setValue(100);
+    QCOMPARE(form.imageBox.left(), -1000);
+}
+
+void Form2Test::zoomDrawsTheSnapshotScaled()
+{
+    const QImage picture = gradientPicture(400, 300);
+    Form2& form = shownWith(picture);
+    clickZoom(form.PushButton1, 4);
+    QVERIFY(form.Picture1->hasDrawing());
+    QCOMPARE(form.Picture1->drawingSourceRect(), QRectF(0, 0, 5938 / 15.0, 4438 / 15.0));
+
+    const QImage shown = form.Picture1->grab().toImage();
+    QCOMPARE(shown.size(), QSize(792, 592));
+    for (const QPoint source : {QPoint(10, 10), QPoint(100, 75), QPoint(390, 290)}) {
+        const QColor want = picture.pixelColor(source);
+        const QColor got = shown.pixelColor(source * 2);
+        QVERIFY2(std::abs(want.red() - got.red()) <= 2 && std::abs(want.green() - got.green()) <= 2,
+                 qPrintable(QStringLiteral("at %1, %2").arg(source.x()).arg(source.y())));
+    }
+    // Zoom_Ori keeps the snapshot as delivered.
+    QCOMPARE(form.Zoom_Ori->picture(), picture);
+}
+
+void Form2Test::zoomPastTheMemoryBoundFallsBackToOne()
+{
+    // One pixel wide and six million high: each zoom up to 2.75 fits, 3.0
+    // would be taller than any widget.
+    Form2& form = Form2::instance();
+    QImage tall(1, 6000000, QImage::Format_Mono);
+    tall.fill(1);
+    form.Picture1->setPicture(tall);
+    form.Form_Activate();
+    const int origHeight = 6000000 * 15 - 62;
+    QCOMPARE(form.mOrigHeight, origHeight);
+
+    for (int i = 0; i < 7; ++i)
+        form.PushButton1_Click();
+    QCOMPARE(form.mZoom, 2.75f);
+    const QRect box = form.imageBox;
+    QCOMPARE(box.height(), int(origHeight * 2.75));
+
+    form.PushButton1_Click();
+    QCOMPARE(form.mZoom, 1.0f);
+    QCOMPARE(form.mZoomHeight, origHeight);
+    QCOMPARE(form.imageBox, box); // nothing redrawn
+    form.PushButton1_Click();
+    QCOMPARE(form.mZoom, 1.25f);
+    QVERIFY(services->errorReports().empty());
+}
+
+void Form2Test::scrollBarsMoveTheImage()
+{
+    Form2& form = shownWith(gradientPicture(700, 600));
+    form.HScroll1->setValue(50);
+    QCOMPARE(form.imageBox.left(), -500);
+    QCOMPARE(form.Picture1->x(), -33);
+    form.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(form.VScroll1->value(), 1);
+    QCOMPARE(form.imageBox.top(), -10);
+}
+
+void Form2Test::dragMovesTheImageAndReleaseSetsTheBars()
+{
+    Form2& form = shownWith(gradientPicture(700, 600));
+    PictureBox* box = form.Picture1;
+
+    sendMouse(box, QEvent::MouseMove, {10, 10}, Qt::NoButton);
+    QCOMPARE(form.imageBox.topLeft(), QPoint(0, 0));
+
+    sendMouse(box, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    QCOMPARE(form.mDragX, 1500.0f);
+    sendMouse(box, QEvent::MouseMove, {40, 70}, Qt::LeftButton);
+    QCOMPARE(form.imageBox.topLeft(), QPoint(-900, -450));
+    QCOMPARE(box->pos(), QPoint(-60, -30));
+    QCOMPARE(form.HScroll1->value(), 0); // bars wait for the release
+
+    // 900 of 1108 is 81 %, 81 % of 111 is 90; 450 of 1513 is 30 %, of 151
+    // is 45.
+    sendMouse(box, QEvent::MouseButtonRelease, {40, 70}, Qt::NoButton);
+    QCOMPARE(form.HScroll1->value(), 90);
+    QCOMPARE(form.VScroll1->value(), 45);
+    QCOMPARE(form.imageBox.topLeft(), QPoint(-900, -450));
+
+    // Dragged past the far corner, the image stops at the inner edge.
+    sendMouse(box, QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton);
+    sendMouse(box, QEvent::MouseMove, {-5000, -5000}, Qt::LeftButton);
+    QCOMPARE(form.imageBox.topLeft(), QPoint(9270 - 10438, 7365 - 8938));
+    QVERIFY(services->errorReports().empty());
+}
+
+void Form2Test::backDeletesTheWorkbookAndShowsTheMainWindow()
+{
+    Form1 main;
+    Form2& form = shownWith(gradientPicture(700, 600));
+    form.mExcelFile = workbook(QStringLiteral("kintra12345678.xls"));
+    form.PushButton1_Click();
+
+    QTest::mouseClick(form.PushButton8, Qt::LeftButton);
+    QVERIFY(!QFile::exists(form.mExcelFile));
+    QVERIFY(main.isVisible());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(Form2::loaded(), &form);
+    QCOMPARE(form.mZoom, 1.25f);
+    QVERIFY(services->messages.empty());
+    QCOMPARE(services->endCalls, 0);
+}
+
+void Form2Test::laterRunIsSetUpAfresh()
+{
+    Form2& form = shownWith(gradientPicture(700, 600));
+    clickZoom(form.PushButton1, 4);
+    form.HScroll1->setValue(20);
+    form.mExcelFile = workbook(QStringLiteral("kintra11111111.xls"));
+    form.PushButton8_Click();
+
+    const QImage next = gradientPicture(500, 400);
+    Form2& again = shownWith(next);
+    QCOMPARE(&again, &form);
+    QCOMPARE(form.mZoom, 1.0f);
+    QCOMPARE(form.zoomOri, QSize(7500, 6000));
+    QCOMPARE(form.Zoom_Ori->picture(), next);
+    QCOMPARE(form.imageBox, QRect(0, 0, 7438, 5938));
+    QVERIFY(!form.HScroll1->isEnabled());
+    QVERIFY(!form.VScroll1->isEnabled());
+    QCOMPARE(form.HScroll1->value(), 0);
+}
+
+void Form2Test::closingStoresTheListAndDeletesTheWorkbook()
+{
+    records::writeStoredList(QString());
+    Form1 main;
+    main.items().Add(QStringLiteral("4711"));
+    Form2& form = shownWith(gradientPicture(100, 100));
+    form.mExcelFile = workbook(QStringLiteral("kintra87654321.xls"));
+
+    form.close();
+    QVERIFY(!QFile::exists(form.mExcelFile));
+    QCOMPARE(services->endCalls, 1);
+    QVERIFY(records::readStoredList().startsWith(QStringLiteral("4711||SEP1||")));
+    QVERIFY(services->errorReports().empty());
+}
+
+void Form2Test::pointerRules()
+{
+    Form2& form = shownWith(gradientPicture(100, 100));
+    sendMouse(form.PushButton6, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    QCOMPARE(form.mousePointer(), MousePointer::Custom);
+    sendMouse(form.Frame1, QEvent::MouseMove, {2, 2}, Qt::NoButton);
+    QCOMPARE(form.mousePointer(), MousePointer::Default);
+    // A button inside the frame: the move does not reach the frame.
+    sendMouse(form.PushButton2, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    QCOMPARE(form.mousePointer(), MousePointer::Custom);
+    sendMouse(form.HScroll1, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    QCOMPARE(form.mousePointer(), MousePointer::Custom);
+    sendMouse(&form, QEvent::MouseMove, {650, 620}, Qt::NoButton);
+    QCOMPARE(form.mousePointer(), MousePointer::Default);
+
+    form.setMousePointer(MousePointer::Hourglass);
+    sendMouse(form.PushButton1, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    sendMouse(form.Frame1, QEvent::MouseMove, {2, 2}, Qt::NoButton);
+    sendMouse(&form, QEvent::MouseMove, {650, 620}, Qt::NoButton);
+    QCOMPARE(form.mousePointer(), MousePointer::Hourglass);
+}
+
+void Form2Test::centredOnFirstShow()
+{
+    Form2& form = shownWith(gradientPicture(100, 100));
+    const QPoint centre = form.screen()->availableGeometry().center();
+    QVERIFY((form.frameGeometry().center() - centre).manhattanLength() <= 2);
+}
+
+QTEST_MAIN(Form2Test)
+#include "Form2_test.moc"
