@@ -2,6 +2,11 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
 namespace ss {
 
 namespace {
@@ -32,6 +37,49 @@ FormatId FormatTable::intern(const CellFormat& format)
     m_formats.push_back(format);
     m_ids.emplace(format, id);
     return id;
+}
+
+namespace {
+
+// The General text of value into text, which has room for any; returns its end.
+char* writeGeneral(char* text, char* end, double value)
+{
+    // Negative zero shows as 0.
+    char* stop = std::to_chars(text, end, value == 0.0 ? 0.0 : value).ptr;
+    std::replace(text, stop, 'e', 'E');
+    return stop;
+}
+
+} // namespace
+
+QString generalText(double value)
+{
+    char text[32];
+    return QString::fromLatin1(text, writeGeneral(text, text + sizeof text, value) - text);
+}
+
+std::optional<double> generalNumber(QStringView text)
+{
+    // Longer texts have more digits than a number keeps.
+    constexpr qsizetype longest = 24;
+    if (text.isEmpty() || text.size() > longest)
+        return std::nullopt;
+    char ascii[longest];
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (!((c >= u'0' && c <= u'9') || c == u'-' || c == u'.'))
+            return std::nullopt;
+        ascii[i] = char(c);
+    }
+    const std::string_view typed(ascii, std::size_t(text.size()));
+    double value = 0;
+    const auto [stop, error] = std::from_chars(typed.data(), typed.data() + typed.size(), value);
+    if (error != std::errc() || stop != typed.data() + typed.size() || !std::isfinite(value))
+        return std::nullopt;
+    char shown[32];
+    if (std::string_view(shown, std::size_t(writeGeneral(shown, shown + sizeof shown, value) - shown)) != typed)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace ss

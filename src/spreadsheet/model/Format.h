@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -72,5 +74,14 @@ private:
     std::vector<CellFormat> m_formats;
     std::unordered_map<CellFormat, FormatId, Hash> m_ids;
 };
+
+// The text the General number format gives a number: the shortest decimal
+// text that reads back as the same number ("46.99", "-4", "1E+20").
+QString generalText(double value);
+
+// The number a text typed into a cell stands for: only a plain decimal text
+// that General shows exactly as typed ("46.99", "144455", "-4"); "0012",
+// "6.90", "1,000", " 12", "+3", ".5", "1e5" and "1E+20" are texts.
+std::optional<double> generalNumber(QStringView text);
 
 } // namespace ss

@@ -2,8 +2,108 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 namespace ss {
+
+namespace {
+
+// A format change as applyFormat makes it: the new format of each old one
+// is worked out once, however many cells share the old one.
+class FormatChange {
+public:
+    FormatChange(const std::function<void(CellFormat&)>& change, FormatTable& formats)
+        : m_change(change), m_formats(formats)
+    {}
+
+    FormatId operator()(FormatId from)
+    {
+        if (from == m_lastFrom)
+            return m_lastTo;
+        // The first change is kept in the last-used pair alone, so a change
+        // of a single cell allocates nothing.
+        if (m_lastFrom != NoFormat)
+            m_seen.try_emplace(m_lastFrom, m_lastTo);
+        const auto known = m_seen.find(from);
+        m_lastFrom = from;
+        m_lastTo = known != m_seen.end() ? known->second : make(from);
+        return m_lastTo;
+    }
+
+private:
+    FormatId make(FormatId from)
+    {
+        CellFormat f = m_formats[from];
+        m_change(f);
+        return m_formats.intern(f);
+    }
+
+    const std::function<void(CellFormat&)>& m_change;
+    FormatTable& m_formats;
+    FormatId m_lastFrom = NoFormat;
+    FormatId m_lastTo = NoFormat;
+    std::unordered_map<FormatId, FormatId> m_seen;
+};
+
+bool overlaps(const Area& a, const Area& b)
+{
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+Area boundingBox(const Area& a, const Area& b)
+{
+    return Area{std::min(a.top, b.top), std::min(a.left, b.left), std::max(a.bottom, b.bottom),
+                std::max(a.right, b.right)};
+}
+
+// area grown by every merged range it overlaps, until none sticks out.
+Area mergedExtent(const std::vector<Area>& merges, Area area)
+{
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const Area& m : merges)
+            if (overlaps(m, area) && boundingBox(m, area) != area) {
+                area = boundingBox(m, area);
+                grown = true;
+            }
+    }
+    return area;
+}
+
+// Calls visit with every stored cell of area except its top-left one.
+template <class Rows, class Visit>
+void forCellsAfterFirst(Rows& rows, const Area& area, Visit visit)
+{
+    const int lastRow = std::min(area.bottom, int(rows.size()) - 1);
+    for (int r = area.top; r <= lastRow; ++r) {
+        auto& cells = rows[std::size_t(r)].cells;
+        const int last = std::min(area.right, int(cells.size()) - 1);
+        for (int c = area.left; c <= last; ++c)
+            if (r != area.top || c != area.left)
+                visit(cells[std::size_t(c)]);
+    }
+}
+
+} // namespace
+
+std::optional<EdgeCells> edgeCells(const Area& a, RangeEdge edge)
+{
+    switch (edge) {
+    case RangeEdge::Left: return EdgeCells{Area{a.top, a.left, a.bottom, a.left}, EdgeLeft};
+    case RangeEdge::Top: return EdgeCells{Area{a.top, a.left, a.top, a.right}, EdgeTop};
+    case RangeEdge::Bottom: return EdgeCells{Area{a.bottom, a.left, a.bottom, a.right}, EdgeBottom};
+    case RangeEdge::Right: return EdgeCells{Area{a.top, a.right, a.bottom, a.right}, EdgeRight};
+    case RangeEdge::InsideVertical:
+        if (a.columns() < 2)
+            return std::nullopt;
+        return EdgeCells{Area{a.top, a.left, a.bottom, a.right - 1}, EdgeRight};
+    case RangeEdge::InsideHorizontal:
+        if (a.rows() < 2)
+            return std::nullopt;
+        return EdgeCells{Area{a.top, a.left, a.bottom - 1, a.right}, EdgeBottom};
+    }
+    return std::nullopt;
+}
 
 FormatId Sheet::effectiveFormat(int row, int col) const
 {
@@ -52,11 +152,7 @@ double Sheet::rowHeight(int row) const
 
 void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats)
 {
-    const auto changed = [&](FormatId from) {
-        CellFormat f = formats[from];
-        change(f);
-        return formats.intern(f);
-    };
+    FormatChange changed(change, formats);
     const bool allRows = area.wholeColumns();
     const bool allColumns = area.wholeRows();
 
@@ -114,6 +210,38 @@ void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>
         }
 }
 
+void Sheet::applyBorder(const Area& area, RangeEdge edge, const std::function<void(BorderLine&)>& change,
+                        FormatTable& formats)
+{
+    const std::optional<EdgeCells> along = edgeCells(area, edge);
+    if (!along)
+        return;
+    applyFormat(along->cells, [&](CellFormat& f) { change(f.borders[along->side]); }, formats);
+    // The cells on the other side of an inside line carry it too.
+    if (edge == RangeEdge::InsideVertical)
+        applyFormat(Area{area.top, area.left + 1, area.bottom, area.right},
+                    [&](CellFormat& f) { change(f.borders[EdgeLeft]); }, formats);
+    else if (edge == RangeEdge::InsideHorizontal)
+        applyFormat(Area{area.top + 1, area.left, area.bottom, area.right},
+                    [&](CellFormat& f) { change(f.borders[EdgeTop]); }, formats);
+}
+
+void Sheet::visitFormats(const Area& area, const std::function<bool(FormatId)>& visit) const
+{
+    const int lastStored = std::min(area.bottom, int(rows.size()) - 1);
+    for (int r = area.top; r <= lastStored; ++r)
+        for (int c = area.left; c <= area.right; ++c)
+            if (!visit(effectiveFormat(r, c)))
+                return;
+    // Rows that were never stored show the column formats.
+    if (area.bottom > lastStored)
+        for (int c = area.left; c <= area.right; ++c) {
+            const FormatId f = columns[std::size_t(c)].format;
+            if (!visit(f != NoFormat ? f : defaultFormat))
+                return;
+        }
+}
+
 void Sheet::clear(const Area& area)
 {
     const bool allRows = area.wholeColumns();
@@ -136,6 +264,24 @@ void Sheet::clear(const Area& area)
     std::erase_if(merges, [&](const Area& m) {
         return m.top >= area.top && m.bottom <= area.bottom && m.left >= area.left && m.right <= area.right;
     });
+}
+
+bool Sheet::mergeDiscardsValues(const Area& area) const
+{
+    bool discards = false;
+    forCellsAfterFirst(rows, mergedExtent(merges, area), [&](const Cell& c) { discards |= c.hasValue(); });
+    return discards;
+}
+
+Area Sheet::merge(const Area& area)
+{
+    if (area.isSingleCell())
+        return area;
+    const Area target = mergedExtent(merges, area);
+    forCellsAfterFirst(rows, target, [](Cell& c) { c.value = std::monostate{}; });
+    std::erase_if(merges, [&](const Area& m) { return overlaps(m, target); });
+    merges.push_back(target);
+    return target;
 }
 
 const Area* Sheet::mergeAt(int row, int col) const

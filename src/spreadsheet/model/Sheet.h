@@ -56,6 +56,20 @@ struct Column {
     FormatId format = NoFormat;
 };
 
+// The edges of a range that a border can be drawn on: its outline and the
+// lines between its cells.
+enum class RangeEdge : std::uint8_t { Left, Top, Bottom, Right, InsideVertical, InsideHorizontal };
+
+// The cells along an edge of an area and the side of theirs on that edge.
+// An inside edge is the right (bottom) side of every cell but the last
+// column (row); an area one cell wide (high) has no inside vertical
+// (horizontal) edge.
+struct EdgeCells {
+    Area cells;
+    Edge side;
+};
+std::optional<EdgeCells> edgeCells(const Area& area, RangeEdge edge);
+
 // Page set-up as the automation PageSetup object has it; margins in points.
 struct PageSetup {
     QString printArea; // as assigned, e.g. "A1:I12"; empty when none
@@ -108,8 +122,23 @@ public:
     // Applies a change to the format of every cell of area, at the level
     // the area covers: the sheet, whole columns, whole rows or cells.
     void applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats);
+    // Applies a change to one border of area: an outline edge changes that
+    // side of the cells along it; an inside edge changes both cells' sides
+    // where two cells of area meet, so neighbours always agree.
+    void applyBorder(const Area& area, RangeEdge edge, const std::function<void(BorderLine&)>& change,
+                     FormatTable& formats);
+    // Calls visit with the format of every cell of area, a format shared by
+    // a whole stretch of cells possibly only once, until visit returns false.
+    void visitFormats(const Area& area, const std::function<bool(FormatId)>& visit) const;
     // Removes values, formats and merges inside area (Range.Clear).
     void clear(const Area& area);
+    // Merges area into one cell (Range.Merge): a single cell stays as it is;
+    // otherwise merged ranges that overlap area are taken into it and only
+    // the value of its top-left cell is kept. Returns the merged range.
+    Area merge(const Area& area);
+    // Whether merging area would discard the value of a cell other than
+    // its top-left one.
+    bool mergeDiscardsValues(const Area& area) const;
 
     // The merged range that contains the cell, if any.
     const Area* mergeAt(int row, int col) const;
