@@ -1,0 +1,238 @@
+#include "automation/Error.h"
+#include "preview/FileCopy.h"
+#include "preview/Form2.h"
+#include "support/TestServices.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+const QString SavePath = QStringLiteral("in Quorvale2021/08/31.Form2.PushButton6_Click ");
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+} // namespace
+
+// "Save Results To Excel File": the dialog, the overwrite question, the copy
+// and the closing "Done.".
+class Form2SaveTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestServices> services;
+    std::unique_ptr<QTemporaryDir> dir;
+    QByteArray workbookBytes;
+
+    Form2& preview() { return Form2::instance(); }
+    QString inDir(const QString& name) const { return dir->filePath(name); }
+
+    // Chooses path in the dialog and clicks the save button.
+    void saveAs(const QString& path)
+    {
+        services->savePaths.push_back(path);
+        QTest::mouseClick(preview().PushButton6, Qt::LeftButton);
+    }
+
+    QStringList filesInDir() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+private slots:
+    void init()
+    {
+        services = std::make_unique<TestServices>();
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        // Bytes of every value, a workbook's NULs and high bytes included.
+        workbookBytes.clear();
+        for (int i = 0; i < 70000; ++i)
+            workbookBytes.append(char(i * 7 % 256));
+        preview().mExcelFile = inDir(QStringLiteral("kintra13572468.xls"));
+        write(preview().mExcelFile, workbookBytes);
+    }
+    void cleanup()
+    {
+        delete Form2::loaded();
+        services.reset();
+        dir.reset();
+    }
+
+    void dialogOpensEmptyWithTitleAndFilter();
+    void cancelCopiesNothing();
+    void newNameIsCopiedWithoutAQuestion();
+    void existingNameAnsweredNoIsLeftAlone();
+    void existingNameAnsweredYesIsReplaced();
+    void nameWithoutExtensionIsUsedAsTyped();
+    void sameNameTwiceAsksTheSecondTime();
+    void missingFolderIsReportedAtLine130();
+    void readOnlyFolderIsReportedAtLine130();
+    void failedCopyLeavesTheOldFileWhole();
+    void temporaryWorkbookAsTargetSurvives();
+    void readOnlyTargetIsReplaced();
+};
+
+void Form2SaveTest::dialogOpensEmptyWithTitleAndFilter()
+{
+    saveAs(inDir(QStringLiteral("First.xls")));
+    saveAs(QString());
+    QCOMPARE(services->saveRequests.size(), std::size_t(2));
+    for (const auto& request : services->saveRequests) {
+        QCOMPARE(request.fileName, QString());
+        QCOMPARE(request.title, QStringLiteral("Save File"));
+        QCOMPARE(request.filter, QStringLiteral("Excel Files (*.xls)|*.xls|"));
+    }
+}
+
+void Form2SaveTest::cancelCopiesNothing()
+{
+    const QStringList before = filesInDir();
+    saveAs(QString());
+    QCOMPARE(filesInDir(), before);
+    QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
+    QCOMPARE(services->messages.front().buttons, shell::MessageButtons::Ok);
+    QCOMPARE(contents(preview().mExcelFile), workbookBytes);
+}
+
+void Form2SaveTest::newNameIsCopiedWithoutAQuestion()
+{
+    const QString target = inDir(QStringLiteral("Stock.xls"));
+    saveAs(target);
+    QCOMPARE(contents(target), workbookBytes);
+    QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
+    // The source stays for further saves, and no temporary file is left.
+    QCOMPARE(contents(preview().mExcelFile), workbookBytes);
+    QCOMPARE(filesInDir(), (QStringList{QStringLiteral("Stock.xls"), QStringLiteral("kintra13572468.xls")}));
+}
+
+void Form2SaveTest::existingNameAnsweredNoIsLeftAlone()
+{
+    const QString target = inDir(QStringLiteral("Stock.xls"));
+    write(target, "the old list");
+    services->answers.push_back(shell::MessageAnswer::No);
+    saveAs(target);
+
+    QCOMPARE(contents(target), QByteArray("the old list"));
+    QCOMPARE(services->texts(),
+             (QStringList{QStringLiteral("Are you sure you wish to overwrite ") + target + QStringLiteral(" ?"),
+                          QStringLiteral("Done.")}));
+    const shell::MessageRequest& question = services->messages.front();
+    QCOMPARE(question.buttons, shell::MessageButtons::YesNo);
+    QCOMPARE(question.icon, shell::MessageIcon::None);
+}
+
+void Form2SaveTest::existingNameAnsweredYesIsReplaced()
+{
+    const QString target = inDir(QStringLiteral("Stock.xls"));
+    write(target, "the old list, longer than nothing");
+    services->answers.push_back(shell::MessageAnswer::Yes);
+    saveAs(target);
+
+    QCOMPARE(contents(target), workbookBytes);
+    QCOMPARE(services->texts().size(), 2);
+    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+    QVERIFY(services->errorReports().empty());
+}
+
+void Form2SaveTest::nameWithoutExtensionIsUsedAsTyped()
+{
+    const QString target = inDir(QStringLiteral("Stock"));
+    saveAs(target);
+    QCOMPARE(contents(target), workbookBytes);
+    QVERIFY(!QFile::exists(target + QStringLiteral(".xls")));
+}
+
+void Form2SaveTest::sameNameTwiceAsksTheSecondTime()
+{
+    const QString target = inDir(QStringLiteral("Stock.xls"));
+    saveAs(target);
+    QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
+    saveAs(target);
+    QCOMPARE(services->texts().size(), 3);
+    QVERIFY(services->texts().at(1).startsWith(QStringLiteral("Are you sure you wish to overwrite ")));
+    QCOMPARE(contents(target), workbookBytes);
+}
+
+void Form2SaveTest::missingFolderIsReportedAtLine130()
+{
+    const QString target = inDir(QStringLiteral("no such folder/Stock.xls"));
+    saveAs(target);
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(services->messages.size(), std::size_t(2));
+    const auto reports = services->errorReports();
+    QCOMPARE(reports.size(), std::size_t(1));
+    QVERIFY(reports.front().text.contains(SavePath + QStringLiteral("at line 130\r\r")));
+    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+}
+
+void Form2SaveTest::readOnlyFolderIsReportedAtLine130()
+{
+    if (geteuid() == 0)
+        QSKIP("the superuser writes into read-only folders");
+    const QString folder = inDir(QStringLiteral("locked"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    saveAs(folder + QStringLiteral("/Stock.xls"));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY(QDir(folder).isEmpty());
+    QCOMPARE(services->errorReports().size(), std::size_t(1));
+    QVERIFY(services->errorReports().front().text.contains(QStringLiteral("at line 130")));
+    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+}
+
+void Form2SaveTest::failedCopyLeavesTheOldFileWhole()
+{
+    const QString target = inDir(QStringLiteral("Stock.xls"));
+    write(target, "last week's list");
+    QVERIFY(QFile::remove(preview().mExcelFile)); // the source has gone
+    services->answers.push_back(shell::MessageAnswer::Yes);
+    saveAs(target);
+
+    QCOMPARE(contents(target), QByteArray("last week's list"));
+    QCOMPARE(services->errorReports().size(), std::size_t(1));
+    QVERIFY(services->errorReports().front().text.contains(SavePath + QStringLiteral("at line 130")));
+    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+    QCOMPARE(filesInDir(), QStringList{QStringLiteral("Stock.xls")});
+
+    // The copy itself says what went wrong.
+    QVERIFY_THROWS_EXCEPTION(quorvale::Error, preview::copyFileReplacing(preview().mExcelFile, target));
+}
+
+void Form2SaveTest::temporaryWorkbookAsTargetSurvives()
+{
+    services->answers.push_back(shell::MessageAnswer::Yes);
+    saveAs(preview().mExcelFile);
+    QCOMPARE(contents(preview().mExcelFile), workbookBytes);
+    QVERIFY(services->errorReports().empty());
+    QCOMPARE(filesInDir(), QStringList{QStringLiteral("kintra13572468.xls")});
+}
+
+void Form2SaveTest::readOnlyTargetIsReplaced()
+{
+    const QString target = inDir(QStringLiteral("Stock.xls"));
+    write(target, "a read-only list");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
+    services->answers.push_back(shell::MessageAnswer::Yes);
+    saveAs(target);
+    QCOMPARE(contents(target), workbookBytes);
+    QVERIFY(services->errorReports().empty());
+}
+
+QTEST_MAIN(Form2SaveTest)
+#include "Form2Save_test.moc"
