@@ -25,8 +25,8 @@ QString readStoredList();
 // throws quorvale::Error when it cannot be written.
 void writeStoredList(const QString& value);
 
-// One record in the stored form, ended by the record separator.
-QString storedRecord(const InventoryRecord& record);
+// Appends one record in the stored form, ended by the record separator.
+void appendStoredRecord(QString& text, const InventoryRecord& record);
 // The separator that text contains, or the empty text. A field holding one
 // would come back split at the next start.
 QString separatorIn(const QString& text);
