@@ -49,7 +49,6 @@ public:
 
     bool InventoryIdExists(const QString& id) const { return m_editor->InventoryIdExists(id); }
     std::int32_t NextInventoryID() const { return m_editor->NextInventoryID(); }
-    void PrepareNewRecord() { m_editor->PrepareNewRecord(); }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -51,14 +51,6 @@ inline void clearStoredSettings()
     s.sync();
 }
 
-inline InventoryRecord makeRecord(const QStringList& fields)
-{
-    InventoryRecord r;
-    for (int n = 0; n < InventoryRecord::FieldCount && n < fields.size(); ++n)
-        r[n] = fields[n];
-    return r;
-}
-
 // The main window in a test, driven as a user would drive it: through its
 // named controls.
 class MainWindow {
