@@ -42,6 +42,7 @@ public:
     void patchU32(std::size_t at, std::uint32_t value);
     void patchU16(std::size_t at, std::uint16_t value);
 
+    void reserve(std::size_t bytes) { m_bytes.reserve(bytes); }
     Bytes take() { return std::move(m_bytes); }
 
 private:

@@ -76,13 +76,13 @@ void checkCells(const Sheet& sheet)
             refuse(sheet, QStringLiteral("row %1 is %2 points high, outside 0 to 409.5").arg(r + 1).arg(*row.height));
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
             const CellValue& value = row.cells[c].value;
-            const QString at = addressText(Area::cell(int(r), int(c)));
+            const auto at = [&] { return addressText(Area::cell(int(r), int(c))); };
             if (const QString* text = std::get_if<QString>(&value); text && text->size() > MaxCellText)
                 refuse(sheet, QStringLiteral("cell %1 holds %2 characters, more than a cell keeps (32,767)")
-                                  .arg(at)
+                                  .arg(at())
                                   .arg(text->size()));
             if (const double* number = std::get_if<double>(&value); number && !std::isfinite(*number))
-                refuse(sheet, QStringLiteral("cell %1 holds a number that is not finite").arg(at));
+                refuse(sheet, QStringLiteral("cell %1 holds a number that is not finite").arg(at()));
         }
     }
 }

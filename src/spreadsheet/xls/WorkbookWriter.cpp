@@ -51,6 +51,20 @@ void checkWorkbook(const Workbook& book)
     }
 }
 
+// About the size of the stream, so that it grows without copies.
+std::size_t expectedSize(const Workbook& book)
+{
+    std::size_t bytes = 64 * 1024;
+    for (const auto& sheet : book.sheets)
+        for (const Row& row : sheet->rows) {
+            bytes += 24 + 18 * row.cells.size();
+            for (const Cell& cell : row.cells)
+                if (const QString* text = std::get_if<QString>(&cell.value))
+                    bytes += 2 * std::size_t(text->size());
+        }
+    return bytes;
+}
+
 SharedStrings sharedStringsOf(const Workbook& book)
 {
     SharedStrings strings;
@@ -189,6 +203,7 @@ Bytes writeWorkbookStream(const Workbook& book)
     const FormatPlan formats(book);
     const SharedStrings strings = sharedStringsOf(book);
     BiffWriter out;
+    out.reserve(expectedSize(book));
     std::vector<std::size_t> sheetOffsets;
     globals(out, book, formats, strings, sheetOffsets);
     for (std::size_t i = 0; i < book.sheets.size(); ++i) {

@@ -1,0 +1,26 @@
+// Saving and opening the inventory sheet of 32,767 items as an .xls file.
+
+#include "BenchSupport.h"
+
+#include "../tests/spreadsheet/XlsInventory.h"
+
+#include "spreadsheet/xls/Xls.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+int main()
+{
+    constexpr int Items = 32767;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("inventory.xls");
+    const ss::Workbook book = xlsinventory::inventory(Items);
+
+    bench::measure("xls save 32767 items", 7, [&] { ss::xls::save(book, path); });
+    std::size_t sheets = 0;
+    bench::measure("xls open 32767 items", 7, [&] { sheets += ss::xls::open(path)->sheets.size(); });
+    std::printf("file size\t%lld bytes\t(%zu sheets opened)\n", QFileInfo(path).size(), sheets);
+    return 0;
+}
