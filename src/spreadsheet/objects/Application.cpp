@@ -1,0 +1,168 @@
+#include "spreadsheet/objects/Members.h"
+#include "spreadsheet/objects/Objects.h"
+
+namespace ss::objects {
+
+namespace {
+
+using automation::Object;
+
+const QString ApplicationName = QStringLiteral("Microsoft Excel");
+
+class Application final : public automation::Dispatch {
+public:
+    explicit Application(std::shared_ptr<Instance> app) : ref{std::move(app)} {}
+
+    QString className() const override { return QStringLiteral("Application"); }
+    Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    AppRef ref;
+
+private:
+    Instance& app() const { return *ref.app; }
+    Settings& settings() const { return ref.app->settings; }
+
+    BookRef activeBook() const
+    {
+        if (!app().active)
+            throw quorvale::AutomationError(QStringLiteral("no workbook is open"));
+        return BookRef{{ref.app}, app().active};
+    }
+
+    SheetRef activeSheet() const
+    {
+        BookRef book = activeBook();
+        Sheet* sheet = book.model().sheets[std::size_t(book.model().activeSheet)].get();
+        return SheetRef{std::move(book), sheet};
+    }
+
+    // A range of the active sheet; area gives its cells from the sheet.
+    template <class AreaOf>
+    RangeRef activeRange(AreaOf areaOf) const
+    {
+        SheetRef sheet = activeSheet();
+        const Area area = areaOf(*sheet.sheet);
+        return RangeRef{std::move(sheet), area};
+    }
+
+    static Variant name(Application&, const Call&) { return ApplicationName; }
+    static Variant version(Application&, const Call&) { return QStringLiteral("16.0"); }
+
+    // The settings, kept and read back.
+    template <bool Settings::*Flag>
+    static Variant getFlag(Application& self, const Call&)
+    {
+        return self.settings().*Flag;
+    }
+    template <bool Settings::*Flag>
+    static void putFlag(Application& self, const Call&, const Variant& value)
+    {
+        self.settings().*Flag = value.toBool();
+    }
+    template <bool Settings::*Flag>
+    static Variant flag(Application& self, const Call& call)
+    {
+        return property<Application, &getFlag<Flag>, &putFlag<Flag>>(self, call);
+    }
+
+    static Variant getCancelKey(Application& self, const Call&) { return self.settings().enableCancelKey; }
+    static void putCancelKey(Application& self, const Call&, const Variant& value)
+    {
+        // xlDisabled 0, xlInterrupt 1, xlErrorHandler 2.
+        self.settings().enableCancelKey = checkedInt(value, 0, 2, "cancel key setting");
+    }
+
+    static Variant getCursor(Application& self, const Call&) { return self.settings().cursor; }
+    static void putCursor(Application& self, const Call&, const Variant& value)
+    {
+        // xlDefault, xlNorthwestArrow, xlWait, xlIBeam.
+        self.settings().cursor = fromCode<int>(value, {{-4143, -4143}, {1, 1}, {2, 2}, {3, 3}}, "cursor");
+    }
+
+    static Variant workbooks(Application& self, const Call& call)
+    {
+        if (call.positionalCount() > 0)
+            return workbookItem(self.ref, call.positional(0));
+        return workbooksObject(self.ref);
+    }
+
+    static Variant activeWorkbook(Application& self, const Call&)
+    {
+        return self.app().active ? workbookObject(self.activeBook()) : Object();
+    }
+
+    static Variant activeSheetMember(Application& self, const Call&)
+    {
+        return self.app().active ? worksheetObject(self.activeSheet()) : Object();
+    }
+
+    static Variant sheets(Application& self, const Call& call)
+    {
+        if (call.positionalCount() > 0)
+            return sheetItem(self.activeBook(), call.positional(0));
+        return sheetsObject(self.activeBook());
+    }
+
+    static Variant range(Application& self, const Call& call) { return rangeOf(self.activeSheet(), call); }
+    static Variant rows(Application& self, const Call& call) { return rowsOf(self.activeSheet(), call); }
+    static Variant columns(Application& self, const Call& call) { return columnsOf(self.activeSheet(), call); }
+    static Variant cells(Application& self, const Call& call) { return cellsOf(self.activeSheet(), call); }
+
+    static Variant selection(Application& self, const Call&)
+    {
+        return rangeObject(self.activeRange([](const Sheet& s) { return s.selection; }));
+    }
+
+    static Variant activeCell(Application& self, const Call&)
+    {
+        return rangeObject(self.activeRange([](const Sheet& s) { return Area::cell(s.activeRow, s.activeColumn); }));
+    }
+
+    static Variant inchesToPoints(Application&, const Call& call) { return call.positional(0).toDouble() * 72.0; }
+
+    static Variant quit(Application& self, const Call&)
+    {
+        self.app().quit = true;
+        self.app().active.reset();
+        self.app().books.clear();
+        return {};
+    }
+
+    static const automation::MemberTable<Application>& members()
+    {
+        using Self = Application;
+        static const automation::MemberTable<Self> table{
+            {"", &readOnly<Self, &name>},
+            {"Name", &readOnly<Self, &name>},
+            {"Version", &readOnly<Self, &version>},
+            {"Visible", &flag<&Settings::visible>},
+            {"ScreenUpdating", &flag<&Settings::screenUpdating>},
+            {"DisplayAlerts", &flag<&Settings::displayAlerts>},
+            {"EnableEvents", &flag<&Settings::enableEvents>},
+            {"EnableCancelKey", &property<Self, &getCancelKey, &putCancelKey>},
+            {"Cursor", &property<Self, &getCursor, &putCursor>},
+            {"Workbooks", &readOnly<Self, &workbooks>},
+            {"ActiveWorkbook", &readOnly<Self, &activeWorkbook>},
+            {"ActiveSheet", &readOnly<Self, &activeSheetMember>},
+            {"Sheets", &readOnly<Self, &sheets>},
+            {"Range", &readOnly<Self, &range>},
+            {"Rows", &readOnly<Self, &rows>},
+            {"Columns", &readOnly<Self, &columns>},
+            {"Cells", &readOnly<Self, &cells>},
+            {"Selection", &readOnly<Self, &selection>},
+            {"ActiveCell", &readOnly<Self, &activeCell>},
+            {"InchesToPoints", &readOnly<Self, &inchesToPoints>},
+            {"Quit", &readOnly<Self, &quit>},
+        };
+        return table;
+    }
+};
+
+} // namespace
+
+automation::Object applicationObject(const std::shared_ptr<Instance>& app)
+{
+    return Object(std::make_shared<Application>(app));
+}
+
+} // namespace ss::objects

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "automation/Dispatch.h"
+#include "spreadsheet/model/Sheet.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace ss::objects {
+
+// A workbook open in an instance.
+struct Book {
+    Workbook model;
+    QString untitledName; // "Book1": the name until the workbook has a file
+    // Deleted sheets stay here while the book lives, so that no new sheet
+    // takes the place of one that an object still refers to.
+    std::vector<std::unique_ptr<Sheet>> deletedSheets;
+
+    // Workbook.Name: the file name, or the untitled name.
+    QString name() const;
+    // The 0-based position of sheet in the workbook, or -1.
+    int indexOf(const Sheet* sheet) const;
+};
+
+// The application settings a client sets and reads back.
+struct Settings {
+    bool visible = false;
+    bool screenUpdating = true;
+    bool displayAlerts = true;
+    bool enableEvents = true;
+    int enableCancelKey = 1; // xlInterrupt
+    int cursor = -4143;      // xlDefault
+};
+
+// One running instance of the spreadsheet application: its open workbooks
+// and its settings, shared by every object reached through it.
+struct Instance {
+    std::vector<std::shared_ptr<Book>> books;
+    std::shared_ptr<Book> active; // the active workbook, one of books, or none
+    Settings settings;
+    int untitledCount = 0;
+    bool quit = false;
+
+    bool isOpen(const Book* book) const;
+    // Adds an open workbook and makes it the active one.
+    void add(std::shared_ptr<Book> book);
+    // Takes a workbook out; the last one left becomes active.
+    void close(const Book* book);
+    // A new workbook with sheets "Sheet1".."SheetN", not yet added.
+    std::shared_ptr<Book> newBook(int sheetCount);
+};
+
+// What an object of an instance refers to. check() raises the error of the
+// call when the object can no longer be used: the instance has quit.
+struct AppRef {
+    std::shared_ptr<Instance> app;
+
+    void check() const;
+};
+
+// ... and of one workbook, which also fails once the workbook is closed.
+struct BookRef : AppRef {
+    std::shared_ptr<Book> book;
+
+    void check() const;
+    Workbook& model() const { return book->model; }
+};
+
+// ... and an object of one sheet, which also fails once the sheet is deleted.
+struct SheetRef : BookRef {
+    Sheet* sheet = nullptr;
+
+    void check() const;
+};
+
+// ... and of a range of cells of that sheet.
+struct RangeRef : SheetRef {
+    Area area;
+
+    // Changes the format of every cell of the range.
+    void format(const std::function<void(CellFormat&)>& change) const;
+    // The format value project gives for every cell of the range, or Empty
+    // when the cells differ.
+    automation::Variant uniform(const std::function<automation::Variant(const CellFormat&)>& project) const;
+};
+
+// The instances of this process that clients still hold, for the running
+// lookup: the first one that has not quit, or nullptr.
+void registerRunning(const std::shared_ptr<Instance>& instance);
+std::shared_ptr<Instance> firstRunning();
+
+} // namespace ss::objects

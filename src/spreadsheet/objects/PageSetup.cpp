@@ -1,0 +1,116 @@
+#include "spreadsheet/model/Address.h"
+#include "spreadsheet/objects/Members.h"
+#include "spreadsheet/objects/Objects.h"
+
+namespace ss::objects {
+
+namespace {
+
+using automation::Object;
+
+// Margins in points; no page is larger than this many inches.
+constexpr double WidestMargin = 50 * 72;
+constexpr int MostPages = 32767;
+
+class PageSetupObject final : public automation::Dispatch {
+public:
+    explicit PageSetupObject(SheetRef r) : ref(std::move(r)) {}
+
+    QString className() const override { return QStringLiteral("PageSetup"); }
+    Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    SheetRef ref;
+
+private:
+    PageSetup& setup() const { return ref.sheet->pageSetup; }
+
+    static Variant getPrintArea(PageSetupObject& self, const Call&)
+    {
+        const QString& area = self.setup().printArea;
+        return area.isEmpty() ? QString() : addressText(parseAddress(area));
+    }
+    static void putPrintArea(PageSetupObject& self, const Call&, const Variant& value)
+    {
+        const QString area = value.toString();
+        if (!area.isEmpty())
+            parseAddress(area);
+        self.setup().printArea = area;
+    }
+
+    template <double PageSetup::*Margin>
+    static Variant getMargin(PageSetupObject& self, const Call&)
+    {
+        return self.setup().*Margin;
+    }
+    template <double PageSetup::*Margin>
+    static void putMargin(PageSetupObject& self, const Call&, const Variant& value)
+    {
+        self.setup().*Margin = checkedDouble(value, 0, WidestMargin, "margin");
+    }
+    template <double PageSetup::*Margin>
+    static Variant margin(PageSetupObject& self, const Call& call)
+    {
+        return property<PageSetupObject, &getMargin<Margin>, &putMargin<Margin>>(self, call);
+    }
+
+    // A whole-number setting, kept as it is given when it is in range.
+    template <int PageSetup::*Setting, int Low, int High>
+    static Variant number(PageSetupObject& self, const Call& call)
+    {
+        if (call.kind != CallKind::Put)
+            return self.setup().*Setting;
+        self.setup().*Setting = checkedInt(*call.value, Low, High, "value");
+        return {};
+    }
+
+    static Variant getPrintComments(PageSetupObject& self, const Call&) { return self.setup().printComments; }
+    static void putPrintComments(PageSetupObject& self, const Call&, const Variant& value)
+    {
+        // xlPrintNoComments, xlPrintSheetEnd, xlPrintInPlace.
+        self.setup().printComments = fromCode<int>(value, {{-4142, -4142}, {1, 1}, {16, 16}}, "print comments setting");
+    }
+
+    static Variant getZoom(PageSetupObject& self, const Call&)
+    {
+        const std::optional<int>& zoom = self.setup().zoom;
+        return zoom ? Variant(*zoom) : Variant(automation::False);
+    }
+    static void putZoom(PageSetupObject& self, const Call&, const Variant& value)
+    {
+        // False: the fit-to-pages values decide the scale.
+        if (value.type() == automation::VarType::Boolean && !value.toBool())
+            self.setup().zoom.reset();
+        else
+            self.setup().zoom = checkedInt(value, 10, 400, "zoom");
+    }
+
+    static const automation::MemberTable<PageSetupObject>& members()
+    {
+        using Self = PageSetupObject;
+        static const automation::MemberTable<Self> table{
+            {"PrintArea", &property<Self, &getPrintArea, &putPrintArea>},
+            {"LeftMargin", &margin<&PageSetup::leftMargin>},
+            {"RightMargin", &margin<&PageSetup::rightMargin>},
+            {"TopMargin", &margin<&PageSetup::topMargin>},
+            {"BottomMargin", &margin<&PageSetup::bottomMargin>},
+            {"HeaderMargin", &margin<&PageSetup::headerMargin>},
+            {"FooterMargin", &margin<&PageSetup::footerMargin>},
+            {"PrintComments", &property<Self, &getPrintComments, &putPrintComments>},
+            // xlPortrait 1, xlLandscape 2.
+            {"Orientation", &number<&PageSetup::orientation, 1, 2>},
+            // The paper sizes of the xlPaper constants, xlPaperUser included.
+            {"PaperSize", &number<&PageSetup::paperSize, 1, 256>},
+            {"Zoom", &property<Self, &getZoom, &putZoom>},
+            // 0 (False) leaves that direction free.
+            {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MostPages>},
+            {"FitToPagesTall", &number<&PageSetup::fitToPagesTall, 0, MostPages>},
+        };
+        return table;
+    }
+};
+
+} // namespace
+
+automation::Object pageSetupObject(const SheetRef& ref) { return Object(std::make_shared<PageSetupObject>(ref)); }
+
+} // namespace ss::objects

@@ -1,0 +1,140 @@
+#include "spreadsheet/objects/Members.h"
+#include "spreadsheet/objects/Objects.h"
+
+namespace ss::objects {
+
+namespace {
+
+using automation::Object;
+
+constexpr qsizetype LongestSheetName = 31;
+
+// Why name cannot name a sheet of book beside sheet itself, or nothing.
+QString sheetNameProblem(const Book& book, const Sheet* sheet, const QString& name)
+{
+    if (name.isEmpty() || name.size() > LongestSheetName)
+        return QStringLiteral("a sheet name must have 1 to 31 characters");
+    for (QChar c : QStringLiteral(":\\/?*[]"))
+        if (name.contains(c))
+            return QStringLiteral("a sheet name cannot contain %1").arg(c);
+    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+        return QStringLiteral("a sheet name cannot begin or end with an apostrophe");
+    for (const auto& other : book.model.sheets)
+        if (other.get() != sheet && other->name.compare(name, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("a sheet named \"%1\" already exists").arg(other->name);
+    return {};
+}
+
+class Sheets final : public automation::Dispatch {
+public:
+    explicit Sheets(BookRef r) : ref(std::move(r)) {}
+
+    QString className() const override { return QStringLiteral("Sheets"); }
+    Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    BookRef ref;
+
+private:
+    static Variant count(Sheets& self, const Call&) { return std::int32_t(self.ref.model().sheets.size()); }
+    static Variant item(Sheets& self, const Call& call) { return sheetItem(self.ref, call.positional(0)); }
+
+    static const automation::MemberTable<Sheets>& members()
+    {
+        using Self = Sheets;
+        static const automation::MemberTable<Self> table{
+            {"Count", &readOnly<Self, &count>},
+            {"Item", &readOnly<Self, &item>},
+            {"", &readOnly<Self, &item>},
+        };
+        return table;
+    }
+};
+
+class Worksheet final : public automation::Dispatch {
+public:
+    explicit Worksheet(SheetRef r) : ref(std::move(r)) {}
+
+    QString className() const override { return QStringLiteral("Worksheet"); }
+    Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    SheetRef ref;
+
+private:
+    Workbook& model() const { return ref.model(); }
+    int index() const { return ref.book->indexOf(ref.sheet); }
+
+    static Variant deleteSheet(Worksheet& self, const Call&)
+    {
+        Workbook& book = self.model();
+        if (book.sheets.size() == 1)
+            throw quorvale::AutomationError(QStringLiteral("a workbook must keep at least one sheet"));
+        const int deleted = self.index();
+        self.ref.book->deletedSheets.push_back(std::move(book.sheets[std::size_t(deleted)]));
+        book.sheets.erase(book.sheets.begin() + deleted);
+        if (book.activeSheet > deleted || book.activeSheet == int(book.sheets.size()))
+            --book.activeSheet;
+        return {};
+    }
+
+    static Variant getName(Worksheet& self, const Call&) { return self.ref.sheet->name; }
+    static void putName(Worksheet& self, const Call&, const Variant& value)
+    {
+        const QString name = value.toString();
+        if (const QString problem = sheetNameProblem(*self.ref.book, self.ref.sheet, name); !problem.isEmpty())
+            throw quorvale::AutomationError(problem);
+        self.ref.sheet->name = name;
+    }
+
+    static Variant select(Worksheet& self, const Call&)
+    {
+        self.model().activeSheet = self.index();
+        return {};
+    }
+
+    static Variant indexMember(Worksheet& self, const Call&) { return std::int32_t(self.index() + 1); }
+
+    static Variant usedRange(Worksheet& self, const Call&)
+    {
+        const std::optional<Area> used = self.ref.sheet->usedArea();
+        return rangeObject(RangeRef{self.ref, used.value_or(Area::cell(0, 0))});
+    }
+
+    static Variant pageSetup(Worksheet& self, const Call&) { return pageSetupObject(self.ref); }
+    static Variant range(Worksheet& self, const Call& call) { return rangeOf(self.ref, call); }
+    static Variant rows(Worksheet& self, const Call& call) { return rowsOf(self.ref, call); }
+    static Variant columns(Worksheet& self, const Call& call) { return columnsOf(self.ref, call); }
+    static Variant cells(Worksheet& self, const Call& call) { return cellsOf(self.ref, call); }
+
+    static const automation::MemberTable<Worksheet>& members()
+    {
+        using Self = Worksheet;
+        static const automation::MemberTable<Self> table{
+            {"Delete", &readOnly<Self, &deleteSheet>},
+            {"Name", &property<Self, &getName, &putName>},
+            {"Select", &readOnly<Self, &select>},
+            {"Index", &readOnly<Self, &indexMember>},
+            {"UsedRange", &readOnly<Self, &usedRange>},
+            {"PageSetup", &readOnly<Self, &pageSetup>},
+            {"Range", &readOnly<Self, &range>},
+            {"Rows", &readOnly<Self, &rows>},
+            {"Columns", &readOnly<Self, &columns>},
+            {"Cells", &readOnly<Self, &cells>},
+        };
+        return table;
+    }
+};
+
+} // namespace
+
+automation::Object sheetsObject(const BookRef& ref) { return Object(std::make_shared<Sheets>(ref)); }
+
+automation::Object worksheetObject(const SheetRef& ref) { return Object(std::make_shared<Worksheet>(ref)); }
+
+automation::Object sheetItem(const BookRef& ref, const Variant& index)
+{
+    const auto& sheets = ref.model().sheets;
+    const std::size_t i = itemIndex(sheets, index, [](const auto& s) { return s->name; }, "Sheets", "sheet");
+    return worksheetObject(SheetRef{ref, sheets[i].get()});
+}
+
+} // namespace ss::objects
