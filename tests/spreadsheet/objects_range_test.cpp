@@ -116,8 +116,13 @@ private slots:
         QCOMPARE(f.app.object("Selection").get("Count"), Variant(256 * 65536));
         QCOMPARE(f.app.object("ActiveCell").get("Address"), Variant("$A$1"));
 
-        // Selection is a range: what is done to it reaches the cells.
+        // A range got earlier keeps its cells when the selection moves on.
+        const Object before = f.app.object("Selection");
         f.range("C15").call("Select");
+        QCOMPARE(before.get("Address"), Variant("$1:$65536"));
+        QCOMPARE(f.app.object("Selection").get("Address"), Variant("$C$15"));
+
+        // Selection is a range: what is done to it reaches the cells.
         f.app.object("Selection").put("FormulaR1C1", Variant("here"));
         QCOMPARE(f.cell("C15")->value, ss::CellValue(QStringLiteral("here")));
 

@@ -19,6 +19,8 @@ public:
     AppRef ref;
 
 private:
+    RangeCache m_ranges;
+
     Instance& app() const { return *ref.app; }
     Settings& settings() const { return ref.app->settings; }
 
@@ -103,19 +105,23 @@ private:
         return sheetsObject(self.activeBook());
     }
 
-    static Variant range(Application& self, const Call& call) { return rangeOf(self.activeSheet(), call); }
+    static Variant range(Application& self, const Call& call)
+    {
+        return rangeOf(self.activeSheet(), call, &self.m_ranges);
+    }
     static Variant rows(Application& self, const Call& call) { return rowsOf(self.activeSheet(), call); }
     static Variant columns(Application& self, const Call& call) { return columnsOf(self.activeSheet(), call); }
     static Variant cells(Application& self, const Call& call) { return cellsOf(self.activeSheet(), call); }
 
     static Variant selection(Application& self, const Call&)
     {
-        return rangeObject(self.activeRange([](const Sheet& s) { return s.selection; }));
+        return self.m_ranges.get(self.activeRange([](const Sheet& s) { return s.selection; }));
     }
 
     static Variant activeCell(Application& self, const Call&)
     {
-        return rangeObject(self.activeRange([](const Sheet& s) { return Area::cell(s.activeRow, s.activeColumn); }));
+        return self.m_ranges.get(
+            self.activeRange([](const Sheet& s) { return Area::cell(s.activeRow, s.activeColumn); }));
     }
 
     static Variant inchesToPoints(Application&, const Call& call) { return call.positional(0).toDouble() * 72.0; }
@@ -125,6 +131,7 @@ private:
         self.app().quit = true;
         self.app().active.reset();
         self.app().books.clear();
+        self.m_ranges = {};
         return {};
     }
 

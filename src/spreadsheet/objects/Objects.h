@@ -25,10 +25,25 @@ automation::Object fontObject(const RangeRef& ref);
 automation::Object interiorObject(const RangeRef& ref);
 automation::Object borderObject(const RangeRef& ref, RangeEdge edge);
 
+// Hands out the range objects of the application's ranges. Asked for the
+// same cells of the same sheet as last time, it gives the same object again:
+// the layout asks for a range, selects it and then asks for the Selection
+// and the ActiveCell, and one object serves all three. Range objects never
+// change, so sharing one is the same as making a new one.
+class RangeCache {
+public:
+    automation::Object get(RangeRef ref);
+
+private:
+    automation::Object m_last;
+    const Sheet* m_sheet = nullptr;
+    Area m_area;
+};
+
 // The members that the application, a worksheet and a range share for
 // reaching ranges of a sheet: Range(text), Rows, Columns and Cells, each
 // with the arguments of the call.
-automation::Object rangeOf(SheetRef sheet, const automation::Call& call);
+automation::Object rangeOf(SheetRef sheet, const automation::Call& call, RangeCache* cache = nullptr);
 automation::Object rowsOf(const SheetRef& sheet, const automation::Call& call);
 automation::Object columnsOf(const SheetRef& sheet, const automation::Call& call);
 automation::Object cellsOf(const SheetRef& sheet, const automation::Call& call);

@@ -160,6 +160,8 @@ private:
     {
         if (const Variant* across = call.argument(0, "Across"); across && across->toBool())
             throw quorvale::AutomationError(QStringLiteral("merging across rows is not supported"));
+        if (self.area().isSingleCell())
+            return {};
         // With alerts on, the application would ask before values are lost;
         // it cannot ask, so it refuses.
         if (self.ref.app->settings.displayAlerts && self.sheet().mergeDiscardsValues(self.area()))
@@ -367,10 +369,21 @@ automation::Object rangeObject(RangeRef ref, RangeMode mode)
     return Object(std::make_shared<Range>(std::move(ref), mode));
 }
 
-automation::Object rangeOf(SheetRef sheet, const Call& call)
+automation::Object RangeCache::get(RangeRef ref)
+{
+    if (m_last.isNothing() || m_sheet != ref.sheet || m_area != ref.area) {
+        m_sheet = ref.sheet;
+        m_area = ref.area;
+        m_last = rangeObject(std::move(ref));
+    }
+    return m_last;
+}
+
+automation::Object rangeOf(SheetRef sheet, const Call& call, RangeCache* cache)
 {
     const Area area = parseAddress(call.positional(0).toString());
-    return rangeObject(RangeRef{std::move(sheet), area});
+    RangeRef ref{std::move(sheet), area};
+    return cache ? cache->get(std::move(ref)) : rangeObject(std::move(ref));
 }
 
 automation::Object rowsOf(const SheetRef& sheet, const Call& call) { return linesOf(sheet, call, RangeMode::Rows); }
