@@ -140,7 +140,6 @@ private:
         using Self = Application;
         static const automation::MemberTable<Self> table{
             {"", &readOnly<Self, &name>},
-            {"Name", &readOnly<Self, &name>},
             {"Version", &readOnly<Self, &version>},
             {"Visible", &flag<&Settings::visible>},
             {"ScreenUpdating", &flag<&Settings::screenUpdating>},

@@ -91,8 +91,6 @@ private:
         return {};
     }
 
-    static Variant indexMember(Worksheet& self, const Call&) { return std::int32_t(self.index() + 1); }
-
     static Variant usedRange(Worksheet& self, const Call&)
     {
         const std::optional<Area> used = self.ref.sheet->usedArea();
@@ -112,7 +110,6 @@ private:
             {"Delete", &readOnly<Self, &deleteSheet>},
             {"Name", &property<Self, &getName, &putName>},
             {"Select", &readOnly<Self, &select>},
-            {"Index", &readOnly<Self, &indexMember>},
             {"UsedRange", &readOnly<Self, &usedRange>},
             {"PageSetup", &readOnly<Self, &pageSetup>},
             {"Range", &readOnly<Self, &range>},

@@ -21,6 +21,11 @@ QString filePath(const Variant& value)
     return QFileInfo(path.replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
 }
 
+void checkFileFormat(const Variant& format)
+{
+    fromCode<int>(format, {{56, 56}, {-4143, -4143}}, "file format");
+}
+
 class Workbooks final : public automation::Dispatch {
 public:
     explicit Workbooks(AppRef r) : ref(std::move(r)) {}
@@ -89,9 +94,9 @@ private:
     {
         const Variant* name = call.argument(0, "Filename");
         const QString path = filePath(name ? *name : Variant());
-        // The Excel 97-2003 formats: xlExcel8 and xlWorkbookNormal.
+        // Only the Excel 97-2003 formats are written: xlExcel8 and xlWorkbookNormal.
         if (const Variant* format = call.argument(1, "FileFormat"))
-            fromCode<int>(*format, {{56, 56}, {-4143, -4143}}, "file format");
+            checkFileFormat(*format);
         xls::save(self.model(), path);
         self.model().fullName = path;
         return {};
@@ -143,7 +148,6 @@ private:
             {"Close", &readOnly<Self, &close>},
             {"ActiveSheet", &readOnly<Self, &activeSheet>},
             {"Sheets", &readOnly<Self, &sheets>},
-            {"Worksheets", &readOnly<Self, &sheets>},
             {"Colors", &property<Self, &getColor, &putColor>},
             {"Name", &readOnly<Self, &name>},
             {"FullName", &readOnly<Self, &fullName>},
