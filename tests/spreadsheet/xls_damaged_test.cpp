@@ -39,7 +39,7 @@ std::vector<xls::Record> allRecords(const xls::Bytes& stream)
     return records;
 }
 
-const xls::Record& first(const std::vector<xls::Record>& records, std::uint16_t type, std::size_t skip = 0)
+xls::Record first(const std::vector<xls::Record>& records, std::uint16_t type, std::size_t skip = 0)
 {
     for (const xls::Record& r : records)
         if (r.type == type && skip-- == 0)
@@ -137,7 +137,7 @@ private slots:
     void recordLengthPastTheEndIsRefused()
     {
         xls::Bytes stream = m_stream;
-        const xls::Record& label = first(allRecords(stream), rec::LabelSst);
+        const xls::Record label = first(allRecords(stream), rec::LabelSst);
         patchU16(stream, label.offset + 2, 0xFFFF);
         expectStreamFailure(stream, {"LABELSST", "claims 65535 bytes"});
     }
@@ -145,7 +145,7 @@ private slots:
     void shortRecordsAreRefused()
     {
         xls::Bytes stream = m_stream;
-        const xls::Record& row = first(allRecords(stream), rec::Row);
+        const xls::Record row = first(allRecords(stream), rec::Row);
         patchU16(stream, row.offset + 2, 6);
         expectStreamFailure(stream, {"ROW", "too short"});
     }
@@ -160,7 +160,7 @@ private slots:
     {
         QFETCH(int, font);
         xls::Bytes stream = m_stream;
-        const xls::Record& xf = first(allRecords(stream), rec::Xf, 21);
+        const xls::Record xf = first(allRecords(stream), rec::Xf, 21);
         patchU16(stream, xf.offset + 4, std::uint16_t(font));
         expectStreamFailure(stream, {"XF", QStringLiteral("font %1").arg(font)});
     }
@@ -177,7 +177,7 @@ private slots:
         expectStreamFailure(numberFormat, {"number format 300"});
 
         xls::Bytes rowXf = m_stream;
-        const xls::Record& row = first(records, rec::Row);
+        const xls::Record row = first(records, rec::Row);
         patchU16(rowXf, row.offset + 16, 0x0180);
         patchU16(rowXf, row.offset + 18, 0x0FFF);
         expectStreamFailure(rowXf, {"ROW", "cell format 4095"});
@@ -187,7 +187,7 @@ private slots:
     {
         const auto records = allRecords(m_stream);
         xls::Bytes string = m_stream;
-        const xls::Record& label = first(records, rec::LabelSst);
+        const xls::Record label = first(records, rec::LabelSst);
         patchU16(string, label.offset + 10, 0xFFFF);
         expectStreamFailure(string, {"shared string 65535"});
 

@@ -172,7 +172,7 @@ void FormatPlan::write(BiffWriter& out) const
         out.u16(format.id).u16(std::uint32_t(code.size())).flaggedChars(code);
         out.end();
     }
-    writeStyleXfs(out);
+    writeXfs(out);
     for (const BuiltInStyle& style : BuiltInStyles)
         out.record(rec::Style, [&](BiffWriter& w) { w.u16(0x8000u | style.xf).u8(style.id).u8(0xFF); });
 }
@@ -185,7 +185,7 @@ void FormatPlan::writeFonts(BiffWriter& out) const
         writeFont(out, font);
 }
 
-void FormatPlan::writeStyleXfs(BiffWriter& out) const
+void FormatPlan::writeXfs(BiffWriter& out) const
 {
     for (const StyleXf& xf : OutlineStyleXfs)
         writeStyleXf(out, xf);

@@ -25,7 +25,7 @@ public:
 private:
     std::uint16_t fontIndexOf(const Font& font) const;
     void writeFonts(BiffWriter& out) const;
-    void writeStyleXfs(BiffWriter& out) const;
+    void writeXfs(BiffWriter& out) const;
     void writeCellXf(BiffWriter& out, const CellFormat& format) const;
 
     const FormatTable& m_table;
