@@ -1,10 +1,16 @@
 // Saved workbooks read by xlrd (Debian's python3-xlrd), a reader written
-// elsewhere: the inventory layout cell by cell, and texts of every kind.
+// elsewhere: the inventory layout cell by cell, made on the model and made
+// by the layout through the automation layer, and texts of every kind.
 
 #include "XlsInventory.h"
 
+#include "automation/Servers.h"
+#include "shell/Form1.h"
 #include "shell/Options.h"
+#include "spreadsheet/objects/Server.h"
 #include "spreadsheet/xls/Xls.h"
+#include "support/TestServices.h"
+#include "workbook/InventoryList.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -45,6 +51,29 @@ QString check(const QString& mode, const QString& xls, const QString& json)
     return run.exitCode() == 0 && output.trimmed() == "OK" ? QString() : output;
 }
 
+// What the checker expects: the items and the palette.
+QJsonObject expectation(const std::vector<renderfixture::Item>& items)
+{
+    QJsonArray rows;
+    for (const renderfixture::Item& item : items) {
+        QJsonArray fields;
+        for (const QString& field : item)
+            fields.append(field);
+        rows.append(fields);
+    }
+    QJsonArray palette;
+    for (int i = 1; i <= 56; ++i)
+        palette.append(Options::defaultWorkbookPalette()[std::size_t(i)]);
+    return QJsonObject{{"items", rows}, {"palette", palette}};
+}
+
+void itemCounts()
+{
+    QTest::addColumn<int>("items");
+    for (const int n : {0, 1, 2, 1000})
+        QTest::addRow("%d items", n) << n;
+}
+
 } // namespace
 
 class XlsXlrdTest : public QObject {
@@ -60,30 +89,52 @@ private slots:
         QVERIFY(m_dir.isValid());
     }
 
-    void inventoryLayoutReadsBack_data()
-    {
-        QTest::addColumn<int>("items");
-        for (const int n : {0, 1, 2, 1000})
-            QTest::addRow("%d items", n) << n;
-    }
+    void inventoryLayoutReadsBack_data() { itemCounts(); }
     void inventoryLayoutReadsBack()
     {
         QFETCH(int, items);
         const QString xls = m_dir.filePath(QStringLiteral("inventory%1.xls").arg(items));
         ss::xls::save(xlsinventory::inventory(items), xls);
-
-        QJsonArray rows;
-        for (const renderfixture::Item& item : renderfixture::manyItems(items)) {
-            QJsonArray fields;
-            for (const QString& field : item)
-                fields.append(field);
-            rows.append(fields);
-        }
-        QJsonArray palette;
-        for (int i = 1; i <= 56; ++i)
-            palette.append(Options::defaultWorkbookPalette()[std::size_t(i)]);
         const QString json = m_dir.filePath(QStringLiteral("inventory%1.json").arg(items));
-        writeJson(json, QJsonObject{{"items", rows}, {"palette", palette}});
+        writeJson(json, expectation(renderfixture::manyItems(items)));
+        const QString report = check("inventory", xls, json);
+        QVERIFY2(report.isEmpty(), qPrintable(report));
+    }
+
+    // The layout of the program, run through the automation layer on the
+    // built-in spreadsheet application, saved with its SaveAs.
+    void inventoryMadeThroughAutomationReadsBack_data() { itemCounts(); }
+    void inventoryMadeThroughAutomationReadsBack()
+    {
+        QFETCH(int, items);
+        isolateSettings();
+        Options::FillWorkbookPalette();
+        TestServices services;
+        Form1 form;
+        const std::vector<renderfixture::Item> list = renderfixture::manyItems(items);
+        for (const renderfixture::Item& item : list) {
+            const int position = form.items().Add(item[0]);
+            for (int n = 1; n < 9; ++n)
+                form.items().setSubItem(position, n, item[std::size_t(n)]);
+        }
+        automation::Servers::clear();
+        ss::registerExcelApplication();
+        InventoryList::ExcelApp = automation::Servers::createObject(QStringLiteral("Excel.Application"));
+        // As the run prepares it: one sheet, named for the list.
+        const automation::Object sheets = InventoryList::ExcelApp.object("Workbooks").object("Add").object("Sheets");
+        while (sheets.get("count").toInt32() > 1)
+            sheets.object("Item", {automation::Variant(std::int32_t(2))}).call("Delete");
+        sheets.object("Item", {automation::Variant(std::int32_t(1))}).put("Name", QStringLiteral("Inventory List"));
+        InventoryList::BuildInventorySheet();
+        const automation::Object book = InventoryList::ExcelApp.object("ActiveWorkbook");
+        const QString xls = m_dir.filePath(QStringLiteral("automation%1.xls").arg(items));
+        book.call("SaveAs", {automation::Variant(xls), automation::Variant(std::int32_t(56))});
+        InventoryList::ExcelApp.call("Quit");
+        InventoryList::ExcelApp.release();
+        automation::Servers::clear();
+
+        const QString json = m_dir.filePath(QStringLiteral("automation%1.json").arg(items));
+        writeJson(json, expectation(list));
         const QString report = check("inventory", xls, json);
         QVERIFY2(report.isEmpty(), qPrintable(report));
     }
