@@ -124,7 +124,18 @@ void Form2::layOut()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twips::toPixels(9840, twips::dpiX(this)), twips::toPixels(9390, twips::dpiY(this)));
     setFont(arialBold(9.0));
+    nameControls();
+    placeControls();
+    styleControls();
 
+    QWidget* const tabOrder[] = {HScroll1, VScroll1, Picture2, Picture1, Frame1,
+                                 Zoom_Ori, PushButton1, PushButton2, PushButton6, PushButton8};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void Form2::nameControls()
+{
     const std::pair<QWidget*, const char*> names[] = {
         {HScroll1, "HScroll1"},       {VScroll1, "VScroll1"},       {Picture2, "Picture2"},
         {Picture1, "Picture1"},       {Frame1, "Frame1"},           {Zoom_Ori, "Zoom_Ori"},
@@ -132,7 +143,11 @@ void Form2::layOut()
         {PushButton8, "PushButton8"}};
     for (const auto& [control, name] : names)
         control->setObjectName(QLatin1String(name));
+}
 
+// Positions in twips; those of the zoom buttons are inside Frame1.
+void Form2::placeControls()
+{
     twips::place(HScroll1, 120, 7545, 9330, 255);
     twips::place(VScroll1, 9450, 120, 255, 7425);
     twips::place(Picture2, 120, 120, metrics().viewportWidth, metrics().viewportHeight);
@@ -143,7 +158,10 @@ void Form2::layOut()
     twips::place(PushButton2, 4800, 300, 4560, 405);
     twips::place(PushButton6, 4920, 8850, 4800, 405);
     twips::place(PushButton8, 120, 8850, 4680, 405);
+}
 
+void Form2::styleControls()
+{
     for (QScrollBar* bar : {HScroll1, VScroll1}) {
         bar->setRange(0, 0);
         bar->setSingleStep(1);
@@ -158,11 +176,6 @@ void Form2::layOut()
     Zoom_Ori->hide();
     for (QPushButton* button : {PushButton1, PushButton2, PushButton6, PushButton8})
         button->setFont(arialBold(11.25));
-
-    QWidget* const tabOrder[] = {HScroll1, VScroll1, Picture2, Picture1, Frame1,
-                                 Zoom_Ori, PushButton1, PushButton2, PushButton6, PushButton8};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
 
 void Form2::connectControls()

@@ -89,6 +89,9 @@ private:
     Form2();
 
     void layOut();
+    void nameControls();
+    void placeControls();
+    void styleControls();
     void connectControls();
     void firstShowSetUp(shell::Trace& t);
     bool pictureMouseEvent(QEvent* event);
