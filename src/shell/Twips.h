@@ -12,8 +12,8 @@ namespace twips {
 
 inline constexpr int PerInch = 1440;
 
-inline int toPixels(int value, double dpi) { return int(std::lround(value * dpi / PerInch)); }
-inline int fromPixels(int pixels, double dpi) { return int(std::lround(pixels * PerInch / dpi)); }
+inline int toPixels(int value, double dpi) { return int(std::lround(double(value) * dpi / PerInch)); }
+inline int fromPixels(int pixels, double dpi) { return int(std::lround(double(pixels) * PerInch / dpi)); }
 
 // The logical DPI of the screen the widget is on (96 when it has none).
 double dpiX(const QWidget* w);
