@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace automation;
 
 namespace {
@@ -96,6 +98,8 @@ private slots:
         QVERIFY(!f.cell("A1"));
         QCOMPARE(errorOf([&] { f.range("A1").put("Value", Variant(true)); }),
                  QStringLiteral("Value: a cell cannot hold a Boolean"));
+        QCOMPARE(errorOf([&] { f.range("A1").put("Value", Variant(std::nan(""))); }),
+                 QStringLiteral("Value: a cell cannot hold an infinite number or NaN"));
         QCOMPARE(errorOf([&] { f.range("A1:B2").get("Value"); }),
                  QStringLiteral("Value: reading several cells at once is not supported"));
         QCOMPARE(errorOf([&] { f.app.object("Columns", {Variant("A:Q")}).put("Value", Variant(1)); }),

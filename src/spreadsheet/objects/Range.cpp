@@ -3,6 +3,8 @@
 #include "spreadsheet/objects/Objects.h"
 #include "spreadsheet/render/Render.h"
 
+#include <cmath>
+
 namespace ss::objects {
 
 namespace {
@@ -41,7 +43,10 @@ CellValue cellValue(const Variant& value)
     }
     case automation::VarType::Boolean:
     case automation::VarType::Object: break;
-    default: return value.toDouble();
+    default:
+        if (const double number = value.toDouble(); std::isfinite(number))
+            return number;
+        throw quorvale::AutomationError(QStringLiteral("a cell cannot hold an infinite number or NaN"));
     }
     throw quorvale::AutomationError(QStringLiteral("a cell cannot hold a %1").arg(automation::typeName(value.type())));
 }
