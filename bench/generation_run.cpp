@@ -1,0 +1,89 @@
+// The whole generation run with the built-in spreadsheet application:
+// layout, save, second instance, snapshot and hand-over to the preview, for
+// lists of 10, 1,000 and 32,767 items. Prints the median of several runs and
+// the peak resident set size so far.
+#include "BenchSupport.h"
+
+#include "automation/Servers.h"
+#include "preview/Form2.h"
+#include "shell/FileSystemObject.h"
+#include "shell/Form1.h"
+#include "shell/Services.h"
+#include "spreadsheet/objects/Server.h"
+#include "workbook/InventoryList.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace {
+
+// Message boxes are not shown: any message during a run spoils the figure,
+// so the benchmark stops with it.
+class QuietServices : public shell::Services {
+public:
+    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
+    {
+        std::fprintf(stderr, "unexpected message during the run:\n%s\n", qPrintable(request.text));
+        std::exit(1);
+    }
+};
+
+void fillItems(ListItems& items, int count)
+{
+    items.Clear();
+    for (int i = 1; i <= count; ++i) {
+        const int position = items.Add(QStringLiteral("INV-%1").arg(i, 5, 10, QLatin1Char('0')));
+        items.setSubItem(position, 1, QStringLiteral("Item number %1").arg(i));
+        items.setSubItem(position, 2, QStringLiteral("Description of item %1").arg(i));
+        items.setSubItem(position, 3, QStringLiteral("%1.99").arg(i % 100));
+        items.setSubItem(position, 4, QString::number(i));
+        items.setSubItem(position, 5, QString::number(i % 50));
+        items.setSubItem(position, 6, QString::number(i % 30));
+        items.setSubItem(position, 7, QString::number(i % 20));
+        items.setSubItem(position, 8, i % 2 ? QStringLiteral("No") : QStringLiteral("Yes"));
+    }
+}
+
+// Puts the windows back as before a run and removes its workbook.
+void resetAfterRun(Form1& form)
+{
+    if (Form2* preview = Form2::loaded()) {
+        QFile::remove(preview->mExcelFile);
+        preview->hide();
+    }
+    form.show();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir temp;
+    qputenv("TEMP", temp.path().toLocal8Bit());
+    QuietServices services;
+    shell::Services::install(&services);
+    ss::registerExcelApplication();
+    shell::registerFileSystemObject();
+
+    Form1 form;
+    form.Form_Load();
+    form.show();
+
+    for (const auto& [name, count, runs] : {std::tuple{"generation_run_10", 10, 21},
+                                            std::tuple{"generation_run_1000", 1000, 11},
+                                            std::tuple{"generation_run_32767", 32767, 5}}) {
+        fillItems(form.items(), count);
+        bench::measure(
+            name, runs, [&] { resetAfterRun(form); }, [&] { InventoryList::PushButton1_Click(form); });
+    }
+    resetAfterRun(form);
+    shell::Services::install(nullptr);
+    return 0;
+}
