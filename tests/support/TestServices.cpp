@@ -1,7 +1,9 @@
 #include "support/TestServices.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 TestServices::TestServices()
 {
@@ -88,4 +90,10 @@ void TestServices::clear()
 void isolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // Test programs run side by side: each keeps its settings in a folder of
+    // its own, removed when the program ends, so one never reads another's.
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/quorvale-settings-XXXXXX"));
+    if (!folder.isValid())
+        qFatal("Cannot create a settings folder for the test: %s", qPrintable(folder.errorString()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
 }

@@ -49,5 +49,7 @@ public:
     void clear();
 };
 
-// Puts QStandardPaths into test mode, so settings never touch the user's.
+// Puts QStandardPaths into test mode and the user's settings into a folder
+// of this test program's own, so settings never touch the user's or another
+// test's.
 void isolateSettings();
