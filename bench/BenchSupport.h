@@ -13,7 +13,8 @@
 
 namespace bench {
 
-// The process's peak resident set size in MiB (VmHWM).
+// The process's peak resident set size in MiB (VmHWM) since the last
+// resetPeakRss().
 inline double peakRssMiB()
 {
     std::ifstream status("/proc/self/status");
@@ -29,10 +30,19 @@ inline double peakRssMiB()
     return 0;
 }
 
-// Runs setup() then body() runs times; reports the median time of body().
+// Lowers the peak resident set size to what the process holds now, so the
+// next case's peak is its own and not an earlier case's.
+inline void resetPeakRss()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Runs setup() then body() runs times; reports the median time of body()
+// and the peak resident set size reached while the case ran.
 template <typename Setup, typename Body>
 double measure(const char* name, int runs, Setup setup, Body body)
 {
+    resetPeakRss();
     std::vector<double> seconds;
     for (int i = 0; i < runs; ++i) {
         setup();

@@ -40,6 +40,7 @@ int main(int argc, char** argv)
     }
 
     const ss::Workbook sample = renderfixture::inventoryBook(renderfixture::sampleItems());
+    const ss::Workbook thousand = renderfixture::inventoryBook(renderfixture::manyItems(1000));
     const ss::Workbook longest = renderfixture::inventoryBook(renderfixture::manyItems(32767));
     const ss::Sheet& sampleSheet = *sample.sheets.front();
     const ss::Sheet& longSheet = *longest.sheets.front();
@@ -48,6 +49,9 @@ int main(int argc, char** argv)
     QImage picture;
     bench::measure("render sample items", 20,
                    [&] { picture = ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96); });
+    const ss::Sheet& thousandSheet = *thousand.sheets.front();
+    bench::measure("render 1000 items (capped)", 10,
+                   [&] { picture = ss::render::renderArea(thousand, thousandSheet, *thousandSheet.usedArea(), 96); });
     bench::measure("render 32767 items (capped)", 10,
                    [&] { picture = ss::render::renderArea(longest, longSheet, all, 96); });
     std::printf("# capped picture: %d x %d pixels, %.1f MiB\n", picture.width(), picture.height(),
