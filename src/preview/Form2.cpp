@@ -440,12 +440,18 @@ void Form2::closeEvent(QCloseEvent* event)
 void Form2::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_centred || !screen())
-        return;
-    m_centred = true;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen()->availableGeometry().center());
-    move(frame.topLeft());
+    if (!m_centred && screen()) {
+        m_centred = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    // Showing the window makes it the active one. A window manager may
+    // refuse the activation (or there may be none), and the picture must
+    // not wait for it: the first activation's set-up runs now.
+    activateWindow();
+    if (mFirstActivate)
+        Form_Activate();
 }
 
 void Form2::mouseMoveEvent(QMouseEvent* event)
