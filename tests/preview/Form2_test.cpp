@@ -96,6 +96,7 @@ private slots:
     void loadStartsAtZero();
     void firstShowSetsUpFromThePicture();
     void becomingActiveRunsTheSetUp();
+    void showingRunsTheSetUpWithoutWaitingForActivation();
     void secondActivationChangesNothing();
     void zoomButtonsStopAtTheEnds();
     void zoomSetsTheBarsUpFromTheZoomedSize();
@@ -210,6 +211,26 @@ void Form2Test::becomingActiveRunsTheSetUp()
     QVERIFY(!form.mFirstActivate);
     QCOMPARE(form.mZoom, 1.0f);
     QCOMPARE(form.zoomOri, QSize(4500, 3000));
+}
+
+// A window manager may refuse to activate the window (or there may be none):
+// the picture is set up as soon as the window shows, and the activation that
+// may follow changes nothing.
+void Form2Test::showingRunsTheSetUpWithoutWaitingForActivation()
+{
+    Form2& form = Form2::instance();
+    form.Picture1->setPicture(gradientPicture(300, 200));
+    form.show(); // no events processed: no activation has arrived yet
+    QVERIFY(!form.mFirstActivate);
+    QCOMPARE(form.zoomOri, QSize(4500, 3000));
+    QCOMPARE(form.Picture1->size(), QSize(296, 196)); // less Zoom_Ori's border and the trim
+    form.Picture1->setPicture(gradientPicture(600, 400));
+    form.hide();
+    form.show();
+    QCOMPARE(form.zoomOri, QSize(9000, 6000));
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(form.zoomOri, QSize(9000, 6000));
+    QVERIFY(services->errorReports().empty());
 }
 
 void Form2Test::secondActivationChangesNothing()
