@@ -8,6 +8,8 @@
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace ss::xls {
@@ -49,9 +51,225 @@ void check(gboolean ok, const char* what)
         throw CompoundFileError(what);
 }
 
+// Checks that a compound document is whole and consistent before libgsf
+// reads it: every sector that it names lies inside the file, every chain of
+// sectors ends, the directory is a tree. libgsf meets such damage with GLib
+// criticals (checks meant for its callers' mistakes) and, for a loop in the
+// directory, with endless recursion.
+class DocumentCheck {
+public:
+    explicit DocumentCheck(const Bytes& file) : m_file(file) {}
+
+    void run();
+
+private:
+    static constexpr std::uint32_t EndOfChain = 0xFFFFFFFE;
+    static constexpr std::uint32_t NoStream = 0xFFFFFFFF;
+    static constexpr std::uint32_t FirstSpecial = 0xFFFFFFFC; // DIFAT, FAT, end of chain, free
+    static constexpr std::size_t HeaderSize = 512;
+    static constexpr std::size_t HeaderFatSectors = 109;
+    static constexpr std::size_t EntrySize = 128;
+    static constexpr std::size_t MiniSectorSize = 64;
+    static constexpr std::size_t MaxDepth = 1000;
+
+    enum EntryType : std::uint8_t { Storage = 1, Stream = 2, Root = 5 };
+
+    [[noreturn]] static void fail(const std::string& what)
+    {
+        throw CompoundFileError("the compound document is damaged: " + what);
+    }
+    std::uint32_t u32(std::size_t at) const
+    {
+        std::uint32_t v = 0;
+        std::memcpy(&v, m_file.data() + at, sizeof v);
+        return v; // little-endian, as the machine
+    }
+    std::size_t sectorOffset(std::uint32_t sector) const { return m_headerArea + std::size_t(sector) * m_sectorSize; }
+    std::vector<std::uint32_t> chain(std::uint32_t start, const std::vector<std::uint32_t>& table,
+                                     std::size_t limit, const char* what) const;
+    void readFat();
+    void checkTables(const std::vector<std::uint32_t>& table, std::size_t limit, const char* what) const;
+    void checkDirectory();
+    void checkStream(std::size_t offset, bool inMiniStream);
+
+    const Bytes& m_file;
+    std::size_t m_sectorSize = 0;
+    std::size_t m_headerArea = 0;
+    std::size_t m_sectors = 0;
+    std::vector<std::uint32_t> m_fat;
+    std::vector<std::uint32_t> m_directory;
+    std::vector<std::uint32_t> m_miniFat;
+    bool m_miniFatRead = false;
+    std::size_t m_miniStreamSize = 0;
+};
+
+void DocumentCheck::run()
+{
+    static constexpr std::uint8_t Signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    // Anything else libgsf refuses by itself, without complaint.
+    if (m_file.size() < HeaderSize || std::memcmp(m_file.data(), Signature, sizeof Signature) != 0)
+        return;
+    const unsigned shift = m_file[0x1E] | m_file[0x1F] << 8;
+    const unsigned miniShift = m_file[0x20] | m_file[0x21] << 8;
+    if ((shift != 9 && shift != 12) || miniShift != 6)
+        fail("its sectors are of a size no workbook uses");
+    m_sectorSize = std::size_t(1) << shift;
+    m_headerArea = std::max(HeaderSize, m_sectorSize);
+    if (m_file.size() < m_headerArea)
+        fail("the file ends inside its header");
+    m_sectors = (m_file.size() - m_headerArea) / m_sectorSize;
+    readFat();
+    checkDirectory();
+}
+
+std::vector<std::uint32_t> DocumentCheck::chain(std::uint32_t start, const std::vector<std::uint32_t>& table,
+                                                std::size_t limit, const char* what) const
+{
+    std::vector<std::uint32_t> sectors;
+    std::vector<bool> seen(std::min(limit, table.size()), false);
+    for (std::uint32_t s = start; s != EndOfChain; s = table[s]) {
+        if (s >= seen.size())
+            fail(std::string("the sectors of ") + what + " run past the end of the file");
+        if (seen[s])
+            fail(std::string("the sectors of ") + what + " run in a loop");
+        seen[s] = true;
+        sectors.push_back(s);
+    }
+    return sectors;
+}
+
+// The sector allocation table, from the sectors the header and the DIFAT
+// sectors list.
+void DocumentCheck::readFat()
+{
+    const std::size_t fatSectors = u32(0x2C);
+    const std::uint32_t difatStart = u32(0x44);
+    const std::size_t difatSectors = u32(0x48);
+    const std::size_t perDifat = m_sectorSize / 4 - 1;
+    const std::size_t neededDifat =
+        fatSectors > HeaderFatSectors ? (fatSectors - HeaderFatSectors + perDifat - 1) / perDifat : 0;
+    if (fatSectors == 0 || fatSectors > m_sectors || difatSectors != neededDifat)
+        fail("its header gives " + std::to_string(fatSectors) + " FAT sectors and " + std::to_string(difatSectors)
+             + " DIFAT sectors for a file of " + std::to_string(m_sectors) + " sectors");
+    std::vector<std::uint32_t> listed;
+    for (std::size_t i = 0; i < std::min(fatSectors, HeaderFatSectors); ++i)
+        listed.push_back(u32(0x4C + 4 * i));
+    std::uint32_t difat = difatStart;
+    for (std::size_t d = 0; d < difatSectors; ++d) {
+        if (difat >= m_sectors)
+            fail("a DIFAT sector lies past the end of the file");
+        const std::size_t at = sectorOffset(difat);
+        for (std::size_t i = 0; i < perDifat && listed.size() < fatSectors; ++i)
+            listed.push_back(u32(at + 4 * i));
+        difat = u32(at + 4 * perDifat);
+    }
+    m_fat.reserve(fatSectors * m_sectorSize / 4);
+    for (const std::uint32_t sector : listed) {
+        if (sector >= m_sectors)
+            fail("a FAT sector lies past the end of the file");
+        const std::size_t at = sectorOffset(sector);
+        for (std::size_t i = 0; i < m_sectorSize / 4; ++i)
+            m_fat.push_back(u32(at + 4 * i));
+    }
+    checkTables(m_fat, m_sectors, "the FAT");
+}
+
+// Every link of an allocation table names a sector that exists or is a
+// mark (end of chain, free, FAT or DIFAT sector).
+void DocumentCheck::checkTables(const std::vector<std::uint32_t>& table, std::size_t limit, const char* what) const
+{
+    for (const std::uint32_t link : table)
+        if (link >= limit && link < FirstSpecial)
+            fail(std::string(what) + " links to sector " + std::to_string(link) + ", which the file does not have");
+}
+
+void DocumentCheck::checkDirectory()
+{
+    m_directory = chain(u32(0x30), m_fat, m_sectors, "the directory");
+    const std::size_t entries = m_directory.size() * (m_sectorSize / EntrySize);
+    if (entries == 0)
+        fail("it has no directory");
+    const auto entryOffset = [&](std::uint32_t entry) {
+        return sectorOffset(m_directory[entry * EntrySize / m_sectorSize]) + entry * EntrySize % m_sectorSize;
+    };
+    if (m_file[entryOffset(0) + 66] != Root)
+        fail("its directory does not start with the root entry");
+
+    // The entries reachable from the root, as libgsf walks them: both
+    // neighbours of every entry and the children of storages.
+    struct Visit {
+        std::uint32_t entry;
+        std::size_t depth;
+        bool hasParent; // the root and its neighbours are never stored in the mini stream
+    };
+    std::vector<bool> seen(entries, false);
+    std::vector<Visit> pending{{0, 0, false}};
+    std::vector<std::size_t> streams;
+    std::vector<bool> miniStreams;
+    while (!pending.empty()) {
+        const Visit v = pending.back();
+        pending.pop_back();
+        if (v.entry == NoStream)
+            continue;
+        if (v.entry >= entries)
+            fail("its directory links to entry " + std::to_string(v.entry) + ", which it does not have");
+        if (seen[v.entry])
+            fail("its directory is not a tree");
+        if (v.depth > MaxDepth)
+            fail("its directory nests too deep");
+        seen[v.entry] = true;
+        const std::size_t at = entryOffset(v.entry);
+        const std::uint8_t type = m_file[at + 66];
+        if (type != Storage && type != Stream && (type != Root || v.entry != 0))
+            fail("its directory holds an entry of unknown kind");
+        pending.push_back({u32(at + 68), v.depth + 1, v.hasParent});
+        pending.push_back({u32(at + 72), v.depth + 1, v.hasParent});
+        if (type != Stream)
+            pending.push_back({u32(at + 76), v.depth + 1, true});
+        if (type != Storage) {
+            streams.push_back(at);
+            miniStreams.push_back(v.hasParent && u32(at + 120) < u32(0x38));
+        }
+    }
+    // The root's own stream, the mini stream, comes first.
+    checkStream(entryOffset(0), false);
+    m_miniStreamSize = u32(entryOffset(0) + 120);
+    for (std::size_t i = 1; i < streams.size(); ++i)
+        checkStream(streams[i], miniStreams[i]);
+}
+
+// A stream's size fits the file and its sectors hold all of it.
+void DocumentCheck::checkStream(std::size_t offset, bool inMiniStream)
+{
+    const std::size_t size = u32(offset + 120);
+    if (size > m_file.size())
+        fail("a stream claims more bytes than the file holds");
+    const std::uint32_t start = u32(offset + 116);
+    // An empty stream may have no sectors at all; libgsf follows any it names.
+    if (size == 0 && start >= FirstSpecial)
+        return;
+    if (!inMiniStream) {
+        if (chain(start, m_fat, m_sectors, "a stream").size() * m_sectorSize < size)
+            fail("a stream has fewer sectors than its size needs");
+        return;
+    }
+    if (!m_miniFatRead) {
+        for (const std::uint32_t sector : chain(u32(0x3C), m_fat, m_sectors, "the mini FAT")) {
+            const std::size_t at = sectorOffset(sector);
+            for (std::size_t i = 0; i < m_sectorSize / 4; ++i)
+                m_miniFat.push_back(u32(at + 4 * i));
+        }
+        checkTables(m_miniFat, m_miniFat.size(), "the mini FAT");
+        m_miniFatRead = true;
+    }
+    if (chain(start, m_miniFat, m_miniStreamSize / MiniSectorSize, "a small stream").size() * MiniSectorSize < size)
+        fail("a small stream has fewer sectors than its size needs");
+}
+
 GPtr<GsfInfile> openDocument(const Bytes& file)
 {
     initialiseOnce();
+    DocumentCheck(file).run();
     GPtr<GsfInput> input(gsf_input_memory_new(file.data(), gsf_off_t(file.size()), FALSE));
     GError* error = nullptr;
     GPtr<GsfInfile> document(gsf_infile_msole_new(input.get(), &error));

@@ -6,6 +6,7 @@
 #include "spreadsheet/xls/Records.h"
 #include "spreadsheet/xls/SharedStrings.h"
 #include "spreadsheet/xls/SheetReader.h"
+#include "spreadsheet/xls/WorkbookWriter.h"
 
 #include <set>
 
@@ -237,6 +238,10 @@ std::unique_ptr<Workbook> readWorkbookStream(const Bytes& stream)
     }
     tiePrintAreas(globals, *book);
     book->activeSheet = globals.activeSheet < book->sheets.size() ? globals.activeSheet : 0;
+    // A workbook that opens can be saved again: what BIFF8 cannot store
+    // (a font without a name, a text too long for a cell, a number that is
+    // not finite, two sheets of one name...) is damage.
+    checkStorable(*book);
     return book;
 }
 

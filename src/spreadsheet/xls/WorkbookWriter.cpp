@@ -197,6 +197,12 @@ void globals(BiffWriter& out, const Workbook& book, const FormatPlan& formats, c
 
 } // namespace
 
+void checkStorable(const Workbook& book)
+{
+    checkWorkbook(book);
+    const FormatPlan formats(book);
+}
+
 Bytes writeWorkbookStream(const Workbook& book)
 {
     checkWorkbook(book);

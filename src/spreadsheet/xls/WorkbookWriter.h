@@ -10,4 +10,8 @@ namespace ss::xls {
 // when the book holds something BIFF8 cannot store.
 Bytes writeWorkbookStream(const Workbook& book);
 
+// The checks writeWorkbookStream makes before it writes: throws the same
+// AutomationError for a book that BIFF8 cannot store.
+void checkStorable(const Workbook& book);
+
 } // namespace ss::xls
