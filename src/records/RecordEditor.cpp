@@ -190,7 +190,8 @@ bool RecordEditor::boxesStorable() const
     for (int field = 0; field < InventoryRecord::FieldCount; ++field) {
         const QString separator = records::separatorIn(boxText(field));
         if (!separator.isEmpty()) {
-            shell::MsgBox(QStringLiteral("%1 cannot contain the text \"%2\", which separates the stored items.\r\n"
+            shell::MsgBox(QStringLiteral("%1 cannot contain the text \"%2\", which separates the stored items, "
+                                         "nor begin or end with a part of it.\r\n"
                                          "Please change it; nothing was saved.")
                               .arg(QLatin1String(records::Fields[std::size_t(field)].name), separator));
             return false;

@@ -68,9 +68,20 @@ void appendStoredRecord(QString& text, const InventoryRecord& record)
 
 QString separatorIn(const QString& text)
 {
-    for (const char* separator : {FieldSeparator, RecordSeparator})
-        if (text.contains(QLatin1String(separator)))
-            return QLatin1String(separator);
+    const QLatin1String field(FieldSeparator);
+    const QLatin1String record(RecordSeparator);
+    for (const QLatin1String separator : {field, record})
+        if (text.contains(separator))
+            return separator;
+    // A separator that the text makes with the separators around it in the
+    // stored form: "Size||SEP1" and the "||SEP1||" after it read back as
+    // "Size" and a field "SEP1||..."; "SEP2||x" after a "||SEP1||" ends the
+    // record there. Every separator begins and ends with "||".
+    const QLatin1String bar("||");
+    if ((text + bar).contains(field))
+        return field;
+    if ((bar + text + bar).contains(record))
+        return record;
     return {};
 }
 

@@ -27,8 +27,9 @@ void writeStoredList(const QString& value);
 
 // Appends one record in the stored form, ended by the record separator.
 void appendStoredRecord(QString& text, const InventoryRecord& record);
-// The separator that text contains, or the empty text. A field holding one
-// would come back split at the next start.
+// The separator that text contains, or forms with the separators around it
+// in the stored form, or the empty text. A field holding one would come back
+// split at the next start.
 QString separatorIn(const QString& text);
 
 // The store of the closing request, as its steps 100 to 108 of t.
