@@ -5,8 +5,20 @@
 #include "records/ListItems.h"
 #include "shell/Trace.h"
 
+#include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
 
 namespace records {
 
@@ -15,14 +27,166 @@ namespace {
 constexpr char Organization[] = "Tallowind";
 constexpr char Group[] = "Quorvale";
 constexpr char Key[] = "Inventory List";
+// The key as the settings file writes it.
+constexpr char KeyInFile[] = "Inventory%20List=";
 
-QString statusText(QSettings::Status status)
+QString fullKey() { return QLatin1String(Group) + QLatin1Char('/') + QLatin1String(Key); }
+
+// Why the settings file at path could not be written, as far as can be told.
+QString statusText(QSettings::Status status, const QString& path)
 {
-    return status == QSettings::AccessError ? QStringLiteral("the file cannot be written")
-                                            : QStringLiteral("the file is not in the settings format");
+    if (status == QSettings::FormatError)
+        return QStringLiteral("the file is not in the settings format");
+    const QFileInfo file(path);
+    if (!file.dir().exists())
+        return QStringLiteral("its folder %1 cannot be made").arg(QDir::toNativeSeparators(file.absolutePath()));
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is read-only");
+    return QStringLiteral("the file or its folder cannot be written");
 }
 
-// The field piece n of a stored record; a record that ends early has none.
+quorvale::Error cannotSave(const QString& path, const QString& why)
+{
+    return quorvale::Error(QStringLiteral("The inventory list could not be saved to %1: %2.").arg(path, why));
+}
+
+// The settings files found damaged in this run. The settings store keeps
+// what it has read of a file, so a later look at the same file does not
+// find the damage again.
+QStringList& damagedFiles()
+{
+    static QStringList files;
+    return files;
+}
+
+// What a stored value is to this program: the text it writes (UTF-8 bytes,
+// or text as an older writer kept it), bytes that are not UTF-8, or no text
+// at all (a list, a number, a kind of value unknown here).
+enum class ValueKind { Missing, Text, NotUtf8, NotText };
+
+ValueKind kindOf(const QSettings& settings, const QVariant& value)
+{
+    if (!settings.contains(fullKey()))
+        return ValueKind::Missing;
+    switch (value.metaType().id()) {
+    case QMetaType::QString:
+        return ValueKind::Text;
+    case QMetaType::QByteArray:
+        return QByteArrayView(value.toByteArray()).isValidUtf8() ? ValueKind::Text : ValueKind::NotUtf8;
+    default:
+        return ValueKind::NotText;
+    }
+}
+
+QString whatItHolds(const QVariant& value)
+{
+    if (!value.isValid())
+        return QStringLiteral("a value of a kind this program does not know");
+    if (value.metaType().id() == QMetaType::QStringList)
+        return QStringLiteral("a list of texts");
+    return QStringLiteral("a value of type %1").arg(QLatin1String(value.metaType().name()));
+}
+
+// Copies the settings file at path beside it, under path + suffix or, when
+// that is taken by an earlier copy, path + suffix + ".2", ".3" and so on.
+void keepCopy(const QString& path, const QString& suffix)
+{
+    QString copy = path + suffix;
+    for (int n = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++n)
+        copy = path + suffix + QLatin1Char('.') + QString::number(n);
+    QFile file(path);
+    if (!file.copy(copy))
+        throw cannotSave(path, QStringLiteral("a copy of the settings file as it was could not be kept as %1 (%2)")
+                                   .arg(copy, file.errorString()));
+}
+
+// While a new settings file is written, the old one keeps a second name, so
+// it can be put back when the new one turns out cut short. A hard link
+// costs nothing; where there is none, the old file is copied.
+class OldFileKept {
+public:
+    explicit OldFileKept(const QString& path) : m_path(path), m_kept(path + QStringLiteral(".previous"))
+    {
+        if (!QFileInfo(path).isFile())
+            return; // nothing stored yet
+        QFile::remove(m_kept); // left by a run that did not end
+        QString why;
+#ifdef Q_OS_UNIX
+        if (::link(QFile::encodeName(m_path).constData(), QFile::encodeName(m_kept).constData()) == 0) {
+            m_held = true;
+            return;
+        }
+        // Reasons of the folder; others say only that there are no links.
+        const int linkError = errno;
+        if (linkError == EACCES || linkError == EROFS || linkError == ENOSPC || linkError == EDQUOT)
+            why = QString::fromStdString(std::generic_category().message(linkError));
+#endif
+        QFile old(m_path);
+        if (old.copy(m_kept)) {
+            m_held = true;
+            return;
+        }
+        throw cannotSave(m_path, QStringLiteral("its folder takes no new file (%1), so the list stored before is kept")
+                                     .arg(why.isEmpty() ? old.errorString() : why));
+    }
+    ~OldFileKept()
+    {
+        if (m_held)
+            QFile::remove(m_kept);
+    }
+    OldFileKept(const OldFileKept&) = delete;
+    OldFileKept& operator=(const OldFileKept&) = delete;
+
+    // Puts the old file back in place of the new one, or removes the new
+    // one when there was none before.
+    void putBack()
+    {
+        if (!m_held) {
+            QFile::remove(m_path);
+            return;
+        }
+        // Should even that fail, the old file stays under its second name.
+        std::error_code error;
+        std::filesystem::rename(QFile::encodeName(m_kept).toStdString(), QFile::encodeName(m_path).toStdString(),
+                                error);
+        m_held = false;
+    }
+
+private:
+    QString m_path;
+    QString m_kept;
+    bool m_held = false;
+};
+
+// The line of the file that starts with prefix, at or after from; -1 when
+// there is none.
+qsizetype lineStartingWith(const QByteArray& contents, const QByteArray& prefix, qsizetype from)
+{
+    if (from == 0 && contents.startsWith(prefix))
+        return 0;
+    const qsizetype at = contents.indexOf(QByteArray(1, '\n') + prefix, from);
+    return at < 0 ? -1 : at + 1;
+}
+
+// Whether the settings file at path holds a stored value of valueBytes bytes
+// whole: its line is there and ends, and so does the file. Qt's settings
+// writer does not notice a last write that was cut short, as on a full
+// disk, and puts the cut file in place of the old one.
+bool holdsWhole(const QString& path, qsizetype valueBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError || !contents.endsWith('\n'))
+        return false;
+    const qsizetype section = lineStartingWith(contents, QByteArray("[") + Group + "]", 0);
+    const qsizetype line = section < 0 ? -1 : lineStartingWith(contents, KeyInFile, section);
+    const qsizetype end = line < 0 ? -1 : contents.indexOf('\n', line);
+    return end >= 0 && end - line >= qsizetype(sizeof KeyInFile - 1) + valueBytes;
+}
+
+// A stored record with fewer fields than a record has.
 const QString& fieldPiece(const QStringList& pieces, int n, int position)
 {
     if (n >= pieces.size())
@@ -34,28 +198,88 @@ const QString& fieldPiece(const QStringList& pieces, int n, int position)
 
 } // namespace
 
-QString readStoredList()
+StoredValue readStoredValue()
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
-    settings.beginGroup(QLatin1String(Group));
-    // Text and UTF-8 bytes both read as the text they hold.
-    return settings.value(QLatin1String(Key), QString()).toString();
+    settings.allKeys(); // reads every part of the file, so damage anywhere shows
+    const QVariant value = settings.value(fullKey());
+    const QString path = settings.fileName();
+    StoredValue stored;
+    QStringList faults;
+    if (settings.status() == QSettings::AccessError)
+        faults << QStringLiteral("The settings file %1 cannot be read, so no record was loaded.").arg(path);
+    else if (settings.status() == QSettings::FormatError && !damagedFiles().contains(path))
+        damagedFiles() << path;
+    if (damagedFiles().contains(path))
+        faults << QStringLiteral("The settings file %1 is damaged: parts of it are not in the settings format and "
+                                 "were left out. When the list is stored, a copy of the file as it was is kept in "
+                                 "the same folder.")
+                      .arg(path);
+    switch (kindOf(settings, value)) {
+    case ValueKind::Missing:
+        break;
+    case ValueKind::Text:
+        // Text and UTF-8 bytes both read as the text they hold.
+        stored.text = value.toString();
+        break;
+    case ValueKind::NotUtf8:
+        stored.text = value.toString();
+        faults << QStringLiteral("The stored inventory list in %1 is not UTF-8 text: characters that could not be "
+                                 "read show as %2. When the list is stored, a copy of the settings file as it was is "
+                                 "kept in the same folder.")
+                      .arg(path, QChar(QChar::ReplacementCharacter));
+        break;
+    case ValueKind::NotText:
+        faults << QStringLiteral("The stored inventory list in %1 is not in this program's format (it holds %2), so "
+                                 "no record was loaded. It stays as it is until records are stored over it; a copy of "
+                                 "the settings file as it was is then kept in the same folder.")
+                      .arg(path, whatItHolds(value));
+        break;
+    }
+    stored.fault = faults.join(QLatin1Char(' '));
+    return stored;
 }
+
+QString readStoredList() { return readStoredValue().text; }
 
 void writeStoredList(const QString& value)
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
-    settings.setAtomicSyncRequired(true);
-    settings.beginGroup(QLatin1String(Group));
     // Kept as UTF-8 bytes, which read back as the same text: the settings
     // file writer encodes a text value one character at a time, several times
     // slower than bytes for a long list.
-    settings.setValue(QLatin1String(Key), value.toUtf8());
-    settings.endGroup();
+    const QByteArray bytes = value.toUtf8();
+
+    // What is there now decides what is kept of it. The two objects share
+    // what was read of the file, so the writer below neither reads it again
+    // nor inherits the damage found here in its status.
+    QSettings present(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
+    const QString path = present.fileName();
+    present.allKeys();
+    const ValueKind kind = kindOf(present, present.value(fullKey()));
+    const bool unreadable = kind == ValueKind::NotUtf8 || kind == ValueKind::NotText;
+    // An empty list does not replace a value this program could not read.
+    if (unreadable && value.isEmpty())
+        return;
+    const bool damaged = present.status() == QSettings::FormatError || damagedFiles().contains(path);
+    if (damaged)
+        keepCopy(path, QStringLiteral(".damaged"));
+    else if (unreadable)
+        keepCopy(path, QStringLiteral(".unreadable"));
+
+    OldFileKept old(path);
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
+    settings.setAtomicSyncRequired(true);
+    settings.setValue(fullKey(), bytes);
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        throw quorvale::Error(QStringLiteral("The inventory list could not be saved to %1: %2.")
-                                  .arg(settings.fileName(), statusText(settings.status())));
+        throw cannotSave(path, statusText(settings.status(), path));
+    if (!holdsWhole(path, bytes.size())) {
+        old.putBack();
+        throw cannotSave(path, QStringLiteral("the file could not be written whole (the disk may be full), so the "
+                                              "list stored before is kept"));
+    }
+    if (damaged)
+        damagedFiles().removeAll(path);
 }
 
 void appendStoredRecord(QString& text, const InventoryRecord& record)
@@ -99,7 +323,12 @@ void storeList(shell::Trace& t, const ListItems& items)
 void restoreList(shell::Trace& t, ListItems& items)
 {
     QString stored;
-    t.line(172, [&] { stored = readStoredList(); });
+    t.line(172, [&] {
+        StoredValue value = readStoredValue();
+        stored = std::move(value.text);
+        if (!value.fault.isEmpty())
+            throw quorvale::Error(value.fault);
+    });
     QStringList pieces;
     t.line(174, [&] { pieces = stored.split(QLatin1String(RecordSeparator)); });
     qsizetype last = -1;

@@ -18,11 +18,24 @@ namespace records {
 inline constexpr char FieldSeparator[] = "||SEP1||";
 inline constexpr char RecordSeparator[] = "||SEP2||";
 
-// The stored value; the empty text when there is none.
+// The stored value as the restore reads it: its text, and a description of
+// what is wrong with it or with the settings file, empty when nothing is.
+// A value that is not text gives no text; bytes that are not UTF-8 give the
+// characters that can be read.
+struct StoredValue {
+    QString text;
+    QString fault;
+};
+StoredValue readStoredValue();
+// The text of the stored value; the empty text when there is none.
 QString readStoredList();
 // Replaces the stored value. The settings file is written to a temporary
-// file and renamed over the old one, so it is never left half written;
-// throws quorvale::Error when it cannot be written.
+// file and renamed over the old one, and checked afterwards: when it turns
+// out cut short, the old one is put back, so it is never left half written.
+// A value that this program could not read is never replaced by the empty
+// list, and before it is replaced by records, or before a damaged settings
+// file is written anew, a copy of the file as it was is kept beside it.
+// Throws quorvale::Error when the value cannot be written.
 void writeStoredList(const QString& value);
 
 // Appends one record in the stored form, ended by the record separator.
@@ -35,8 +48,10 @@ QString separatorIn(const QString& text);
 // The store of the closing request, as its steps 100 to 108 of t.
 void storeList(shell::Trace& t, const ListItems& items);
 // The restore of the start-up sequence, as its steps 172 to 200 of t: appends
-// the stored records to items. A missing field of a record is a fault of its
-// own step; the sub-item stays empty.
+// the stored records to items. What is wrong with the stored value as a whole
+// is a fault of step 172, after which the records that could be read are
+// still restored; a missing field of a record is a fault of its own step, and
+// the sub-item stays empty.
 void restoreList(shell::Trace& t, ListItems& items);
 
 } // namespace records

@@ -306,10 +306,16 @@ private slots:
         QVERIFY(QDir().mkpath(file)); // a directory where the settings file belongs
         MainWindow w;
         w.start();
+        // The start-up cannot read it either, and says so.
+        auto reports = m_services->errorReports();
+        QCOMPARE(reports.size(), std::size_t(1));
+        QVERIFY(reports[0].text.startsWith(QStringLiteral("The settings file %1 cannot be read").arg(file)));
+        QVERIFY(reports[0].text.contains(QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_Load at line 172\r\r")));
+        m_services->clear();
         w.addItem({"1", "Bolt"});
         w.form->close();
         QDir(file).removeRecursively();
-        const auto reports = m_services->errorReports();
+        reports = m_services->errorReports();
         QCOMPARE(reports.size(), std::size_t(1));
         QVERIFY(reports[0].text.startsWith(QStringLiteral("The inventory list could not be saved to ")));
         QVERIFY(reports[0].text.contains(

@@ -1,0 +1,433 @@
+// Faults a user meets with the whole program: a settings store that cannot
+// be written or does not hold the program's format. Each fault gets a clear
+// report, and nothing the user had is lost.
+//
+// Tests may run as the superuser, whom permissions do not stop. A path is
+// then made unwritable another way: a folder under a regular file, or a limit
+// on the size of written files as a full disk would set.
+#include "Support.h"
+
+#include "automation/Servers.h"
+#include "shell/FileSystemObject.h"
+#include "shell/Form1Driver.h"
+#include "spreadsheet/objects/Server.h"
+#include "support/TestServices.h"
+
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+
+namespace {
+
+const QString F = QStringLiteral("||SEP1||");
+const QString R = QStringLiteral("||SEP2||");
+
+const QString kLoad = QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ");
+const QString kUnload = QStringLiteral("in Quorvale2021/08/31.Form1.Form_QueryUnload ");
+
+QString joined(const QStringList& fields) { return fields.join(F) + R; }
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Where each report was made, as "path line".
+QStringList reportedLines(const TestServices& services)
+{
+    static const QRegularExpression where(QStringLiteral("\r\n(in \\S+ )at line (\\d+)\r\r"));
+    QStringList lines;
+    for (const shell::MessageRequest& report : services.errorReports()) {
+        const QRegularExpressionMatch m = where.match(report.text);
+        lines << (m.hasMatch() ? m.captured(1) + m.captured(2) : report.text);
+    }
+    return lines;
+}
+
+QStringList lines(const QString& path, std::initializer_list<int> numbers)
+{
+    QStringList result;
+    for (int n : numbers)
+        result << path + QString::number(n);
+    return result;
+}
+
+// True when nobody can create a file in folder.
+bool refusesNewFiles(const QString& folder)
+{
+    QFile probe(QDir(folder).filePath(QStringLiteral(".quorvale-probe")));
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return true;
+    probe.remove();
+    return false;
+}
+
+// While it lives, files this process writes cannot grow past a number of
+// bytes, as on a full disk: a write past it fails (EFBIG) instead of ending
+// the process with SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            qFatal("cannot limit the file size");
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+};
+
+// Services that also let a test look at the program while a report is on
+// the screen.
+class WatchingServices : public TestServices {
+public:
+    std::function<void()> onReport;
+
+    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
+    {
+        if (onReport && request.title == QLatin1String("Application Error"))
+            onReport();
+        return TestServices::showMessage(request);
+    }
+};
+
+std::vector<QStringList> manyItems(int count)
+{
+    std::vector<QStringList> rows;
+    for (int i = 1; i <= count; ++i)
+        rows.push_back({QString::number(1000 + i), QStringLiteral("Item %1").arg(i), QStringLiteral("box of %1").arg(i),
+                        QStringLiteral("%1.50").arg(i), QString::number(i), QStringLiteral("5"), QStringLiteral("7"),
+                        QStringLiteral("10"), QStringLiteral("No")});
+    return rows;
+}
+
+} // namespace
+
+class UserFaultsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WatchingServices> services;
+    std::unique_ptr<QTemporaryDir> settingsDir;
+    std::unique_ptr<QTemporaryDir> temp;
+    QString settingsFolder;
+
+    // Settings of this test go to a folder of their own.
+    void useSettingsFolder(const QString& folder)
+    {
+        settingsFolder = folder;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+    }
+    QString settingsFile() const { return userSettings().fileName(); }
+
+    // A settings file as another program or an editor might leave it.
+    void writeSettingsFile(const QByteArray& contents) { writeBytes(settingsFile(), contents); }
+
+    QList<QStringList> rowsOf(const MainWindow& w) const
+    {
+        QList<QStringList> rows;
+        for (int position = 1; position <= w.form->items().Count(); ++position)
+            rows << w.row(position);
+        return rows;
+    }
+
+private slots:
+    void initTestCase() { isolateSettings(); }
+
+    void init()
+    {
+        automation::Servers::clear();
+        ss::registerExcelApplication();
+        shell::registerFileSystemObject();
+        settingsDir = std::make_unique<QTemporaryDir>();
+        temp = std::make_unique<QTemporaryDir>();
+        QVERIFY(settingsDir->isValid() && temp->isValid());
+        useSettingsFolder(settingsDir->path());
+        qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
+        services = std::make_unique<WatchingServices>();
+    }
+
+    void cleanup()
+    {
+        services.reset();
+        automation::Servers::clear();
+        qunsetenv("TEMP");
+        for (QTemporaryDir* dir : {settingsDir.get(), temp.get()}) {
+            QDir folder(dir->path());
+            for (const QString& name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+                QFile::setPermissions(folder.filePath(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        settingsDir.reset();
+        temp.reset();
+    }
+
+    // The settings file or its folder cannot be written when the main window
+    // closes: the store reports at its line 108 with the list still in
+    // memory, the program still ends, and the list stored before is left
+    // whole.
+    void aStoreThatCannotWriteIsReportedAndTheProgramStillEnds_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("settings folder under a regular file") << "folder under a file" << "its folder %1 cannot be made";
+        QTest::newRow("read-only settings folder") << "read-only folder" << "its folder takes no new file (";
+        QTest::newRow("read-only settings file") << "read-only file" << "the file is read-only";
+        QTest::newRow("no room for the new list") << "no room" << "the file could not be written whole";
+    }
+    void aStoreThatCannotWriteIsReportedAndTheProgramStillEnds()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, reason);
+        const QList<QStringList> stored{{"1", "Hammer", "", "", "", "", "", "", "No"},
+                                        {"2", "Saw", "", "", "", "", "", "", "Yes"}};
+        QByteArray before;
+        if (way == QLatin1String("folder under a file")) {
+            const QString plain = QDir(settingsFolder).filePath(QStringLiteral("plain"));
+            writeBytes(plain, "a file, not a folder");
+            useSettingsFolder(QDir(plain).filePath(QStringLiteral("config")));
+        } else {
+            setStoredValue(joined(stored[0]) + joined(stored[1]));
+            before = bytesOf(settingsFile());
+            QVERIFY(!before.isEmpty());
+        }
+        if (way == QLatin1String("read-only folder")) {
+            QVERIFY(QFile::setPermissions(settingsFolder, QFile::ReadOwner | QFile::ExeOwner));
+            if (!refusesNewFiles(settingsFolder))
+                QSKIP("permissions do not stop this process from writing into a folder");
+        } else if (way == QLatin1String("read-only file")) {
+            QVERIFY(QFile::setPermissions(settingsFile(), QFile::ReadOwner));
+            if (QFile(settingsFile()).open(QIODevice::ReadWrite))
+                QSKIP("permissions do not stop this process from writing a file");
+        }
+
+        MainWindow w;
+        w.start();
+        QVERIFY(services->errorReports().empty());
+        QCOMPARE(rowsOf(w), before.isEmpty() ? QList<QStringList>() : stored);
+        // Enough new items that the new list is far larger than the old.
+        support::fillItems(w.form->items(), manyItems(400));
+        int itemsWhileReporting = -1;
+        services->onReport = [&] { itemsWhileReporting = w.form->items().Count(); };
+        {
+            std::optional<FileSizeLimit> limit;
+            if (way == QLatin1String("no room"))
+                limit.emplace(8192);
+            w.form->close();
+        }
+
+        const auto reports = services->errorReports();
+        QCOMPARE(reports.size(), std::size_t(1));
+        QVERIFY2(reports[0].text.startsWith(QStringLiteral("The inventory list could not be saved to ") + settingsFile()
+                                            + QStringLiteral(": ") + reason.arg(settingsFolder)),
+                 qPrintable(reports[0].text));
+        QCOMPARE(reportedLines(*services), QStringList{kUnload + QStringLiteral("108")});
+        QCOMPARE(services->endCalls, 1);
+        QCOMPARE(itemsWhileReporting, 400);
+        QCOMPARE(w.form->items().Count(), 400);
+        QFile::setPermissions(settingsFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (before.isEmpty()) {
+            QVERIFY(!QFileInfo::exists(settingsFolder));
+        } else {
+            QCOMPARE(bytesOf(settingsFile()), before);
+            QCOMPARE(filesIn(settingsFolder), QStringList{QFileInfo(settingsFile()).fileName()});
+        }
+    }
+
+    // A stored value that is not text: the start-up says so once, at its
+    // line 172, loads no record and leaves the value as it is when the user
+    // closes without having stored anything.
+    void aStoredValueThatIsNotTextIsReportedAndLeftAsItIs_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("holds");
+        // An unquoted comma makes a list of texts of it.
+        QTest::newRow("list of texts") << QByteArray("7||SEP1||Bolt, hex||SEP1||Zinc||SEP2||") << "a list of texts";
+        QTest::newRow("rectangle") << QByteArray("@Rect(1 2 3 4)") << "a value of type QRect";
+        QTest::newRow("kind unknown here") << QByteArray("@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x4gar)")
+                                           << "a value of a kind this program does not know";
+    }
+    void aStoredValueThatIsNotTextIsReportedAndLeftAsItIs()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, holds);
+        const QByteArray contents = "[Quorvale]\nInventory%20List=" + value + "\n";
+        writeSettingsFile(contents);
+
+        MainWindow w;
+        w.start();
+        QCOMPARE(w.form->items().Count(), 0);
+        QCOMPARE(reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
+        const QString text = services->errorReports().front().text;
+        QVERIFY2(text.startsWith(QStringLiteral("The stored inventory list in ") + settingsFile()
+                                 + QStringLiteral(" is not in this program's format (it holds ") + holds
+                                 + QStringLiteral("), so no record was loaded.")),
+                 qPrintable(text));
+        QVERIFY(w.form->isVisible());
+
+        services->clear();
+        w.form->close();
+        QVERIFY(services->messages.empty());
+        QCOMPARE(services->endCalls, 1);
+        QCOMPARE(bytesOf(settingsFile()), contents);
+        QCOMPARE(filesIn(settingsFolder), QStringList{QFileInfo(settingsFile()).fileName()});
+    }
+
+    // Records entered over a value that was not text are stored when the
+    // window closes, and the settings file as it was is kept beside.
+    void recordsEnteredOverAValueThatIsNotTextAreStoredAndTheOldFileKept()
+    {
+        const QByteArray contents = "[Quorvale]\nInventory%20List=7||SEP1||Bolt, hex||SEP2||\n";
+        writeSettingsFile(contents);
+        {
+            MainWindow w;
+            w.start();
+            w.addItem({"8", "Nut"});
+            services->clear();
+            w.form->close();
+            QVERIFY(services->messages.empty());
+        }
+        const QString kept = settingsFile() + QStringLiteral(".unreadable");
+        QCOMPARE(bytesOf(kept), contents);
+
+        MainWindow next;
+        next.start();
+        QVERIFY(services->errorReports().empty());
+        QCOMPARE(rowsOf(next), (QList<QStringList>{{"8", "Nut", "", "", "", "", "", "", ""}}));
+
+        // A second time, the first copy stays and the next one gets a number.
+        writeSettingsFile(contents);
+        next.form->close();
+        QCOMPARE(bytesOf(kept), contents);
+        QCOMPARE(bytesOf(kept + QStringLiteral(".2")), contents);
+    }
+
+    // Bytes that are not UTF-8: the start-up says so, loads the records with
+    // the characters it could read, and the first store keeps the file as it
+    // was beside the new one.
+    void storedBytesThatAreNotUtf8KeepTheirRecords()
+    {
+        const QByteArray contents = "[Quorvale]\nInventory%20List=@ByteArray(7||SEP1||Gr\\xf6\\xdfn||SEP1||||SEP1||"
+                                    "||SEP1||||SEP1||||SEP1||||SEP1||||SEP1||||SEP2||8||SEP1||Nut||SEP1||||SEP1||"
+                                    "||SEP1||||SEP1||||SEP1||||SEP1||||SEP1||||SEP2||)\n";
+        writeSettingsFile(contents);
+
+        MainWindow w;
+        w.start();
+        QCOMPARE(reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
+        QVERIFY2(services->errorReports().front().text.startsWith(QStringLiteral("The stored inventory list in ")
+                                                                  + settingsFile() + QStringLiteral(" is not UTF-8 text")),
+                 qPrintable(services->errorReports().front().text));
+        const QList<QStringList> rows = rowsOf(w);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0][0], QStringLiteral("7"));
+        QVERIFY(rows[0][1].startsWith(QStringLiteral("Gr")) && rows[0][1].endsWith(QLatin1Char('n')));
+        QVERIFY(rows[0][1].contains(QChar(QChar::ReplacementCharacter)));
+        QCOMPARE(rows[1], (QStringList{"8", "Nut", "", "", "", "", "", "", ""}));
+
+        services->clear();
+        w.form->close();
+        QVERIFY(services->messages.empty());
+        QCOMPARE(bytesOf(settingsFile() + QStringLiteral(".unreadable")), contents);
+        MainWindow next;
+        next.start();
+        QVERIFY(services->errorReports().empty());
+        QCOMPARE(rowsOf(next), rows);
+    }
+
+    // Text with damaged records: each missing field is reported at its own
+    // line, every record is kept, and closing without a change stores every
+    // character that was loaded. Fields past the ninth are not part of a
+    // record and are left out.
+    void damagedRecordsInStoredTextKeepEveryCharacter()
+    {
+        const QStringList eleven{"3", "Long", "d", "1", "2", "3", "4", "5", "No", "extra", "more"};
+        setStoredValue(QStringLiteral("no separators at all, 1 || 2") + R + eleven.join(F) + R
+                       + QStringLiteral("9") + F + QStringLiteral("Scr||SE"));
+        MainWindow w;
+        w.start();
+        const QList<QStringList> expected{{"no separators at all, 1 || 2", "", "", "", "", "", "", "", ""},
+                                          eleven.mid(0, 9),
+                                          {"9", "Scr||SE", "", "", "", "", "", "", ""}};
+        QCOMPARE(rowsOf(w), expected);
+        QStringList where = lines(kLoad, {184, 186, 188, 190, 192, 194, 196, 198});
+        where << lines(kLoad, {186, 188, 190, 192, 194, 196, 198});
+        QCOMPARE(reportedLines(*services), where);
+        QVERIFY(services->errorReports().front().text.startsWith(QStringLiteral("Stored record 1 has no Name field.")));
+        QVERIFY(services->errorReports().back().text.startsWith(QStringLiteral("Stored record 3 has no Discontinued field.")));
+
+        services->clear();
+        w.form->close();
+        QVERIFY(services->messages.empty());
+        MainWindow next;
+        next.start();
+        QVERIFY(services->errorReports().empty());
+        QCOMPARE(rowsOf(next), expected);
+    }
+
+    // A settings file with parts that are not in the settings format: the
+    // start-up says so and loads what it can read; the store writes a
+    // whole file, keeps the other settings that could be read, and keeps
+    // the damaged file beside it.
+    void aDamagedSettingsFileIsReportedAndKeptBeside()
+    {
+        const QStringList record{"7", "Bolt", "hex", "0.25", "1000", "200", "7", "500", "No"};
+        const QByteArray contents = "[Other]\nkept=yes\n[Quorvale\nInventory%20List=" + joined(record).toUtf8()
+            + "\n\x01\x02\xff garbage without a value\n";
+        writeSettingsFile(contents);
+
+        MainWindow w;
+        w.start();
+        QCOMPARE(rowsOf(w), QList<QStringList>{record});
+        QCOMPARE(reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
+        QVERIFY2(services->errorReports().front().text.startsWith(QStringLiteral("The settings file ") + settingsFile()
+                                                                  + QStringLiteral(" is damaged")),
+                 qPrintable(services->errorReports().front().text));
+
+        w.addItem({"8", "Nut"});
+        services->clear();
+        w.form->close();
+        QVERIFY2(services->messages.empty(), qPrintable(services->texts().join(QLatin1Char('\n'))));
+        QCOMPARE(bytesOf(settingsFile() + QStringLiteral(".damaged")), contents);
+        QCOMPARE(userSettings().value(QStringLiteral("Other/kept")).toString(), QStringLiteral("yes"));
+
+        MainWindow next;
+        next.start();
+        QVERIFY(services->errorReports().empty());
+        QCOMPARE(rowsOf(next), (QList<QStringList>{record, {"8", "Nut", "", "", "", "", "", "", ""}}));
+    }
+};
+
+QTEST_MAIN(UserFaultsTest)
+#include "userfaults_test.moc"
