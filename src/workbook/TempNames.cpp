@@ -1,7 +1,5 @@
 #include "workbook/TempNames.h"
 
-#include "automation/Error.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,9 +31,7 @@ bool claim(const QString& path)
     if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return true;
     const QFileInfo existing(path);
-    if (existing.exists() || existing.isSymLink())
-        return false;
-    throw quorvale::Error(QStringLiteral("The temporary workbook %1 could not be created: %2").arg(path, file.errorString()));
+    return !existing.exists() && !existing.isSymLink();
 }
 
 void releaseUnwritten(const QString& path)

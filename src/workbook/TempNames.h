@@ -19,9 +19,9 @@ QString snapshotPath();
 
 // Claims path for this run by creating the file there exclusively, so no
 // other run (of this or another copy of the program) can draw the same
-// name. True when the file was created; false when a file (or link) of that
-// name already exists, which is left untouched. Throws quorvale::Error when
-// the file can be neither created nor found, as in a missing folder.
+// name. False only when a file (or link) of that name already exists, which
+// is left untouched. A folder that takes no file, missing or read-only,
+// leaves the name free without a file: the save into it reports why.
 bool claim(const QString& path);
 
 // Removes a claimed file that has not been written (it is still empty), so

@@ -1,13 +1,16 @@
 // Faults a user meets with the whole program: a settings store that cannot
-// be written or does not hold the program's format. Each fault gets a clear
-// report, and nothing the user had is lost.
+// be written or does not hold the program's format, and a temporary folder
+// that cannot take the workbook. Each fault gets a clear report, and nothing
+// the user had is lost.
 //
 // Tests may run as the superuser, whom permissions do not stop. A path is
-// then made unwritable another way: a folder under a regular file, or a limit
-// on the size of written files as a full disk would set.
+// then made unwritable another way: a folder under a regular file, a system
+// folder that refuses new files, or a limit on the size of written files as
+// a full disk would set.
 #include "Support.h"
 
 #include "automation/Servers.h"
+#include "preview/Form2.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Form1Driver.h"
 #include "spreadsheet/objects/Server.h"
@@ -30,6 +33,8 @@ const QString R = QStringLiteral("||SEP2||");
 
 const QString kLoad = QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ");
 const QString kUnload = QStringLiteral("in Quorvale2021/08/31.Form1.Form_QueryUnload ");
+const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
+const QString kSnapshot = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
 
 QString joined(const QStringList& fields) { return fields.join(F) + R; }
 
@@ -79,6 +84,21 @@ bool refusesNewFiles(const QString& folder)
         return true;
     probe.remove();
     return false;
+}
+
+// A folder that exists and in which this process cannot create files: a
+// folder made read-only under parent, or, where permissions do not stop this
+// process, a system folder that refuses new files. Empty when there is none.
+QString readOnlyFolder(const QString& parent)
+{
+    const QString folder = QDir(parent).filePath(QStringLiteral("read-only"));
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    if (refusesNewFiles(folder))
+        return folder;
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString system = QStringLiteral("/proc");
+    return QFileInfo(system).isDir() && refusesNewFiles(system) ? system : QString();
 }
 
 // While it lives, files this process writes cannot grow past a number of
@@ -155,12 +175,36 @@ private:
     // A settings file as another program or an editor might leave it.
     void writeSettingsFile(const QByteArray& contents) { writeBytes(settingsFile(), contents); }
 
+    QString inTemp(const QString& name) const { return QDir(temp->path()).filePath(name); }
+
     QList<QStringList> rowsOf(const MainWindow& w) const
     {
         QList<QStringList> rows;
         for (int position = 1; position <= w.form->items().Count(); ++position)
             rows << w.row(position);
         return rows;
+    }
+
+    // Runs "Start Creating Template" from the main window.
+    Form2& generate(MainWindow& w)
+    {
+        QTest::mouseClick(w.button("PushButton1"), Qt::LeftButton);
+        return Form2::instance();
+    }
+
+    // The preview still zooms, and "< Back" brings the main window back with
+    // its list, reporting nothing.
+    void checkPreviewStaysUsable(Form2& preview, MainWindow& w, int items)
+    {
+        services->clear();
+        const float zoom = preview.mZoom;
+        QTest::mouseClick(preview.PushButton1, Qt::LeftButton);
+        QCOMPARE(preview.mZoom, zoom + 0.25f);
+        QTest::mouseClick(preview.PushButton8, Qt::LeftButton);
+        QVERIFY(services->messages.empty());
+        QVERIFY(w.form->isVisible());
+        QVERIFY(!preview.isVisible());
+        QCOMPARE(w.form->items().Count(), items);
     }
 
 private slots:
@@ -181,6 +225,7 @@ private slots:
 
     void cleanup()
     {
+        delete Form2::loaded();
         services.reset();
         automation::Servers::clear();
         qunsetenv("TEMP");
@@ -426,6 +471,63 @@ private slots:
         next.start();
         QVERIFY(services->errorReports().empty());
         QCOMPARE(rowsOf(next), (QList<QStringList>{record, {"8", "Nut", "", "", "", "", "", "", ""}}));
+    }
+
+    // TEMP names a folder that cannot take the workbook: the run reports at
+    // the save line, goes on as its error trap does, and opens the preview
+    // without a picture. No file is left in the folder, half written or
+    // empty, and the main window's list is untouched.
+    void aTemporaryFolderThatCannotTakeTheWorkbookIsReportedAtTheSaveLine_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("missing folder") << "missing";
+        QTest::newRow("read-only folder") << "read-only";
+        QTest::newRow("no room for the workbook") << "no room";
+    }
+    void aTemporaryFolderThatCannotTakeTheWorkbookIsReportedAtTheSaveLine()
+    {
+        QFETCH(QString, way);
+        QString folder = temp->path();
+        if (way == QLatin1String("missing")) {
+            folder = inTemp(QStringLiteral("missing"));
+        } else if (way == QLatin1String("read-only")) {
+            folder = readOnlyFolder(temp->path());
+            if (folder.isEmpty())
+                QSKIP("no folder refuses new files to this process");
+        }
+        qputenv("TEMP", QDir::toNativeSeparators(folder).toLocal8Bit());
+        const QStringList before = filesIn(folder);
+        MainWindow w;
+        w.start();
+        support::fillItems(w.form->items(), manyItems(200));
+        {
+            std::optional<FileSizeLimit> limit;
+            if (way == QLatin1String("no room"))
+                limit.emplace(4096);
+            generate(w);
+        }
+
+        QStringList expected = lines(kRun, {158, 168, 172});
+        expected << lines(kSnapshot, {100, 102, 104}) << lines(kRun, {176, 178, 180, 184});
+        QCOMPARE(reportedLines(*services), expected);
+        Form2& preview = Form2::instance();
+        const QString workbook = preview.mExcelFile;
+        QCOMPARE(QFileInfo(workbook).absolutePath(), QFileInfo(folder).absoluteFilePath());
+        const QString saveReport = services->errorReports().front().text;
+        QVERIFY2(saveReport.startsWith(QStringLiteral("SaveAs: Cannot save the workbook as \"%1\": ").arg(workbook)),
+                 qPrintable(saveReport));
+        QVERIFY2(!saveReport.contains(QLatin1String("Unknown error")), qPrintable(saveReport)); // the reason is named
+        QVERIFY(preview.isVisible());
+        QVERIFY(preview.Picture1->picture().isNull());
+        QVERIFY(!w.form->isVisible());
+        QCOMPARE(w.form->items().Count(), 200);
+        QCOMPARE(w.form->mousePointer(), MousePointer::Default);
+        QCOMPARE(shell::lockedWindow(), nullptr);
+        QCOMPARE(filesIn(folder), before);
+        if (way == QLatin1String("missing"))
+            QVERIFY(!QFileInfo::exists(folder));
+
+        checkPreviewStaysUsable(preview, w, 200);
     }
 };
 

@@ -37,8 +37,16 @@ void writeFile(const QString& path, const Bytes& bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         cannotSave(path, file.errorString());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
-        cannotSave(path, file.errorString());
+    // A write that stops short, as on a full disk, is followed by one for
+    // the rest, which fails with the reason.
+    const char* data = reinterpret_cast<const char*>(bytes.data());
+    for (qint64 left = qint64(bytes.size()); left > 0;) {
+        const qint64 n = file.write(data, left);
+        if (n <= 0)
+            cannotSave(path, file.errorString());
+        data += n;
+        left -= n;
+    }
     if (!file.commit())
         cannotSave(path, file.errorString());
 }
