@@ -8,8 +8,8 @@ namespace preview {
 // beside target and renamed over it only once complete, so an existing
 // target stays whole when anything fails, and target may name source
 // itself. The new file takes source's permissions, as a plain copy does.
-// Throws quorvale::Error with the platform's description on failure, having
-// left no partial file behind.
+// Throws quorvale::Error naming the file that failed, with the platform's
+// description, having left no partial file behind.
 void copyFileReplacing(const QString& source, const QString& target);
 
 } // namespace preview

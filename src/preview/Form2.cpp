@@ -10,6 +10,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QMouseEvent>
@@ -78,6 +80,19 @@ void showScrollBar(QScrollBar* bar, const preview::ScrollBarModel& model)
 QString overwriteQuestion(const QString& target)
 {
     return QStringLiteral("Are you sure you wish to overwrite ") + target + QStringLiteral(" ?");
+}
+
+// The copy of the save. The temporary workbook may never have been written
+// by a run that failed, or may have been taken away by another program
+// since; either way only a new run gives one again.
+void copyWorkbook(const QString& workbook, const QString& target)
+{
+    if (!QFileInfo(workbook).isFile())
+        throw quorvale::Error(
+            QStringLiteral("The generated workbook %1 is not there: it was not saved, or another program has moved or "
+                           "deleted it. Go back and create the template again to save it.")
+                .arg(QDir::toNativeSeparators(workbook)));
+    preview::copyFileReplacing(workbook, target);
 }
 
 } // namespace
@@ -365,7 +380,7 @@ void Form2::PushButton6_Click()
             t.line(126, [&] { answer = shell::MessageAnswer::Yes; });
     }
     if (t.test(128, [&] { return answer == shell::MessageAnswer::Yes; }))
-        t.line(130, [&] { preview::copyFileReplacing(mExcelFile, target); });
+        t.line(130, [&] { copyWorkbook(mExcelFile, target); });
     t.line(132, [&] { shell::MsgBox(QStringLiteral("Done.")); });
 }
 

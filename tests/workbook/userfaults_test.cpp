@@ -1,7 +1,7 @@
 // Faults a user meets with the whole program: a settings store that cannot
-// be written or does not hold the program's format, and a temporary folder
-// that cannot take the workbook. Each fault gets a clear report, and nothing
-// the user had is lost.
+// be written or does not hold the program's format, a temporary folder that
+// cannot take the workbook, and files that go away while the preview is
+// open. Each fault gets a clear report, and nothing the user had is lost.
 //
 // Tests may run as the superuser, whom permissions do not stop. A path is
 // then made unwritable another way: a folder under a regular file, a system
@@ -35,6 +35,7 @@ const QString kLoad = QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ");
 const QString kUnload = QStringLiteral("in Quorvale2021/08/31.Form1.Form_QueryUnload ");
 const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
 const QString kSnapshot = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
+const QString kSave = QStringLiteral("in Quorvale2021/08/31.Form2.PushButton6_Click ");
 
 QString joined(const QStringList& fields) { return fields.join(F) + R; }
 
@@ -190,6 +191,24 @@ private:
     {
         QTest::mouseClick(w.button("PushButton1"), Qt::LeftButton);
         return Form2::instance();
+    }
+
+    // A preview as a good run leaves it.
+    Form2& previewOfAGoodRun(MainWindow& w)
+    {
+        w.start();
+        support::fillItems(w.form->items(), support::twoItems());
+        Form2& preview = generate(w);
+        if (!services->errorReports().empty() || !QFileInfo(preview.mExcelFile).isFile())
+            qFatal("the run did not give a workbook: %s", qPrintable(services->texts().join(QLatin1Char('\n'))));
+        services->clear();
+        return preview;
+    }
+
+    void saveAs(Form2& preview, const QString& target)
+    {
+        services->savePaths.push_back(target);
+        QTest::mouseClick(preview.PushButton6, Qt::LeftButton);
     }
 
     // The preview still zooms, and "< Back" brings the main window back with
@@ -528,6 +547,91 @@ private slots:
             QVERIFY(!QFileInfo::exists(folder));
 
         checkPreviewStaysUsable(preview, w, 200);
+    }
+
+    // The folder chosen for the copy goes away while the preview is open, or
+    // has no room for it: the save reports at line 130 naming the file, then
+    // says "Done."; nothing is left half written, and the next save to a good
+    // folder works.
+    void aSaveThatCannotWriteTheCopyIsReportedAndTheNextSaveWorks_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("folder removed") << "removed";
+        QTest::newRow("no room for the copy") << "no room";
+    }
+    void aSaveThatCannotWriteTheCopyIsReportedAndTheNextSaveWorks()
+    {
+        QFETCH(QString, way);
+        MainWindow w;
+        Form2& preview = previewOfAGoodRun(w);
+        const QByteArray workbook = bytesOf(preview.mExcelFile);
+        QVERIFY(workbook.size() > 4096);
+        const QString targets = inTemp(QStringLiteral("targets"));
+        QVERIFY(QDir().mkpath(targets));
+        const QString target = QDir(targets).filePath(QStringLiteral("Stock.xls"));
+        const QString old = QDir(targets).filePath(QStringLiteral("Old.xls"));
+        writeBytes(old, "last week's list");
+
+        if (way == QLatin1String("removed")) {
+            QVERIFY(QDir(targets).removeRecursively());
+            saveAs(preview, target);
+        } else {
+            const FileSizeLimit limit(4096);
+            saveAs(preview, target);
+            services->answers.push_back(shell::MessageAnswer::Yes);
+            saveAs(preview, old);
+        }
+
+        const int failedSaves = way == QLatin1String("removed") ? 1 : 2;
+        QCOMPARE(reportedLines(*services), QStringList(failedSaves, kSave + QStringLiteral("130")));
+        const QString report = services->errorReports().front().text;
+        QVERIFY2(report.startsWith(QStringLiteral("The workbook could not be saved as ") + target + QStringLiteral(": ")),
+                 qPrintable(report));
+        QVERIFY2(!report.contains(QLatin1String("Unknown error")), qPrintable(report));
+        QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+        QVERIFY(!QFileInfo::exists(target));
+        if (way == QLatin1String("removed")) {
+            QVERIFY(!QFileInfo::exists(targets));
+        } else {
+            QCOMPARE(bytesOf(old), QByteArray("last week's list"));
+            QCOMPARE(filesIn(targets), QStringList{QStringLiteral("Old.xls")});
+        }
+        QCOMPARE(bytesOf(preview.mExcelFile), workbook);
+
+        services->clear();
+        const QString good = inTemp(QStringLiteral("Good.xls"));
+        saveAs(preview, good);
+        QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(bytesOf(good), workbook);
+        checkPreviewStaysUsable(preview, w, 2);
+    }
+
+    // Another program deletes the temporary workbook before the save: the
+    // save says which file went and what to do, copies nothing, leaves an
+    // existing file of the chosen name whole, and the preview goes on.
+    void aTemporaryWorkbookDeletedBeforeTheSaveIsReportedAndThePreviewGoesOn()
+    {
+        MainWindow w;
+        Form2& preview = previewOfAGoodRun(w);
+        const QString workbook = preview.mExcelFile;
+        QVERIFY(QFile::remove(workbook));
+        const QString fresh = inTemp(QStringLiteral("Stock.xls"));
+        const QString old = inTemp(QStringLiteral("Old.xls"));
+        writeBytes(old, "last week's list");
+        const QStringList before = filesIn(temp->path());
+
+        saveAs(preview, fresh);
+        services->answers.push_back(shell::MessageAnswer::Yes);
+        saveAs(preview, old);
+
+        QCOMPARE(reportedLines(*services), QStringList(2, kSave + QStringLiteral("130")));
+        for (const shell::MessageRequest& report : services->errorReports())
+            QVERIFY2(report.text.startsWith(QStringLiteral("The generated workbook %1 is not there: ").arg(workbook)),
+                     qPrintable(report.text));
+        QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+        QCOMPARE(filesIn(temp->path()), before);
+        QCOMPARE(bytesOf(old), QByteArray("last week's list"));
+        checkPreviewStaysUsable(preview, w, 2);
     }
 };
 
