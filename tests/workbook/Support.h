@@ -1,11 +1,14 @@
 #pragma once
 
-// Helpers shared by the workbook tests: item lists and expected transcripts.
+// Helpers shared by the workbook tests: item lists, expected transcripts and
+// where reports were made.
 
 #include "records/ListItems.h"
+#include "support/TestServices.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
 
@@ -29,6 +32,20 @@ inline void fillItems(ListItems& items, const std::vector<QStringList>& rows)
         for (int n = 1; n < fields.size(); ++n)
             items.setSubItem(position, n, fields.at(n));
     }
+}
+
+// Where each report was made, as "path line", e.g.
+// "in Quorvale2021/08/31.Excel1.saveCellsActivesheet 112"; a report without
+// a place stands as its whole text.
+inline QStringList reportedLines(const TestServices& services)
+{
+    static const QRegularExpression where(QStringLiteral("\r\n(in \\S+ )at line (\\d+)\r\r"));
+    QStringList lines;
+    for (const shell::MessageRequest& report : services.errorReports()) {
+        const QRegularExpressionMatch m = where.match(report.text);
+        lines << (m.hasMatch() ? m.captured(1) + m.captured(2) : report.text);
+    }
+    return lines;
 }
 
 // An expected transcript from tests/data/transcripts: lines starting with

@@ -17,18 +17,6 @@ const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.Generat
 const QString kSnapshot = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
 const QString kClick = QStringLiteral("in Quorvale2021/08/31.Form1.PushButton1_Click ");
 
-// A report as "path line", e.g. "in Quorvale2021/08/31.Excel1.saveCellsActivesheet 112".
-QStringList reportedLines(const TestServices& services)
-{
-    static const QRegularExpression where(QStringLiteral("\r\n(in \\S+ )at line (\\d+)\r\r"));
-    QStringList lines;
-    for (const shell::MessageRequest& report : services.errorReports()) {
-        const QRegularExpressionMatch m = where.match(report.text);
-        lines << (m.hasMatch() ? m.captured(1) + m.captured(2) : report.text);
-    }
-    return lines;
-}
-
 QStringList runLines(std::initializer_list<int> numbers)
 {
     QStringList lines;
@@ -193,7 +181,7 @@ private slots:
 
         InventoryList::GenerateReport0();
 
-        QCOMPARE(reportedLines(*services), runLines({108, 138}));
+        QCOMPARE(support::reportedLines(*services), runLines({108, 138}));
         const shell::MessageRequest report = services->errorReports().front();
         QVERIFY(report.text.startsWith(QLatin1String("Test failure of Application.EnableEvents\r\n")));
         QCOMPARE(world->savedPaths.size(), 1);
@@ -209,7 +197,7 @@ private slots:
                                          134, 136, 138, 140, 158, 160, 162, 164, 168, 172});
         expected << kSnapshot + QStringLiteral("100") << kSnapshot + QStringLiteral("102")
                  << kSnapshot + QStringLiteral("104") << runLines({176, 178, 180, 184});
-        QCOMPARE(reportedLines(*services), expected);
+        QCOMPARE(support::reportedLines(*services), expected);
         // The run still ends with the preview open, the main window hidden,
         // and no empty workbook left behind.
         QVERIFY(Form2::instance().isVisible());
@@ -225,7 +213,7 @@ private slots:
 
         InventoryList::GenerateReport0();
 
-        QCOMPARE(reportedLines(*services), runLines({124}));
+        QCOMPARE(support::reportedLines(*services), runLines({124}));
         QVERIFY(services->errorReports().front().text.startsWith(QLatin1String("Test failure of Range.Merge")));
         QCOMPARE(world->savedPaths.size(), 1);
         QCOMPARE(world->copyPictures, 1);
@@ -239,7 +227,7 @@ private slots:
 
         InventoryList::GenerateReport0();
 
-        QCOMPARE(reportedLines(*services), runLines({118}));
+        QCOMPARE(support::reportedLines(*services), runLines({118}));
         QCOMPARE(world->deletions, 2);
     }
 
@@ -250,7 +238,7 @@ private slots:
 
         InventoryList::GenerateReport0();
 
-        QCOMPARE(reportedLines(*services), runLines({118, 120, 122}));
+        QCOMPARE(support::reportedLines(*services), runLines({118, 120, 122}));
         QCOMPARE(world->deletions, 0);
         QCOMPARE(world->savedPaths.size(), 1);
     }
@@ -260,7 +248,7 @@ private slots:
         world->failOn(QStringLiteral("Delete"));
         fake::registerServer(world);
         InventoryList::GenerateReport0();
-        QCOMPARE(reportedLines(*services), runLines({120}));
+        QCOMPARE(support::reportedLines(*services), runLines({120}));
     }
 
     void aFailedSaveLeavesNoEmptyWorkbook()
@@ -270,7 +258,7 @@ private slots:
 
         InventoryList::GenerateReport0();
 
-        QCOMPARE(reportedLines(*services).first(), kRun + QStringLiteral("158"));
+        QCOMPARE(support::reportedLines(*services).first(), kRun + QStringLiteral("158"));
         QVERIFY(workbooksInTemp().isEmpty());
     }
 
@@ -282,7 +270,7 @@ private slots:
         InventoryList::GenerateReport0();
 
         // Reported once, by the save that cannot write there.
-        const QStringList lines = reportedLines(*services);
+        const QStringList lines = support::reportedLines(*services);
         QCOMPARE(lines.first(), kRun + QStringLiteral("158"));
         QVERIFY(!lines.contains(kRun + QStringLiteral("156")));
         QVERIFY(services->errorReports().front().text.contains(QLatin1String("SaveAs cannot write")));
@@ -296,7 +284,7 @@ private slots:
 
         InventoryList::GenerateReport0();
 
-        QCOMPARE(reportedLines(*services), QStringList({kSnapshot + QStringLiteral("112"), kRun + QStringLiteral("184")}));
+        QCOMPARE(support::reportedLines(*services), QStringList({kSnapshot + QStringLiteral("112"), kRun + QStringLiteral("184")}));
         const auto reports = services->errorReports();
         QVERIFY(reports[0].text.startsWith(QLatin1String("No picture of the sheet could be fetched")));
         QVERIFY(reports[1].text.startsWith(QLatin1String("The picture of the sheet could not be loaded from")));
@@ -328,7 +316,7 @@ private slots:
         InventoryList::GenerateReport0();
 
         QCOMPARE(world->copyPictures, 0);
-        QCOMPARE(reportedLines(*services), runLines({184}));
+        QCOMPARE(support::reportedLines(*services), runLines({184}));
     }
 
     void theButtonLocksDrawingAndShowsTheHourglassWhileRunning()
@@ -387,7 +375,7 @@ private slots:
 
         InventoryList::PushButton1_Click(*form);
 
-        QCOMPARE(reportedLines(*services), QStringList{kClick + QStringLiteral("102")});
+        QCOMPARE(support::reportedLines(*services), QStringList{kClick + QStringLiteral("102")});
         QCOMPARE(world->savedPaths.size(), 1);
         QCOMPARE(shell::lockedWindow(), nullptr);
     }

@@ -57,18 +57,6 @@ QStringList filesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// Where each report was made, as "path line".
-QStringList reportedLines(const TestServices& services)
-{
-    static const QRegularExpression where(QStringLiteral("\r\n(in \\S+ )at line (\\d+)\r\r"));
-    QStringList lines;
-    for (const shell::MessageRequest& report : services.errorReports()) {
-        const QRegularExpressionMatch m = where.match(report.text);
-        lines << (m.hasMatch() ? m.captured(1) + m.captured(2) : report.text);
-    }
-    return lines;
-}
-
 QStringList lines(const QString& path, std::initializer_list<int> numbers)
 {
     QStringList result;
@@ -316,7 +304,7 @@ private slots:
         QVERIFY2(reports[0].text.startsWith(QStringLiteral("The inventory list could not be saved to ") + settingsFile()
                                             + QStringLiteral(": ") + reason.arg(settingsFolder)),
                  qPrintable(reports[0].text));
-        QCOMPARE(reportedLines(*services), QStringList{kUnload + QStringLiteral("108")});
+        QCOMPARE(support::reportedLines(*services), QStringList{kUnload + QStringLiteral("108")});
         QCOMPARE(services->endCalls, 1);
         QCOMPARE(itemsWhileReporting, 400);
         QCOMPARE(w.form->items().Count(), 400);
@@ -352,7 +340,7 @@ private slots:
         MainWindow w;
         w.start();
         QCOMPARE(w.form->items().Count(), 0);
-        QCOMPARE(reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
+        QCOMPARE(support::reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
         const QString text = services->errorReports().front().text;
         QVERIFY2(text.startsWith(QStringLiteral("The stored inventory list in ") + settingsFile()
                                  + QStringLiteral(" is not in this program's format (it holds ") + holds
@@ -409,7 +397,7 @@ private slots:
 
         MainWindow w;
         w.start();
-        QCOMPARE(reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
+        QCOMPARE(support::reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
         QVERIFY2(services->errorReports().front().text.startsWith(QStringLiteral("The stored inventory list in ")
                                                                   + settingsFile() + QStringLiteral(" is not UTF-8 text")),
                  qPrintable(services->errorReports().front().text));
@@ -447,7 +435,7 @@ private slots:
         QCOMPARE(rowsOf(w), expected);
         QStringList where = lines(kLoad, {184, 186, 188, 190, 192, 194, 196, 198});
         where << lines(kLoad, {186, 188, 190, 192, 194, 196, 198});
-        QCOMPARE(reportedLines(*services), where);
+        QCOMPARE(support::reportedLines(*services), where);
         QVERIFY(services->errorReports().front().text.startsWith(QStringLiteral("Stored record 1 has no Name field.")));
         QVERIFY(services->errorReports().back().text.startsWith(QStringLiteral("Stored record 3 has no Discontinued field.")));
 
@@ -474,7 +462,7 @@ private slots:
         MainWindow w;
         w.start();
         QCOMPARE(rowsOf(w), QList<QStringList>{record});
-        QCOMPARE(reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
+        QCOMPARE(support::reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
         QVERIFY2(services->errorReports().front().text.startsWith(QStringLiteral("The settings file ") + settingsFile()
                                                                   + QStringLiteral(" is damaged")),
                  qPrintable(services->errorReports().front().text));
@@ -528,7 +516,7 @@ private slots:
 
         QStringList expected = lines(kRun, {158, 168, 172});
         expected << lines(kSnapshot, {100, 102, 104}) << lines(kRun, {176, 178, 180, 184});
-        QCOMPARE(reportedLines(*services), expected);
+        QCOMPARE(support::reportedLines(*services), expected);
         Form2& preview = Form2::instance();
         const QString workbook = preview.mExcelFile;
         QCOMPARE(QFileInfo(workbook).absolutePath(), QFileInfo(folder).absoluteFilePath());
@@ -583,7 +571,7 @@ private slots:
         }
 
         const int failedSaves = way == QLatin1String("removed") ? 1 : 2;
-        QCOMPARE(reportedLines(*services), QStringList(failedSaves, kSave + QStringLiteral("130")));
+        QCOMPARE(support::reportedLines(*services), QStringList(failedSaves, kSave + QStringLiteral("130")));
         const QString report = services->errorReports().front().text;
         QVERIFY2(report.startsWith(QStringLiteral("The workbook could not be saved as ") + target + QStringLiteral(": ")),
                  qPrintable(report));
@@ -624,7 +612,7 @@ private slots:
         services->answers.push_back(shell::MessageAnswer::Yes);
         saveAs(preview, old);
 
-        QCOMPARE(reportedLines(*services), QStringList(2, kSave + QStringLiteral("130")));
+        QCOMPARE(support::reportedLines(*services), QStringList(2, kSave + QStringLiteral("130")));
         for (const shell::MessageRequest& report : services->errorReports())
             QVERIFY2(report.text.startsWith(QStringLiteral("The generated workbook %1 is not there: ").arg(workbook)),
                      qPrintable(report.text));
