@@ -4,8 +4,9 @@
 // items, and a few small ones: a new workbook, one with the features the
 // layout does not use (long and non-Latin texts, several sheets, numbers,
 // merges, print areas), one holding records that other spreadsheets write
-// (LABEL, RK, MULRK, FORMULA, BOOLERR, an embedded chart...), an Excel 95
-// workbook and a file that is no compound document. The stored values are
+// (LABEL, RK, MULRK, FORMULA, BOOLERR, an embedded chart...), one whose
+// workbook stream is small enough for the mini stream, an Excel 95 workbook
+// and a file that is no compound document. The stored values are
 // the list the program stores for the sample data and for items with unusual
 // characters, and a value with records that lack fields.
 #include "automation/Servers.h"
@@ -216,6 +217,25 @@ ss::xls::Bytes foreignRecords()
     return ss::xls::writeCompoundFile("Workbook", result);
 }
 
+// The program's stream for a small workbook without the padding that keeps
+// it out of the mini stream: a compound document whose workbook stream lies
+// in the mini stream, as other writers make small files.
+ss::xls::Bytes miniStreamWorkbook()
+{
+    ss::Workbook book;
+    book.addSheet(QStringLiteral("Sheet1")).cellAt(1, 1).value = 2.5;
+    ss::xls::Bytes stream = ss::xls::writeWorkbookStream(book);
+    ss::xls::RecordStream records(stream, 0);
+    std::size_t end = 0;
+    while (!records.atEnd() && records.peekType() != 0) {
+        const ss::xls::Record r = records.next();
+        if (r.type == rec::Eof)
+            end = records.position();
+    }
+    stream.resize(end);
+    return ss::xls::writeCompoundFile("Workbook", stream);
+}
+
 QByteArray storedList(const std::vector<InventoryRecord>& list)
 {
     QString text;
@@ -290,6 +310,7 @@ int main(int argc, char* argv[])
     }
     featureWorkbook(open.filePath(QStringLiteral("features.xls")));
     writeFile(open.filePath(QStringLiteral("foreign-records.xls")), foreignRecords());
+    writeFile(open.filePath(QStringLiteral("mini-stream.xls")), miniStreamWorkbook());
     // An Excel 95 workbook keeps its stream under another name.
     ss::xls::Bytes biff5 = {0x09, 0x08, 0x08, 0x00, 0x00, 0x05, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00};
     biff5.resize(4096);

@@ -52,13 +52,15 @@ void check(gboolean ok, const char* what)
 }
 
 // Checks that a compound document is whole and consistent before libgsf
-// reads it: every sector that it names lies inside the file, every chain of
-// sectors ends, the directory is a tree. libgsf meets such damage with GLib
+// reads it: every sector that it names lies inside the file, the directory
+// is a tree, and the chains of sectors of the stream to be read (and of the
+// mini stream, when it lies there) end. libgsf meets such damage with GLib
 // criticals (checks meant for its callers' mistakes) and, for a loop in the
-// directory, with endless recursion.
+// directory, with endless recursion. Streams that are not read are left as
+// they are, as libgsf leaves them.
 class DocumentCheck {
 public:
-    explicit DocumentCheck(const Bytes& file) : m_file(file) {}
+    DocumentCheck(const Bytes& file, const std::string& streamName) : m_file(file), m_streamName(streamName) {}
 
     void run();
 
@@ -90,9 +92,11 @@ private:
     void readFat();
     void checkTables(const std::vector<std::uint32_t>& table, std::size_t limit, const char* what) const;
     void checkDirectory();
+    bool named(std::size_t entry) const;
     void checkStream(std::size_t offset, bool inMiniStream);
 
     const Bytes& m_file;
+    const std::string& m_streamName;
     std::size_t m_sectorSize = 0;
     std::size_t m_headerArea = 0;
     std::size_t m_sectors = 0;
@@ -226,24 +230,48 @@ void DocumentCheck::checkDirectory()
         pending.push_back({u32(at + 72), v.depth + 1, v.hasParent});
         if (type != Stream)
             pending.push_back({u32(at + 76), v.depth + 1, true});
-        if (type != Storage) {
+        if (type != Storage && u32(at + 120) > m_file.size())
+            fail("a stream claims more bytes than the file holds");
+        if (type == Stream && named(at)) {
             streams.push_back(at);
             miniStreams.push_back(v.hasParent && u32(at + 120) < u32(0x38));
         }
     }
-    // The root's own stream, the mini stream, comes first.
-    checkStream(entryOffset(0), false);
-    m_miniStreamSize = u32(entryOffset(0) + 120);
-    for (std::size_t i = 1; i < streams.size(); ++i)
+    // The root's own stream is the mini stream.
+    if (std::find(miniStreams.begin(), miniStreams.end(), true) != miniStreams.end()) {
+        checkStream(entryOffset(0), false);
+        m_miniStreamSize = u32(entryOffset(0) + 120);
+    }
+    for (std::size_t i = 0; i < streams.size(); ++i)
         checkStream(streams[i], miniStreams[i]);
+}
+
+// Whether the entry at offset has the name of the stream to be read, its
+// letters in either case, read as libgsf reads names: UTF-16 up to the first
+// zero or, from some writers, 8-bit characters.
+bool DocumentCheck::named(std::size_t offset) const
+{
+    const std::size_t bytes = std::min<std::size_t>(m_file[offset + 64] | m_file[offset + 65] << 8, 64);
+    const auto same = [](unsigned c, char wanted) {
+        const auto lower = [](unsigned x) { return x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x; };
+        return lower(c) == lower(static_cast<unsigned char>(wanted));
+    };
+    const std::size_t length = m_streamName.size();
+    const std::size_t units = (bytes + 1) / 2; // libgsf reads a last odd byte as a whole unit
+    bool wide = length <= units
+                && (length == units || (m_file[offset + 2 * length] | m_file[offset + 2 * length + 1] << 8) == 0);
+    bool narrow = length + 1 == bytes && m_file[offset + length] == 0;
+    for (std::size_t i = 0; i < length && (wide || narrow); ++i) {
+        wide = wide && same(m_file[offset + 2 * i] | m_file[offset + 2 * i + 1] << 8, m_streamName[i]);
+        narrow = narrow && same(m_file[offset + i], m_streamName[i]);
+    }
+    return wide || narrow;
 }
 
 // A stream's size fits the file and its sectors hold all of it.
 void DocumentCheck::checkStream(std::size_t offset, bool inMiniStream)
 {
     const std::size_t size = u32(offset + 120);
-    if (size > m_file.size())
-        fail("a stream claims more bytes than the file holds");
     const std::uint32_t start = u32(offset + 116);
     // An empty stream may have no sectors at all; libgsf follows any it names.
     if (size == 0 && start >= FirstSpecial)
@@ -266,10 +294,10 @@ void DocumentCheck::checkStream(std::size_t offset, bool inMiniStream)
         fail("a small stream has fewer sectors than its size needs");
 }
 
-GPtr<GsfInfile> openDocument(const Bytes& file)
+GPtr<GsfInfile> openDocument(const Bytes& file, const std::string& streamName)
 {
     initialiseOnce();
-    DocumentCheck(file).run();
+    DocumentCheck(file, streamName).run();
     GPtr<GsfInput> input(gsf_input_memory_new(file.data(), gsf_off_t(file.size()), FALSE));
     GError* error = nullptr;
     GPtr<GsfInfile> document(gsf_infile_msole_new(input.get(), &error));
@@ -302,7 +330,7 @@ Bytes writeCompoundFile(const std::string& streamName, const Bytes& stream)
 
 Bytes readCompoundStream(const Bytes& file, const std::string& streamName)
 {
-    const GPtr<GsfInfile> document = openDocument(file);
+    const GPtr<GsfInfile> document = openDocument(file, streamName);
     GPtr<GsfInput> child(gsf_infile_child_by_name(document.get(), streamName.c_str()));
     if (!child)
         throw CompoundFileError("the compound document has no " + streamName + " stream");
@@ -319,7 +347,7 @@ Bytes readCompoundStream(const Bytes& file, const std::string& streamName)
 bool hasCompoundStream(const Bytes& file, const std::string& streamName)
 {
     try {
-        const GPtr<GsfInfile> document = openDocument(file);
+        const GPtr<GsfInfile> document = openDocument(file, streamName);
         GPtr<GsfInput> child(gsf_infile_child_by_name(document.get(), streamName.c_str()));
         return child != nullptr;
     } catch (const CompoundFileError&) {
