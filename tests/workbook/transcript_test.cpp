@@ -1,5 +1,5 @@
 // The calls of the layout and of the generation run, with their values,
-// types and order, against transcripts written out from the step tables.
+// types and order, against the expected transcripts in tests/data/transcripts.
 #include "FakeExcel.h"
 #include "Support.h"
 
