@@ -64,10 +64,10 @@ void nameLastSheet()
 
 // Lines 142 to 156: draws names until one is free, claimed for this run
 // where the folder takes the file; a folder that does not is left to the
-// save at line 158 to report. The
-// random source is seeded once for the whole program rather than from the
-// time of day for every digit (146), so digits drawn within one second
-// differ and two copies of the program do not draw alike.
+// save at line 158 to report. The random source is seeded once for the
+// whole program rather than from the time of day for every digit (146), so
+// digits drawn within one second differ and two copies of the program do
+// not draw alike.
 QString chooseTemporaryWorkbook(shell::Trace& t)
 {
     QString name;
