@@ -7,6 +7,7 @@
 
 #include "automation/Servers.h"
 #include "preview/Form2.h"
+#include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Form1.h"
 #include "shell/Services.h"
@@ -49,20 +50,17 @@ void fillItems(ListItems& items, int count)
     }
 }
 
-// The items the peer programs write: numbered IDs and the three sample items
-// in turn.
+// The items the peer programs write: numbered IDs and the three sample
+// items in turn.
 void fillPeerItems(ListItems& items, int count)
 {
-    static const QStringList Sample[3] = {
-        {"Hammer", "Building tool", "46.99", "14", "2", "6", "10", "Yes"},
-        {"Nails", "fastening parts", "6.99", "754", "600", "2", "1500", "No"},
-        {"Screws", "fastening parts", "10.99", "898", "500", "1", "1000", "No"}};
+    const auto& samples = records::sampleRecords();
     items.Clear();
     for (int i = 1; i <= count; ++i) {
         const int position = items.Add(QString::number(i));
-        const QStringList& fields = Sample[(i - 1) % 3];
-        for (int c = 0; c < 8; ++c)
-            items.setSubItem(position, c + 1, fields[c]);
+        const InventoryRecord& sample = samples[std::size_t((i - 1) % 3)];
+        for (int field = 1; field < InventoryRecord::FieldCount; ++field)
+            items.setSubItem(position, field, sample[field]);
     }
 }
 

@@ -1,3 +1,5 @@
+#include "ObjectsSupport.h"
+
 #include "automation/Servers.h"
 #include "spreadsheet/objects/Server.h"
 
@@ -11,18 +13,6 @@ using namespace automation;
 namespace {
 
 Object newApplication() { return Servers::createObject(QStringLiteral("Excel.Application")); }
-
-// The description of the error that body raises; fails the test when none.
-template <class Body>
-QString errorOf(Body body)
-{
-    try {
-        body();
-    } catch (const AutomationError& e) {
-        return e.description();
-    }
-    return QStringLiteral("<no error>");
-}
 
 } // namespace
 

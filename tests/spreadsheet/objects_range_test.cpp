@@ -1,3 +1,5 @@
+#include "ObjectsSupport.h"
+
 #include "automation/Servers.h"
 #include "spreadsheet/model/Address.h"
 #include "spreadsheet/objects/Server.h"
@@ -9,17 +11,6 @@
 using namespace automation;
 
 namespace {
-
-template <class Body>
-QString errorOf(Body body)
-{
-    try {
-        body();
-    } catch (const AutomationError& e) {
-        return e.description();
-    }
-    return QStringLiteral("<no error>");
-}
 
 // An instance with one new workbook, and its model.
 struct Fixture {
