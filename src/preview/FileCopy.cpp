@@ -1,6 +1,6 @@
 #include "preview/FileCopy.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "preview/Form2.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 #include "preview/FileCopy.h"
 #include "shell/Form1.h"
 #include "shell/Main.h"

@@ -1,6 +1,6 @@
 #include "records/ListItems.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 
 namespace {
 [[noreturn]] void outOfBounds() { throw quorvale::Error(QStringLiteral("Index out of bounds")); }

@@ -1,6 +1,6 @@
 #include "records/ListView.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 #include "records/ListItems.h"
 #include "shell/Twips.h"
 

@@ -1,6 +1,6 @@
 #include "records/RecordStore.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 #include "records/Fields.h"
 #include "records/ListItems.h"
 #include "shell/Trace.h"

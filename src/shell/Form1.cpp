@@ -1,6 +1,6 @@
 #include "shell/Form1.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 #include "records/Fields.h"
 #include "records/ListView.h"
 #include "records/RecordStore.h"

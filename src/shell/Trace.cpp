@@ -1,6 +1,6 @@
 #include "shell/Trace.h"
 
-#include "automation/Error.h"
+#include "core/Error.h"
 #include "shell/Services.h"
 
 namespace shell {
