@@ -5,11 +5,11 @@
 // the sheet and its save, for the same 32,767 items.
 #include "BenchSupport.h"
 
+#include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "preview/Form2.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
-#include "shell/Form1.h"
 #include "shell/Services.h"
 #include "spreadsheet/objects/Server.h"
 #include "workbook/InventoryList.h"
@@ -66,14 +66,14 @@ void fillPeerItems(ListItems& items, int count)
 
 // The layout and save of the generation run, without the second instance,
 // the picture and the preview: what the peer programs do.
-void layOutAndSave(const QString& path)
+void layOutAndSave(const QString& path, std::span<const InventoryRecord> items)
 {
     using automation::Variant;
     InventoryList::CreateExcelApp();
     InventoryList::ExcelApp.put("ScreenUpdating", automation::False);
     InventoryList::ExcelApp.put("DisplayAlerts", automation::False);
     InventoryList::ExcelBook = InventoryList::ExcelApp.object("Workbooks").call("Add").toObject();
-    InventoryList::BuildInventorySheet();
+    InventoryList::BuildInventorySheet(items);
     InventoryList::ExcelBook.call("SaveAs", {Variant(path), automation::Arg::named("FileFormat", Variant(std::int32_t(56)))});
     InventoryList::ExcelBook.call("Close");
     InventoryList::ExcelApp.call("Quit");
@@ -82,13 +82,13 @@ void layOutAndSave(const QString& path)
 }
 
 // Puts the windows back as before a run and removes its workbook.
-void resetAfterRun(Form1& form)
+void resetAfterRun(AppWindows& windows)
 {
-    if (Form2* preview = Form2::loaded()) {
+    if (Form2* preview = windows.loadedPreview()) {
         QFile::remove(preview->mExcelFile);
         preview->hide();
     }
-    form.show();
+    windows.main().show();
 }
 
 } // namespace
@@ -105,7 +105,8 @@ int main(int argc, char* argv[])
     ss::registerExcelApplication();
     shell::registerFileSystemObject();
 
-    Form1 form;
+    AppWindows windows;
+    Form1& form = windows.main();
     form.Form_Load();
     form.show();
 
@@ -114,13 +115,13 @@ int main(int argc, char* argv[])
                                             std::tuple{"generation run 32767 items", 32767, 5}}) {
         fillItems(form.items(), count);
         bench::measure(
-            name, runs, [&] { resetAfterRun(form); }, [&] { InventoryList::PushButton1_Click(form); });
+            name, runs, [&] { resetAfterRun(windows); }, [&] { form.PushButton1_Click(); });
     }
-    resetAfterRun(form);
+    resetAfterRun(windows);
 
     fillPeerItems(form.items(), 32767);
     const QString path = temp.filePath(QStringLiteral("layout.xls"));
-    bench::measure("layout+save 32767 items", 5, [&] { QFile::remove(path); }, [&] { layOutAndSave(path); });
+    bench::measure("layout+save 32767 items", 5, [&] { QFile::remove(path); }, [&] { layOutAndSave(path, form.items().records()); });
     if (!QFile::exists(path)) {
         std::fprintf(stderr, "the workbook was not saved\n");
         return 1;

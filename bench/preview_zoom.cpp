@@ -40,7 +40,8 @@ void zoomThroughTheRange(Form2& form)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    Form2& form = Form2::instance();
+    Form2 form;
+    form.Form_Load();
     form.Picture1->setPicture(listPicture());
     form.show();
     form.Form_Activate();

@@ -3,10 +3,10 @@
 
 #include "BenchSupport.h"
 
+#include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "records/InventoryIds.h"
 #include "records/RecordStore.h"
-#include "shell/Form1.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
 
@@ -81,15 +81,17 @@ int main(int argc, char* argv[])
     const QString settingsFile =
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tallowind")).fileName();
     int run = 0;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<AppWindows> windows;
+    Form1* form = nullptr;
     const auto coldStart = [&] {
-        form.reset();
+        windows.reset();
         QFile file(settingsFile);
         file.open(QIODevice::ReadWrite);
         file.setFileTime(QDateTime::currentDateTime().addSecs(-60 - ++run), QFileDevice::FileModificationTime);
     };
     bench::measure("records: start-up with 32,767 items", 5, coldStart, [&] {
-        form = std::make_unique<Form1>();
+        windows = std::make_unique<AppWindows>();
+        form = &windows->main();
         form->Form_Load();
         form->show();
         QApplication::processEvents();
@@ -100,7 +102,7 @@ int main(int argc, char* argv[])
     bench::measure("records: NextInventoryID of 32,767 items", 21, [&] { (void)form->NextInventoryID(); });
     bench::measure("records: InventoryIdExists of a missing ID", 21,
                    [&] { (void)form->InventoryIdExists(QStringLiteral("missing")); });
-    form.reset();
+    windows.reset();
     records::writeStoredList(QString());
     return 0;
 }

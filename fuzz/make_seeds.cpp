@@ -9,13 +9,12 @@
 // and a file that is no compound document. The stored values are
 // the list the program stores for the sample data and for items with unusual
 // characters, and a value with records that lack fields.
+#include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "preview/Form2.h"
-#include "records/ListItems.h"
 #include "records/RecordStore.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
-#include "shell/Form1.h"
 #include "shell/Services.h"
 #include "spreadsheet/objects/Server.h"
 #include "spreadsheet/xls/BiffReader.h"
@@ -85,32 +84,20 @@ InventoryRecord item(int i)
     return r;
 }
 
-void fill(ListItems& items, const std::vector<InventoryRecord>& records)
-{
-    items.Clear();
-    for (const InventoryRecord& r : records) {
-        const int position = items.Add(r[0]);
-        for (int n = 1; n < InventoryRecord::FieldCount; ++n)
-            items.setSubItem(position, n, r[n]);
-    }
-}
-
 // The workbook a generation run saves for the list.
-void generatedWorkbook(Form1& form, int count, const QString& path)
+void generatedWorkbook(AppWindows& windows, int count, const QString& path)
 {
     std::vector<InventoryRecord> list;
     for (int i = 0; i < count; ++i)
         list.push_back(item(i));
-    fill(form.items(), list);
-    InventoryList::GenerateReport0();
-    Form2* preview = Form2::loaded();
-    if (!preview || !QFile::exists(preview->mExcelFile))
+    const InventoryList::Generated made = InventoryList::GenerateReport0(list, windows);
+    if (!QFile::exists(made.workbookPath))
         fail(QStringLiteral("the run for %1 items saved no workbook").arg(count));
     QFile::remove(path);
-    if (!QFile::copy(preview->mExcelFile, path))
+    if (!QFile::copy(made.workbookPath, path))
         fail(QStringLiteral("cannot copy the workbook to %1").arg(path));
-    QFile::remove(preview->mExcelFile);
-    preview->hide();
+    QFile::remove(made.workbookPath);
+    windows.preview().hide();
 }
 
 // A workbook with what the inventory layout never makes.
@@ -293,13 +280,12 @@ int main(int argc, char* argv[])
     const QDir open(root.filePath(QStringLiteral("open")));
 
     {
-        Form1 form;
-        form.Form_Load();
-        form.show();
+        AppWindows windows;
+        windows.main().Form_Load();
+        windows.main().show();
         for (const int count : {0, 1, 3, 50})
-            generatedWorkbook(form, count, open.filePath(QStringLiteral("inventory-%1.xls").arg(count)));
-        form.items().Clear();
-        form.hide();
+            generatedWorkbook(windows, count, open.filePath(QStringLiteral("inventory-%1.xls").arg(count)));
+        windows.main().hide();
     }
 
     {

@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ListItems items;
     {
-        shell::Trace t{TracePath};
+        shell::Trace t{"Form1", "Form_Load"};
         records::restoreList(t, items);
     }
     const bool utf8 = bytes.isValidUtf8();
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reports.shown.clear();
     ListItems again;
     {
-        shell::Trace t{TracePath};
+        shell::Trace t{"Form1", "Form_Load"};
         records::restoreList(t, again);
     }
     if (!reports.shown.empty())

@@ -56,18 +56,6 @@ QString typeName(VarType type)
 
 Variant::Variant(const Object& o) : m_value(o.dispatch()) {}
 
-bool Variant::isNumeric() const
-{
-    switch (type()) {
-    case VarType::Boolean:
-    case VarType::Integer:
-    case VarType::Long:
-    case VarType::Single:
-    case VarType::Double: return true;
-    default: return false;
-    }
-}
-
 double Variant::toDouble() const
 {
     switch (type()) {
@@ -107,14 +95,6 @@ std::int32_t Variant::toInt32() const
     if (type() == VarType::Long)
         return std::get<std::int32_t>(m_value);
     return roundToInt<std::int32_t>(toDouble());
-}
-
-float Variant::toSingle() const
-{
-    const double d = toDouble();
-    if (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max())
-        overflow();
-    return static_cast<float>(d);
 }
 
 QString Variant::toString() const

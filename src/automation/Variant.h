@@ -56,14 +56,12 @@ public:
     VarType type() const { return static_cast<VarType>(m_value.index()); }
     bool isEmpty() const { return type() == VarType::Empty; }
     bool isObject() const { return type() == VarType::Object; }
-    bool isNumeric() const;
 
     // Coercions as automation makes them; each throws AutomationError
     // ("Type mismatch" or "Overflow") when the value does not convert.
     bool toBool() const;
     std::int16_t toInt16() const;
     std::int32_t toInt32() const;
-    float toSingle() const;
     double toDouble() const;
     QString toString() const;
     Object toObject() const;

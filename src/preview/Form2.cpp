@@ -2,7 +2,6 @@
 
 #include "core/Error.h"
 #include "preview/FileCopy.h"
-#include "shell/Form1.h"
 #include "shell/Main.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
@@ -24,15 +23,6 @@
 #include <utility>
 
 namespace {
-
-Form2* g_form2 = nullptr;
-
-const QString PathPrefix = QStringLiteral("in Quorvale2021/08/31.Form2.");
-
-QString procedurePath(const char* procedure)
-{
-    return PathPrefix + QLatin1String(procedure) + QLatin1Char(' ');
-}
 
 // The border of the viewport and of Zoom_Ori, on each side.
 constexpr int BorderPixels = 2;
@@ -114,23 +104,6 @@ Form2::Form2()
     layOut();
     connectControls();
 }
-
-Form2::~Form2()
-{
-    if (g_form2 == this)
-        g_form2 = nullptr;
-}
-
-Form2& Form2::instance()
-{
-    if (!g_form2) {
-        g_form2 = new Form2;
-        g_form2->Form_Load();
-    }
-    return *g_form2;
-}
-
-Form2* Form2::loaded() { return g_form2; }
 
 void Form2::layOut()
 {
@@ -219,7 +192,7 @@ void Form2::connectControls()
 
 void Form2::Form_Load()
 {
-    shell::Trace t{procedurePath("Form_Load")};
+    shell::Trace t{"Form2", "Form_Load"};
     t.line(100, [&] { mFirstActivate = true; });
     t.line(102, [&] { Main::SetFormColours(this); });
     t.line(104, [&] {
@@ -237,7 +210,7 @@ void Form2::Form_Load()
 
 void Form2::Form_Activate()
 {
-    shell::Trace t{procedurePath("Form_Activate")};
+    shell::Trace t{"Form2", "Form_Activate"};
     if (!t.test(100, [&] { return !mFirstActivate; }))
         firstShowSetUp(t);
     t.line(138, [&] { mFirstActivate = false; });
@@ -269,7 +242,7 @@ void Form2::firstShowSetUp(shell::Trace& t)
 // past the memory bound draws nothing and returns to the snapshot at 1.0.
 void Form2::RedrawImage()
 {
-    shell::Trace t{procedurePath("RedrawImage")};
+    shell::Trace t{"Form2", "RedrawImage"};
     t.line(100, [&] { computeZoomedWidth(); });
     t.line(102, [&] { computeZoomedHeight(); });
     if (t.test(104, [&] { return zoomedSizeFits(); })) {
@@ -288,13 +261,13 @@ void Form2::RedrawImage()
 
 void Form2::PushButton1_Click()
 {
-    shell::Trace t{procedurePath("PushButton1_Click")};
+    shell::Trace t{"Form2", "PushButton1_Click"};
     t.line(100, [&] { StepZoom(0); });
 }
 
 void Form2::PushButton2_Click()
 {
-    shell::Trace t{procedurePath("PushButton2_Click")};
+    shell::Trace t{"Form2", "PushButton2_Click"};
     t.line(100, [&] { StepZoom(1); });
 }
 
@@ -322,14 +295,14 @@ void Form2::VScroll1_Change()
 
 void Form2::picture1_MouseDown(float x, float y)
 {
-    shell::Trace t{procedurePath("picture1_MouseDown")};
+    shell::Trace t{"Form2", "picture1_MouseDown"};
     t.line(100, [&] { mDragX = x; });
     t.line(102, [&] { mDragY = y; });
 }
 
 void Form2::picture1_MouseMove(Qt::MouseButtons buttons, float x, float y)
 {
-    shell::Trace t{procedurePath("picture1_MouseMove")};
+    shell::Trace t{"Form2", "picture1_MouseMove"};
     if (t.test(100, [&] { return buttons == Qt::NoButton; }))
         return;
     std::int32_t left = 0;
@@ -344,7 +317,7 @@ void Form2::picture1_MouseMove(Qt::MouseButtons buttons, float x, float y)
 
 void Form2::Picture1_MouseUp()
 {
-    shell::Trace t{procedurePath("Picture1_MouseUp")};
+    shell::Trace t{"Form2", "Picture1_MouseUp"};
     std::optional<std::int32_t> horizontal;
     std::optional<std::int32_t> vertical;
     t.line(100, [&] { horizontal = horizontalPercent(); });
@@ -365,7 +338,7 @@ void Form2::Picture1_MouseUp()
 // the copy fails.
 void Form2::PushButton6_Click()
 {
-    shell::Trace t{procedurePath("PushButton6_Click")};
+    shell::Trace t{"Form2", "PushButton6_Click"};
     QString target;
     shell::MessageAnswer answer{}; // 0 until the user decides
     t.line(106, [&] { CommonDialog1.FileName = QString(); });
@@ -386,12 +359,9 @@ void Form2::PushButton6_Click()
 
 void Form2::PushButton8_Click()
 {
-    shell::Trace t{procedurePath("PushButton8_Click")};
+    shell::Trace t{"Form2", "PushButton8_Click"};
     t.line(102, [&] { Main::DeleteFileForced(mExcelFile); });
-    t.line(104, [&] {
-        if (Form1* main = Form1::instance())
-            main->show();
-    });
+    t.line(104, [&] { emit backToMainWindow(); });
     t.line(106, [&] { hide(); });
 }
 
@@ -399,14 +369,11 @@ void Form2::PushButton8_Click()
 // list, as closing the main window does, before the application ends.
 void Form2::Form_QueryUnload()
 {
-    shell::Trace t{procedurePath("Form_QueryUnload")};
+    shell::Trace t{"Form2", "Form_QueryUnload"};
     t.line(100, [&] { Main::DeleteFileForced(mExcelFile); });
     t.line(102, [&] { QCoreApplication::processEvents(); });
     t.line(104, [&] { QCoreApplication::processEvents(); });
-    t.line(106, [&] {
-        if (Form1* main = Form1::instance())
-            main->Form_QueryUnload();
-    });
+    t.line(106, [&] { emit closing(); });
 }
 
 void Form2::Form_Unload() { shell::Services::current().endApplication(); }

@@ -17,7 +17,8 @@ class Trace;
 
 // The preview window: the picture of the generated sheet with zoom, scroll
 // bars and drag-panning, "Save Results To Excel File" and "< Back". It owns
-// the temporary workbook mExcelFile from the hand-over on.
+// the temporary workbook mExcelFile from the hand-over on. It knows no other
+// window: "< Back" and closing are signals that its owner answers.
 //
 // The image state is the PreviewGeometry the window is made of, in twips;
 // the widgets show it, converted to pixels at the screen's logical DPI.
@@ -25,13 +26,8 @@ class Form2 : public QWidget, public preview::PreviewGeometry {
     Q_OBJECT
 
 public:
-    // The preview window; referring to it while it is not loaded loads it,
-    // which runs its load handler first.
-    static Form2& instance();
-    // The loaded preview window, or nullptr.
-    static Form2* loaded();
-    // Unloads the window: the next reference loads a new one.
-    ~Form2() override;
+    // Whoever makes the window runs its load handler next.
+    Form2();
 
     QScrollBar* HScroll1;
     QScrollBar* VScroll1;
@@ -78,6 +74,13 @@ public:
     MousePointer mousePointer() const { return m_pointer.kind(); }
     void setMousePointer(MousePointer kind) { m_pointer.set(this, kind); }
 
+signals:
+    // "< Back" wants the main window shown again.
+    void backToMainWindow();
+    // The window is closing, which ends the application: the item list is
+    // to be stored first.
+    void closing();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,8 +89,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    Form2();
-
     void layOut();
     void nameControls();
     void placeControls();

@@ -59,13 +59,13 @@ void RecordEditor::ListView1_Click()
 
 void RecordEditor::PushButton2_Click()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton2_Click ")};
+    shell::Trace t{"Form1", "PushButton2_Click"};
     t.line(100, [&] { PrepareNewRecord(); });
 }
 
 void RecordEditor::PushButton3_Click()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton3_Click ")};
+    shell::Trace t{"Form1", "PushButton3_Click"};
     if (t.test(100, [&] { return m_items.Count() > 0; })) {
         t.line(102, [&] { m_items.Remove(m_list.SelectedItem()); });
         t.line(104, [&] { PrepareNewRecord(); });
@@ -75,7 +75,7 @@ void RecordEditor::PushButton3_Click()
 
 void RecordEditor::PushButton4_Click()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton4_Click ")};
+    shell::Trace t{"Form1", "PushButton4_Click"};
     if (t.test(100, [&] { return m_selected.isEmpty(); }))
         saveNew(t);
     else
@@ -136,7 +136,7 @@ void RecordEditor::updateEditedRecord(shell::Trace& t)
 
 void RecordEditor::PushButton7_Click()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton7_Click ")};
+    shell::Trace t{"Form1", "PushButton7_Click"};
     int firstLine = 100;
     for (const InventoryRecord& sample : records::sampleRecords()) {
         addSample(t, firstLine, sample);

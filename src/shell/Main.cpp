@@ -66,8 +66,6 @@ QString applicationFile(const QString& name)
     return QDir(QCoreApplication::applicationDirPath()).filePath(name);
 }
 
-QString skinPath() { return applicationFile(QStringLiteral("x/o.cjs")); }
-
 void ApplySkin(QWidget* mainWindow)
 {
     Q_UNUSED(mainWindow);

@@ -28,8 +28,6 @@ void SetFormColours(QWidget* window);
 // window. No skinning component is available here, so the skin file counts
 // as absent and the window keeps its designed colours.
 void ApplySkin(QWidget* mainWindow);
-// The skin file's path.
-QString skinPath();
 
 // Sets the application title from the product display name.
 void SetApplicationTitle();

@@ -1,9 +1,24 @@
 #include "shell/Trace.h"
 
 #include "core/Error.h"
+#include "shell/Main.h"
 #include "shell/Services.h"
 
 namespace shell {
+
+namespace {
+
+// The date of the product's release, which every report names after it.
+constexpr char ReleaseDate[] = "2021/08/31";
+
+} // namespace
+
+QString procedurePath(const char* module, const char* procedure)
+{
+    return QStringLiteral("in %1%2.%3.%4 ")
+        .arg(QLatin1String(Main::ProductName), QLatin1String(ReleaseDate), QLatin1String(module),
+             QLatin1String(procedure));
+}
 
 QString procedureErrorText(const QString& description, const QString& path, int line)
 {

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <exception>
 #include <utility>
 
 namespace shell {
@@ -23,16 +22,21 @@ void ProcedureErrorReport(const QString& description, const QString& path, int l
 // program's text for a quorvale::Error, what() for another exception.
 QString describeCurrentException();
 
+// Where a report says a fault happened: "in ", the product name, the
+// product date and ".", the module, ".", the procedure and a space, e.g.
+// "in Quorvale2021/08/31.Form1.PushButton6_Click ".
+QString procedurePath(const char* module, const char* procedure);
+
 // The error trap of a traced procedure. Each numbered step runs through
 // line() or test(); a step that throws is reported with the procedure's path
 // and the step's number, and the procedure carries on with its next step.
 //
-//     Trace t{"in Quorvale2021/08/31.Form1.PushButton6_Click "};
+//     Trace t{"Form1", "PushButton6_Click"};
 //     t.line(100, [&] { MsgBox(...); });
 //     if (t.test(102, [&] { return list.count() == 0; })) { ... }
 class Trace {
 public:
-    explicit Trace(QString path) : m_path(std::move(path)) {}
+    Trace(const char* module, const char* procedure) : m_path(procedurePath(module, procedure)) {}
 
     const QString& path() const { return m_path; }
     int currentLine() const { return m_line; }

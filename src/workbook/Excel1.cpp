@@ -1,6 +1,8 @@
 #include "workbook/Excel1.h"
 
+#include "automation/ExcelConstants.h"
 #include "automation/Servers.h"
+#include "core/Error.h"
 #include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
@@ -11,8 +13,6 @@
 namespace Excel1 {
 
 namespace {
-
-const QString kSnapshotPath = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
 
 automation::Object createInstance() { return automation::Servers::createObject(QString::fromLatin1(ProgId)); }
 
@@ -47,7 +47,7 @@ std::int32_t formatForVersion(const QString& version)
 {
     // The conversion to a whole number reads the user's decimal separator.
     const std::int16_t major = automation::Variant(Options::ToLocaleDecimalText(version)).toInt16();
-    return major > 11 ? xlExcel8 : xlWorkbookNormal;
+    return major > 11 ? excel::xlExcel8 : excel::xlWorkbookNormal;
 }
 
 QString warningText()
@@ -117,7 +117,7 @@ automation::Object OpenWorkbookInNewExcel(const QString& path)
 
 void saveCellsActivesheet(const automation::Object& workbook, const QString& path)
 {
-    shell::Trace t{kSnapshotPath};
+    shell::Trace t{"Excel1", "saveCellsActivesheet"};
     automation::Object sheet;
     std::int32_t lastRow = 0;
     std::int32_t lastColumn = 0;

@@ -12,10 +12,6 @@ namespace Excel1 {
 // The programmatic identifier of the spreadsheet application.
 inline constexpr char ProgId[] = "Excel.Application";
 
-// File-format codes for SaveAs.
-inline constexpr std::int32_t xlExcel8 = 56;
-inline constexpr std::int32_t xlWorkbookNormal = -4143;
-
 // True when an instance is running and answers "Microsoft Excel" as its
 // default value; false on any error.
 bool IsExcelRunning();

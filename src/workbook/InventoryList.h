@@ -1,12 +1,14 @@
 #pragma once
 
 #include "automation/Object.h"
+#include "records/InventoryRecord.h"
+#include "shell/MousePointer.h"
 
+#include <QImage>
 #include <QString>
 
 #include <cstdint>
-
-class Form1;
+#include <span>
 
 // The generation run and the inventory sheet layout.
 namespace InventoryList {
@@ -18,20 +20,39 @@ extern automation::Object ExcelBook;
 // The print area of the sheet laid out last, "A1:I" and the last row.
 extern QString PrintAreaAddress;
 
-// "Start Creating Template" on the main window.
-void PushButton1_Click(Form1& form);
-// The generation run: builds, saves and captures the workbook and opens the
-// preview. Reports its own failures and never throws.
-void GenerateReport0();
+// What a run made: the temporary workbook, which whoever receives it owns
+// from then on, and the picture of its used cells (null when none could be
+// taken).
+struct Generated {
+    QString workbookPath;
+    QImage picture;
+};
+
+// The windows as a run sees them. The run works the main window's pointer
+// and hands what it made over to the preview; the windows themselves are
+// the caller's.
+class RunWindows {
+public:
+    virtual ~RunWindows() = default;
+    virtual void setMainWindowPointer(MousePointer kind) = 0;
+    // Gives the preview window the picture and the workbook, and shows it.
+    virtual void showPreview(const Generated& made) = 0;
+    virtual void hideMainWindow() = 0;
+};
+
+// The generation run over items: builds, saves and captures the workbook,
+// hands it to the preview window and hides the main window. Reports its own
+// failures and never throws; returns what it made.
+Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows);
 
 // A new instance of the spreadsheet application becomes ExcelApp.
 void CreateExcelApp();
 // ExcelApp becomes Nothing.
 void ReleaseExcelApp();
 
-// Lays out the active sheet of ExcelApp from the main window's list. Not
-// traced: the first failing call ends it and reaches the caller.
-void BuildInventorySheet();
+// Lays out the active sheet of ExcelApp from items. Not traced: the first
+// failing call ends it and reaches the caller.
+void BuildInventorySheet(std::span<const InventoryRecord> items);
 
 // The layout procedures of BuildInventorySheet; each works on ExcelApp. An
 // empty range text means the current selection.

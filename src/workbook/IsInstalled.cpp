@@ -2,6 +2,7 @@
 
 #include "automation/Servers.h"
 #include "shell/Services.h"
+#include "workbook/Excel1.h"
 
 #include <QStringList>
 
@@ -29,7 +30,7 @@ QString adviceText()
 bool instanceCanBeCreated()
 {
     try {
-        automation::Object probe = automation::Servers::createObject(QStringLiteral("Excel.Application"));
+        automation::Object probe = automation::Servers::createObject(QString::fromLatin1(Excel1::ProgId));
         // Only the reference is let go: nothing asks the probe to quit.
         probe.release();
         return true;

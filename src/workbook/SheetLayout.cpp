@@ -3,8 +3,7 @@
 #include "workbook/AutomationValues.h"
 #include "workbook/InventoryList.h"
 
-#include "records/ListItems.h"
-#include "shell/Form1.h"
+#include "automation/ExcelConstants.h"
 #include "shell/Options.h"
 
 #include <array>
@@ -18,22 +17,6 @@ using automation::Object;
 using automation::Variant;
 using workbook::Integer;
 using workbook::Long;
-
-constexpr std::int32_t xlCenter = -4108;
-constexpr std::int32_t xlRight = -4152;
-constexpr std::int32_t xlContinuous = 1;
-constexpr std::int32_t xlThin = 2;
-constexpr std::int32_t xlMedium = -4138;
-constexpr std::int32_t xlColorIndexAutomatic = -4105;
-constexpr std::int32_t xlEdgeLeft = 7;
-constexpr std::int32_t xlEdgeTop = 8;
-constexpr std::int32_t xlEdgeBottom = 9;
-constexpr std::int32_t xlEdgeRight = 10;
-constexpr std::int32_t xlInsideVertical = 11;
-constexpr std::int32_t xlInsideHorizontal = 12;
-constexpr int xlPrintNoComments = -4142;
-constexpr int xlLandscape = 2;
-constexpr int xlPaperA4 = 9;
 
 // Palette entries used by the layout.
 constexpr std::int16_t White = 2;
@@ -81,19 +64,6 @@ QString cellRange(char column, const QString& row)
 // "3:3": one whole row.
 QString rowRange(const QString& row) { return row + QLatin1Char(':') + row; }
 
-const ListItems& listItems()
-{
-    Form1* form = Form1::instance();
-    if (!form)
-        throw quorvale::Error(QStringLiteral("The main window is not loaded, so there is no item list to lay out"));
-    return form->items();
-}
-
-QString cellText(const ListItems& items, int position, std::size_t column)
-{
-    return column == 0 ? items.Text(position) : items.SubItem(position, int(column));
-}
-
 void loadPalette()
 {
     for (std::int32_t i = 1; i <= 56; ++i)
@@ -111,7 +81,7 @@ void setBaseFormat()
 {
     selection().object("Font").put("Name", Variant("Arial"));
     selection().object("Font").put("Size", Integer(10));
-    selection().put("VerticalAlignment", Long(xlCenter));
+    selection().put("VerticalAlignment", Long(excel::xlCenter));
     selection().put("WrapText", automation::True);
 }
 
@@ -121,33 +91,35 @@ void setColumnWidths()
         SetColumnWidth(QStringLiteral("%1:%1").arg(QLatin1Char(column.letter)), column.width);
 }
 
-void writeItems(const ListItems& items)
+// Item i (from 1) goes into row i + 2, its fields in column order.
+void writeItems(std::span<const InventoryRecord> items)
 {
-    for (int i = 1; i <= items.Count(); ++i) {
+    for (std::size_t i = 1; i <= items.size(); ++i) {
+        const InventoryRecord& item = items[i - 1];
         const QString row = QString::number(i + 2);
         SetRowHeight(rowRange(row), 15);
         if (i % 2 == 0)
             SetInteriorColor(rowRange(row), ShadedRowFill);
         for (std::size_t c = 0; c < kColumns.size(); ++c)
-            WriteCell(cellRange(kColumns[c].letter, row), cellText(items, i, c), true, false);
+            WriteCell(cellRange(kColumns[c].letter, row), item.fields[c], true, false);
     }
 }
 
 void drawBorders(const QString& lastRow)
 {
     SetRangeBorders(QStringLiteral("$A2:$I") + lastRow,
-                    {.left = true, .right = true, .top = true, .bottom = true, .insideVertical = true}, xlThin,
+                    {.left = true, .right = true, .top = true, .bottom = true, .insideVertical = true}, excel::xlThin,
                     GridBorder);
-    SetRangeBorders(QStringLiteral("$A2:$I2"), {.left = true, .right = true, .top = true, .bottom = true}, xlMedium,
+    SetRangeBorders(QStringLiteral("$A2:$I2"), {.left = true, .right = true, .top = true, .bottom = true}, excel::xlMedium,
                     CaptionBorder);
-    SetRangeBorders(QStringLiteral("$A3:$I") + lastRow, {.left = true, .right = true, .bottom = true}, xlMedium,
+    SetRangeBorders(QStringLiteral("$A3:$I") + lastRow, {.left = true, .right = true, .bottom = true}, excel::xlMedium,
                     GridBorder);
 }
 
 void writeTitle()
 {
     WriteCell(QStringLiteral("$A1:$A1"), QStringLiteral("Inventory List"), false, false);
-    SetFont(QStringLiteral("Bold"), 14, xlColorIndexAutomatic, QStringLiteral("Arial"));
+    SetFont(QStringLiteral("Bold"), 14, excel::xlColorIndexAutomatic, QStringLiteral("Arial"));
 }
 
 void writeCaptions()
@@ -155,7 +127,7 @@ void writeCaptions()
     for (const Column& column : kColumns) {
         WriteCell(cellRange(column.letter, QStringLiteral("2")), QString::fromLatin1(column.caption), true,
                   column.captionWraps);
-        SetFont(QStringLiteral("Bold"), 10, xlColorIndexAutomatic, QStringLiteral("Tahoma"));
+        SetFont(QStringLiteral("Bold"), 10, excel::xlColorIndexAutomatic, QStringLiteral("Tahoma"));
         SetAlignment(true, false, true, false);
     }
 }
@@ -166,10 +138,9 @@ Variant inchesToPoints(const Variant& inches) { return ExcelApp.call("InchesToPo
 
 QString PrintAreaAddress;
 
-void BuildInventorySheet()
+void BuildInventorySheet(std::span<const InventoryRecord> items)
 {
-    const ListItems& items = listItems();
-    const QString lastRow = QString::number(items.Count() + 2);
+    const QString lastRow = QString::number(items.size() + 2);
 
     loadPalette();
     clearSheet();
@@ -228,11 +199,11 @@ void SetAlignment(bool centreAcross, bool centreDown, bool wrap, bool alignRight
 {
     const Object target = selection();
     if (centreAcross)
-        target.put("HorizontalAlignment", Long(xlCenter));
+        target.put("HorizontalAlignment", Long(excel::xlCenter));
     if (alignRight)
-        target.put("HorizontalAlignment", Long(xlRight));
+        target.put("HorizontalAlignment", Long(excel::xlRight));
     if (centreDown)
-        target.put("VerticalAlignment", Long(xlCenter));
+        target.put("VerticalAlignment", Long(excel::xlCenter));
     if (wrap)
         target.put("WrapText", automation::True);
 }
@@ -241,9 +212,9 @@ void SetRangeBorders(const QString& rangeText, Edges edges, std::int32_t weight,
 {
     selectIfGiven(rangeText);
     const std::pair<bool, std::int32_t> inDrawingOrder[] = {
-        {edges.left, xlEdgeLeft},   {edges.top, xlEdgeTop},
-        {edges.bottom, xlEdgeBottom}, {edges.right, xlEdgeRight},
-        {edges.insideHorizontal, xlInsideHorizontal}, {edges.insideVertical, xlInsideVertical},
+        {edges.left, excel::xlEdgeLeft},   {edges.top, excel::xlEdgeTop},
+        {edges.bottom, excel::xlEdgeBottom}, {edges.right, excel::xlEdgeRight},
+        {edges.insideHorizontal, excel::xlInsideHorizontal}, {edges.insideVertical, excel::xlInsideVertical},
     };
     for (const auto& [drawn, edge] : inDrawingOrder)
         if (drawn)
@@ -253,7 +224,7 @@ void SetRangeBorders(const QString& rangeText, Edges edges, std::int32_t weight,
 void SetBorderEdge(std::int32_t edge, std::int32_t weight, std::int32_t colorIndex)
 {
     const Object border = selection().object("Borders", {Long(edge)});
-    border.put("LineStyle", Long(xlContinuous));
+    border.put("LineStyle", Long(excel::xlContinuous));
     border.put("Weight", weight);
     border.put("ColorIndex", colorIndex);
 }
@@ -268,9 +239,9 @@ void SetupPage()
     page.put("BottomMargin", inchesToPoints(0.5));
     page.put("HeaderMargin", inchesToPoints(Integer(0)));
     page.put("FooterMargin", inchesToPoints(Integer(0)));
-    page.put("PrintComments", Integer(xlPrintNoComments));
-    page.put("Orientation", Integer(xlLandscape));
-    page.put("PaperSize", Integer(xlPaperA4));
+    page.put("PrintComments", Integer(excel::xlPrintNoComments));
+    page.put("Orientation", Integer(excel::xlLandscape));
+    page.put("PaperSize", Integer(excel::xlPaperA4));
     page.put("Zoom", automation::False);
     page.put("FitToPagesWide", Integer(1));
     page.put("FitToPagesTall", Integer(1));

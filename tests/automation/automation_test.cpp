@@ -1,6 +1,6 @@
 #include "automation/MemberTable.h"
 #include "automation/Object.h"
-#include "automation/Recorder.h"
+#include "support/Recorder.h"
 #include "automation/Servers.h"
 
 #include <QTest>

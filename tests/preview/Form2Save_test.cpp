@@ -1,4 +1,4 @@
-#include "automation/Error.h"
+#include "core/Error.h"
 #include "preview/FileCopy.h"
 #include "preview/Form2.h"
 #include "support/TestServices.h"
@@ -40,8 +40,9 @@ private:
     std::unique_ptr<TestServices> services;
     std::unique_ptr<QTemporaryDir> dir;
     QByteArray workbookBytes;
+    std::unique_ptr<Form2> form;
 
-    Form2& preview() { return Form2::instance(); }
+    Form2& preview() { return *form; }
     QString inDir(const QString& name) const { return dir->filePath(name); }
 
     // Chooses path in the dialog and clicks the save button.
@@ -57,6 +58,8 @@ private slots:
     void init()
     {
         services = std::make_unique<TestServices>();
+        form = std::make_unique<Form2>();
+        form->Form_Load();
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         // Bytes of every value, a workbook's NULs and high bytes included.
@@ -68,7 +71,7 @@ private slots:
     }
     void cleanup()
     {
-        delete Form2::loaded();
+        form.reset();
         services.reset();
         dir.reset();
     }

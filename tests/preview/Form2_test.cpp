@@ -1,6 +1,6 @@
+#include "app/AppWindows.h"
 #include "preview/Form2.h"
 #include "records/RecordStore.h"
-#include "shell/Form1.h"
 #include "support/TestServices.h"
 
 #include <QGroupBox>
@@ -48,13 +48,14 @@ class Form2Test : public QObject {
 
 private:
     std::unique_ptr<TestServices> services;
+    std::unique_ptr<AppWindows> windows;
     QTemporaryDir dir;
 
     // The window as a generation run leaves it: loaded, given picture,
     // shown and activated.
-    static Form2& shownWith(const QImage& picture)
+    Form2& shownWith(const QImage& picture)
     {
-        Form2& form = Form2::instance();
+        Form2& form = windows->preview();
         form.Picture1->setPicture(picture);
         form.show();
         form.Form_Activate();
@@ -85,10 +86,14 @@ private slots:
         QVERIFY(dir.isValid());
         QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 96.0);
     }
-    void init() { services = std::make_unique<TestServices>(); }
+    void init()
+    {
+        services = std::make_unique<TestServices>();
+        windows = std::make_unique<AppWindows>();
+    }
     void cleanup()
     {
-        delete Form2::loaded();
+        windows.reset();
         services.reset();
     }
 
@@ -114,7 +119,7 @@ private slots:
 
 void Form2Test::layoutInTwips()
 {
-    Form2& form = Form2::instance();
+    Form2& form = windows->preview();
     const struct {
         const char* name;
         QRect twips;
@@ -163,9 +168,9 @@ void Form2Test::layoutInTwips()
 
 void Form2Test::loadStartsAtZero()
 {
-    Form2& form = Form2::instance();
-    QCOMPARE(Form2::loaded(), &form);
-    QCOMPARE(&Form2::instance(), &form);
+    Form2& form = windows->preview();
+    QCOMPARE(windows->loadedPreview(), &form);
+    QCOMPARE(&windows->preview(), &form);
     QVERIFY(form.mFirstActivate);
     QCOMPARE(form.mZoom, 0.0f);
     QCOMPARE(form.mOrigWidth, 0);
@@ -204,7 +209,7 @@ void Form2Test::firstShowSetsUpFromThePicture()
 
 void Form2Test::becomingActiveRunsTheSetUp()
 {
-    Form2& form = Form2::instance();
+    Form2& form = windows->preview();
     form.Picture1->setPicture(gradientPicture(300, 200));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -218,7 +223,7 @@ void Form2Test::becomingActiveRunsTheSetUp()
 // may follow changes nothing.
 void Form2Test::showingRunsTheSetUpWithoutWaitingForActivation()
 {
-    Form2& form = Form2::instance();
+    Form2& form = windows->preview();
     form.Picture1->setPicture(gradientPicture(300, 200));
     form.show(); // no events processed: no activation has arrived yet
     QVERIFY(!form.mFirstActivate);
@@ -336,7 +341,7 @@ void Form2Test::zoomPastTheMemoryBoundFallsBackToOne()
 {
     // One pixel wide and six million high: each zoom up to 2.75 fits, 3.0
     // would be taller than any widget.
-    Form2& form = Form2::instance();
+    Form2& form = windows->preview();
     QImage tall(1, 6000000, QImage::Format_Mono);
     tall.fill(1);
     form.Picture1->setPicture(tall);
@@ -401,7 +406,7 @@ void Form2Test::dragMovesTheImageAndReleaseSetsTheBars()
 
 void Form2Test::backDeletesTheWorkbookAndShowsTheMainWindow()
 {
-    Form1 main;
+    Form1& main = windows->main();
     Form2& form = shownWith(gradientPicture(700, 600));
     form.mExcelFile = workbook(QStringLiteral("kintra12345678.xls"));
     form.PushButton1_Click();
@@ -410,7 +415,7 @@ void Form2Test::backDeletesTheWorkbookAndShowsTheMainWindow()
     QVERIFY(!QFile::exists(form.mExcelFile));
     QVERIFY(main.isVisible());
     QVERIFY(!form.isVisible());
-    QCOMPARE(Form2::loaded(), &form);
+    QCOMPARE(windows->loadedPreview(), &form);
     QCOMPARE(form.mZoom, 1.25f);
     QVERIFY(services->messages.empty());
     QCOMPARE(services->endCalls, 0);
@@ -439,7 +444,7 @@ void Form2Test::laterRunIsSetUpAfresh()
 void Form2Test::closingStoresTheListAndDeletesTheWorkbook()
 {
     records::writeStoredList(QString());
-    Form1 main;
+    Form1& main = windows->main();
     main.items().Add(QStringLiteral("4711"));
     Form2& form = shownWith(gradientPicture(100, 100));
     form.mExcelFile = workbook(QStringLiteral("kintra87654321.xls"));

@@ -1,4 +1,4 @@
-#include "shell/Form1Driver.h"
+#include "app/Form1Driver.h"
 
 #include "records/InventoryIds.h"
 #include "support/TestServices.h"

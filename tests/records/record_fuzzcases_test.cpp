@@ -17,13 +17,11 @@
 
 namespace {
 
-const QString TracePath = QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ");
-
 // The records the start-up restore makes of the stored value.
 std::vector<InventoryRecord> restored()
 {
     ListItems items;
-    shell::Trace t{TracePath};
+    shell::Trace t{"Form1", "Form_Load"};
     records::restoreList(t, items);
     return items.records();
 }

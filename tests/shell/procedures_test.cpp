@@ -74,7 +74,7 @@ private slots:
     void everyFailingStepIsReportedAndTheProcedureGoesOn()
     {
         QStringList done;
-        shell::Trace t{kPath};
+        shell::Trace t{"Form1", "PushButton6_Click"};
         t.line(100, [] { fail("First fault"); });
         t.line(102, [&] { done << QStringLiteral("102"); });
         t.line(104, [] { throw std::runtime_error("Second fault"); });
@@ -88,7 +88,7 @@ private slots:
 
     void aFailingIfTestRunsItsBlock()
     {
-        shell::Trace t{kPath};
+        shell::Trace t{"Form1", "PushButton6_Click"};
         bool blockRan = false;
         bool elseRan = false;
         if (t.test(110, []() -> bool { fail("Test failed"); }))
@@ -105,7 +105,7 @@ private slots:
     void aCalleeFailureIsReportedAtTheCallersLine()
     {
         QStringList done;
-        shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton4_Click ")};
+        shell::Trace t{"Form1", "PushButton4_Click"};
         t.line(126, [&] { done << QStringLiteral("126"); });
         t.line(128, [&] { untracedCallee(done); });
         t.line(130, [&] { done << QStringLiteral("130"); });

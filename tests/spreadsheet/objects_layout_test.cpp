@@ -1,7 +1,7 @@
 // The inventory sheet layout, for a few items, driven through the automation
 // layer as the generation run drives it; the model must then hold what the
 // calls set.
-#include "automation/Recorder.h"
+#include "support/Recorder.h"
 #include "automation/Servers.h"
 #include "spreadsheet/model/Address.h"
 #include "spreadsheet/objects/Server.h"

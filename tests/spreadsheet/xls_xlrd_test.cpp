@@ -5,7 +5,6 @@
 #include "XlsInventory.h"
 
 #include "automation/Servers.h"
-#include "shell/Form1.h"
 #include "shell/Options.h"
 #include "spreadsheet/objects/Server.h"
 #include "spreadsheet/xls/Xls.h"
@@ -110,13 +109,11 @@ private slots:
         isolateSettings();
         Options::FillWorkbookPalette();
         TestServices services;
-        Form1 form;
         const std::vector<renderfixture::Item> list = renderfixture::manyItems(items);
-        for (const renderfixture::Item& item : list) {
-            const int position = form.items().Add(item[0]);
-            for (int n = 1; n < 9; ++n)
-                form.items().setSubItem(position, n, item[std::size_t(n)]);
-        }
+        std::vector<InventoryRecord> records(list.size());
+        for (std::size_t i = 0; i < list.size(); ++i)
+            for (std::size_t n = 0; n < 9; ++n)
+                records[i].fields[n] = list[i][n];
         automation::Servers::clear();
         ss::registerExcelApplication();
         InventoryList::ExcelApp = automation::Servers::createObject(QStringLiteral("Excel.Application"));
@@ -125,7 +122,7 @@ private slots:
         while (sheets.get("count").toInt32() > 1)
             sheets.object("Item", {automation::Variant(std::int32_t(2))}).call("Delete");
         sheets.object("Item", {automation::Variant(std::int32_t(1))}).put("Name", QStringLiteral("Inventory List"));
-        InventoryList::BuildInventorySheet();
+        InventoryList::BuildInventorySheet(records);
         const automation::Object book = InventoryList::ExcelApp.object("ActiveWorkbook");
         const QString xls = m_dir.filePath(QStringLiteral("automation%1.xls").arg(items));
         book.call("SaveAs", {automation::Variant(xls), automation::Variant(std::int32_t(56))});

@@ -6,7 +6,7 @@
 // SaveAs, puts a picture on the (test) clipboard on CopyPicture, and fails
 // chosen members on request. It keeps no cells; transcripts show the calls.
 
-#include "automation/Recorder.h"
+#include "support/Recorder.h"
 #include "automation/Servers.h"
 #include "support/TestServices.h"
 

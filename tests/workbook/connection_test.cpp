@@ -1,6 +1,7 @@
 // Finding, probing and starting the spreadsheet application.
 #include "FakeExcel.h"
 
+#include "automation/ExcelConstants.h"
 #include "shell/Main.h"
 #include "workbook/Excel1.h"
 #include "workbook/IsInstalled.h"
@@ -183,7 +184,7 @@ private slots:
         auto recorder = automation::Recorder::create();
         fake::registerServer(world, recorder, {QStringLiteral("Own")});
 
-        QCOMPARE(Excel1::GetSaveFileFormat(), Excel1::xlWorkbookNormal);
+        QCOMPARE(Excel1::GetSaveFileFormat(), excel::xlWorkbookNormal);
 
         QCOMPARE(world->created, 1);
         QCOMPARE(recorder->transcript(), QStringList({"get Own.Version", "call Own.Quit()"}));

@@ -4,11 +4,11 @@
 // window is hidden.
 #include "Support.h"
 
+#include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "preview/Form2.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
-#include "shell/Form1.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/TestServices.h"
 
@@ -68,7 +68,8 @@ class EndToEndTest : public QObject {
 
 private:
     std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<AppWindows> windows;
+    Form1* form = nullptr;
     std::unique_ptr<QTemporaryDir> temp;
 
     // Checks the workbook with xlrd; the script prints every difference.
@@ -101,15 +102,16 @@ private slots:
         temp = std::make_unique<QTemporaryDir>();
         qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
         services = std::make_unique<TestServices>();
-        form = std::make_unique<Form1>();
+        windows = std::make_unique<AppWindows>();
+        form = &windows->main();
         form->Form_Load();
         form->show();
     }
 
     void cleanup()
     {
-        delete Form2::loaded();
-        form.reset();
+        windows.reset();
+        form = nullptr;
         services.reset();
         automation::Servers::clear();
         qunsetenv("TEMP");
@@ -132,7 +134,7 @@ private slots:
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
 
         QCOMPARE(services->texts(), QStringList());
-        Form2& preview = Form2::instance();
+        Form2& preview = windows->preview();
         const QFileInfo workbook(preview.mExcelFile);
         QCOMPARE(QDir::toNativeSeparators(workbook.absolutePath()), QDir::toNativeSeparators(temp->path()));
         QVERIFY(QRegularExpression(QStringLiteral("^kintra[1-9]{8}\\.xls$")).match(workbook.fileName()).hasMatch());

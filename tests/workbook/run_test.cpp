@@ -3,8 +3,8 @@
 #include "FakeExcel.h"
 #include "Support.h"
 
+#include "app/AppWindows.h"
 #include "preview/Form2.h"
-#include "shell/Form1.h"
 #include "shell/Options.h"
 #include "workbook/InventoryList.h"
 
@@ -43,7 +43,8 @@ class RunTest : public QObject {
 
 private:
     std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<AppWindows> windows;
+    Form1* form = nullptr;
     std::shared_ptr<fake::World> world;
     std::unique_ptr<QTemporaryDir> temp;
 
@@ -54,6 +55,9 @@ private:
         services->scriptedClipboard = true;
         world->clipboard = services.get();
     }
+
+    // A generation run over the main window's list, as its button starts it.
+    InventoryList::Generated generate() { return InventoryList::GenerateReport0(form->items().records(), *windows); }
 
     QString tempFile(const QString& name) const { return QDir(temp->path()).filePath(name); }
 
@@ -76,15 +80,16 @@ private slots:
         qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
         world = std::make_shared<fake::World>();
         useServices(std::make_unique<TestServices>());
-        form = std::make_unique<Form1>();
+        windows = std::make_unique<AppWindows>();
+        form = &windows->main();
         support::fillItems(form->items(), support::twoItems());
         form->show();
     }
 
     void cleanup()
     {
-        delete Form2::loaded();
-        form.reset();
+        windows.reset();
+        form = nullptr;
         services.reset();
         automation::Servers::clear();
         InventoryList::ExcelApp.release();
@@ -96,10 +101,12 @@ private slots:
         fake::registerServer(world);
         services->digits = {9, 8, 7, 6, 5, 4, 3, 2};
 
-        InventoryList::GenerateReport0();
+        const InventoryList::Generated made = generate();
 
         QVERIFY(services->errorReports().empty());
         const QString workbook = QDir::toNativeSeparators(tempFile(QStringLiteral("kintra98765432.xls")));
+        QCOMPARE(made.workbookPath, workbook);
+        QCOMPARE(made.picture.size(), world->picture.size());
         QCOMPARE(world->savedPaths, QStringList{workbook});
         QCOMPARE(world->saveFormats.front(), automation::Variant(std::int32_t(56)));
         QCOMPARE(world->openedPaths, QStringList{workbook});
@@ -107,7 +114,7 @@ private slots:
         QCOMPARE(world->quits, 2);
         QVERIFY(InventoryList::ExcelApp.isNothing());
 
-        Form2* preview = Form2::loaded();
+        Form2* preview = windows->loadedPreview();
         QVERIFY(preview);
         QCOMPARE(preview->mExcelFile, workbook);
         QCOMPARE(preview->Picture1->picture().size(), world->picture.size());
@@ -123,7 +130,7 @@ private slots:
     {
         world->version = QStringLiteral("11.0");
         fake::registerServer(world);
-        InventoryList::GenerateReport0();
+        generate();
         QCOMPARE(world->saveFormats.front(), automation::Variant(std::int32_t(-4143)));
         QVERIFY(world->savedPaths.front().endsWith(QLatin1String(".xls")));
     }
@@ -137,9 +144,9 @@ private slots:
         existing.close();
         services->digits = {1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2};
 
-        InventoryList::GenerateReport0();
+        generate();
 
-        QCOMPARE(Form2::instance().mExcelFile, QDir::toNativeSeparators(tempFile(QStringLiteral("kintra22222222.xls"))));
+        QCOMPARE(windows->preview().mExcelFile, QDir::toNativeSeparators(tempFile(QStringLiteral("kintra22222222.xls"))));
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), QByteArray("somebody else's"));
         QVERIFY(services->errorReports().empty());
@@ -149,7 +156,7 @@ private slots:
     {
         fake::registerServer(world);
         for (int run = 0; run < 30; ++run) {
-            InventoryList::GenerateReport0();
+            generate();
             QVERIFY(services->digits.empty()); // drawn from the program's own random source
         }
         const QStringList names = workbooksInTemp();
@@ -167,10 +174,10 @@ private slots:
         stale.write("stale");
         stale.close();
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QVERIFY(services->errorReports().empty());
-        QCOMPARE(Form2::instance().Picture1->picture().size(), world->picture.size());
+        QCOMPARE(windows->preview().Picture1->picture().size(), world->picture.size());
         QVERIFY(!stale.exists());
     }
 
@@ -179,19 +186,19 @@ private slots:
         world->failOn(QStringLiteral("EnableEvents"));
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(support::reportedLines(*services), runLines({108, 138}));
         const shell::MessageRequest report = services->errorReports().front();
         QVERIFY(report.text.startsWith(QLatin1String("Test failure of Application.EnableEvents\r\n")));
         QCOMPARE(world->savedPaths.size(), 1);
-        QVERIFY(Form2::instance().isVisible());
+        QVERIFY(windows->preview().isVisible());
     }
 
     void withoutInstanceEveryLineThatNeedsOneIsReported()
     {
         // No server for "Excel.Application" at all.
-        InventoryList::GenerateReport0();
+        generate();
 
         QStringList expected = runLines({102, 104, 106, 108, 110, 112, 116, 118, 120, 122, 124, 126, 128, 130, 132,
                                          134, 136, 138, 140, 158, 160, 162, 164, 168, 172});
@@ -200,8 +207,8 @@ private slots:
         QCOMPARE(support::reportedLines(*services), expected);
         // The run still ends with the preview open, the main window hidden,
         // and no empty workbook left behind.
-        QVERIFY(Form2::instance().isVisible());
-        QVERIFY(Form2::instance().Picture1->picture().isNull());
+        QVERIFY(windows->preview().isVisible());
+        QVERIFY(windows->preview().Picture1->picture().isNull());
         QVERIFY(!form->isVisible());
         QVERIFY(workbooksInTemp().isEmpty());
     }
@@ -211,13 +218,13 @@ private slots:
         world->failOn(QStringLiteral("Merge"));
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(support::reportedLines(*services), runLines({124}));
         QVERIFY(services->errorReports().front().text.startsWith(QLatin1String("Test failure of Range.Merge")));
         QCOMPARE(world->savedPaths.size(), 1);
         QCOMPARE(world->copyPictures, 1);
-        QVERIFY(Form2::instance().isVisible());
+        QVERIFY(windows->preview().isVisible());
     }
 
     void anUnreadableSheetCountIsReadOnceMoreForTheDeletion()
@@ -225,7 +232,7 @@ private slots:
         world->failOn(QStringLiteral("count"), QStringLiteral("Sheets"), 1);
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(support::reportedLines(*services), runLines({118}));
         QCOMPARE(world->deletions, 2);
@@ -236,7 +243,7 @@ private slots:
         world->failOn(QStringLiteral("count"), QStringLiteral("Sheets"));
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(support::reportedLines(*services), runLines({118, 120, 122}));
         QCOMPARE(world->deletions, 0);
@@ -247,7 +254,7 @@ private slots:
     {
         world->failOn(QStringLiteral("Delete"));
         fake::registerServer(world);
-        InventoryList::GenerateReport0();
+        generate();
         QCOMPARE(support::reportedLines(*services), runLines({120}));
     }
 
@@ -256,7 +263,7 @@ private slots:
         world->failOn(QStringLiteral("SaveAs"));
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(support::reportedLines(*services).first(), kRun + QStringLiteral("158"));
         QVERIFY(workbooksInTemp().isEmpty());
@@ -267,14 +274,14 @@ private slots:
         qputenv("TEMP", QDir::toNativeSeparators(tempFile(QStringLiteral("missing"))).toLocal8Bit());
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         // Reported once, by the save that cannot write there.
         const QStringList lines = support::reportedLines(*services);
         QCOMPARE(lines.first(), kRun + QStringLiteral("158"));
         QVERIFY(!lines.contains(kRun + QStringLiteral("156")));
         QVERIFY(services->errorReports().front().text.contains(QLatin1String("SaveAs cannot write")));
-        QVERIFY(Form2::instance().isVisible());
+        QVERIFY(windows->preview().isVisible());
     }
 
     void withoutPictureOnTheClipboardLine112FailsAndThePreviewOpensEmpty()
@@ -282,14 +289,14 @@ private slots:
         world->picture = QImage();
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(support::reportedLines(*services), QStringList({kSnapshot + QStringLiteral("112"), kRun + QStringLiteral("184")}));
         const auto reports = services->errorReports();
         QVERIFY(reports[0].text.startsWith(QLatin1String("No picture of the sheet could be fetched")));
         QVERIFY(reports[1].text.startsWith(QLatin1String("The picture of the sheet could not be loaded from")));
         QCOMPARE(services->clipboardAttempts, 1000);
-        Form2& preview = Form2::instance();
+        Form2& preview = windows->preview();
         QVERIFY(preview.Picture1->picture().isNull());
         QVERIFY(!preview.mExcelFile.isEmpty());
         QVERIFY(preview.isVisible());
@@ -299,13 +306,13 @@ private slots:
     void aPictureFromAnEarlierRunDoesNotStayWhenLoadingFails()
     {
         fake::registerServer(world);
-        InventoryList::GenerateReport0();
-        QVERIFY(!Form2::instance().Picture1->picture().isNull());
+        generate();
+        QVERIFY(!windows->preview().Picture1->picture().isNull());
         world->picture = QImage();
 
-        InventoryList::GenerateReport0();
+        generate();
 
-        QVERIFY(Form2::instance().Picture1->picture().isNull());
+        QVERIFY(windows->preview().Picture1->picture().isNull());
     }
 
     void aSheetUsedOnlyInRowOneGivesNoBitmap()
@@ -313,7 +320,7 @@ private slots:
         world->usedRows = 1;
         fake::registerServer(world);
 
-        InventoryList::GenerateReport0();
+        generate();
 
         QCOMPARE(world->copyPictures, 0);
         QCOMPARE(support::reportedLines(*services), runLines({184}));
@@ -330,14 +337,14 @@ private slots:
             return fake::newInstance(world);
         });
 
-        InventoryList::PushButton1_Click(*form);
+        form->PushButton1_Click();
 
-        QCOMPARE(lockedDuringRun, form.get());
+        QCOMPARE(lockedDuringRun, form);
         QCOMPARE(pointerDuringRun, MousePointer::Hourglass);
         QCOMPARE(shell::lockedWindow(), nullptr);
         QCOMPARE(form->mousePointer(), MousePointer::Default);
         QVERIFY(services->messages.empty());
-        QVERIFY(Form2::instance().isVisible());
+        QVERIFY(windows->preview().isVisible());
     }
 
     void decliningTheWarningLeavesEverythingAsItWas()
@@ -346,12 +353,12 @@ private slots:
         fake::registerServer(world);
         services->answers.push_back(shell::MessageAnswer::No);
 
-        InventoryList::PushButton1_Click(*form);
+        form->PushButton1_Click();
 
         QCOMPARE(services->messages.size(), std::size_t(1));
         QCOMPARE(world->created, 0);
         QVERIFY(workbooksInTemp().isEmpty());
-        QCOMPARE(Form2::loaded(), nullptr);
+        QCOMPARE(windows->loadedPreview(), nullptr);
         QVERIFY(form->isVisible());
         QCOMPARE(shell::lockedWindow(), nullptr);
         QCOMPARE(form->mousePointer(), MousePointer::Default);
@@ -362,7 +369,7 @@ private slots:
         world->running = true;
         fake::registerServer(world);
         services->answers.push_back(shell::MessageAnswer::Yes);
-        InventoryList::PushButton1_Click(*form);
+        form->PushButton1_Click();
         QCOMPARE(world->savedPaths.size(), 1);
         QVERIFY(!form->isVisible());
     }
@@ -373,7 +380,7 @@ private slots:
         world->running = true;
         fake::registerServer(world);
 
-        InventoryList::PushButton1_Click(*form);
+        form->PushButton1_Click();
 
         QCOMPARE(support::reportedLines(*services), QStringList{kClick + QStringLiteral("102")});
         QCOMPARE(world->savedPaths.size(), 1);

@@ -3,8 +3,7 @@
 #include "FakeExcel.h"
 #include "Support.h"
 
-#include "preview/Form2.h"
-#include "shell/Form1.h"
+#include "app/AppWindows.h"
 #include "shell/Options.h"
 #include "workbook/InventoryList.h"
 
@@ -15,7 +14,8 @@ class TranscriptTest : public QObject {
 
 private:
     std::unique_ptr<TestServices> services;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<AppWindows> windows;
+    Form1* form = nullptr;
     std::shared_ptr<fake::World> world;
     std::shared_ptr<automation::Recorder> recorder;
 
@@ -30,7 +30,8 @@ private slots:
     {
         automation::Servers::clear();
         services = std::make_unique<TestServices>();
-        form = std::make_unique<Form1>();
+        windows = std::make_unique<AppWindows>();
+        form = &windows->main();
         world = std::make_shared<fake::World>();
         recorder = automation::Recorder::create();
     }
@@ -38,21 +39,20 @@ private slots:
     void cleanup()
     {
         InventoryList::ExcelApp.release();
-        if (Form2* preview = Form2::loaded())
-            preview->hide();
-        form.reset();
+        windows.reset();
+        form = nullptr;
         services.reset();
         automation::Servers::clear();
     }
 
-    void layoutMakesTheCallsOfTheStepTable_data()
+    void layoutCallsMatchTheExpectedTranscripts_data()
     {
         QTest::addColumn<int>("items");
         QTest::newRow("empty list") << 0;
         QTest::newRow("one item") << 1;
         QTest::newRow("two items") << 2;
     }
-    void layoutMakesTheCallsOfTheStepTable()
+    void layoutCallsMatchTheExpectedTranscripts()
     {
         QFETCH(int, items);
         std::vector<QStringList> rows = support::twoItems();
@@ -60,7 +60,7 @@ private slots:
         support::fillItems(form->items(), rows);
         InventoryList::ExcelApp = recorder->wrap(fake::newInstance(world), QStringLiteral("Application"));
 
-        InventoryList::BuildInventorySheet();
+        InventoryList::BuildInventorySheet(form->items().records());
 
         QVERIFY(support::sameTranscript(recorder->transcript(),
                                         support::expectedTranscript(QStringLiteral("build-inventory-sheet-%1.txt").arg(items))));
@@ -71,7 +71,7 @@ private slots:
     {
         Options::WorkbookPalette[5] = 0x123456;
         InventoryList::ExcelApp = recorder->wrap(fake::newInstance(world), QStringLiteral("Application"));
-        InventoryList::BuildInventorySheet();
+        InventoryList::BuildInventorySheet(form->items().records());
         Options::FillWorkbookPalette();
         QVERIFY(recorder->transcript().contains(
             QStringLiteral("put Application.ActiveWorkbook.Colors(ByRef Long 5) = Long %1").arg(0x123456)));
@@ -89,7 +89,7 @@ private slots:
         support::fillItems(form->items(), rows);
         fake::registerServer(world, recorder);
 
-        InventoryList::GenerateReport0();
+        InventoryList::GenerateReport0(form->items().records(), *windows);
 
         QVERIFY(services->errorReports().empty());
         QStringList actual = recorder->transcript();

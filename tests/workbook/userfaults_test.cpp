@@ -12,7 +12,7 @@
 #include "automation/Servers.h"
 #include "preview/Form2.h"
 #include "shell/FileSystemObject.h"
-#include "shell/Form1Driver.h"
+#include "app/Form1Driver.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/TestServices.h"
 
@@ -178,7 +178,7 @@ private:
     Form2& generate(MainWindow& w)
     {
         QTest::mouseClick(w.button("PushButton1"), Qt::LeftButton);
-        return Form2::instance();
+        return w.windows->preview();
     }
 
     // A preview as a good run leaves it.
@@ -232,7 +232,6 @@ private slots:
 
     void cleanup()
     {
-        delete Form2::loaded();
         services.reset();
         automation::Servers::clear();
         qunsetenv("TEMP");
@@ -517,7 +516,7 @@ private slots:
         QStringList expected = lines(kRun, {158, 168, 172});
         expected << lines(kSnapshot, {100, 102, 104}) << lines(kRun, {176, 178, 180, 184});
         QCOMPARE(support::reportedLines(*services), expected);
-        Form2& preview = Form2::instance();
+        Form2& preview = w.windows->preview();
         const QString workbook = preview.mExcelFile;
         QCOMPARE(QFileInfo(workbook).absolutePath(), QFileInfo(folder).absoluteFilePath());
         const QString saveReport = services->errorReports().front().text;

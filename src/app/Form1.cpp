@@ -1,5 +1,6 @@
-#include "shell/Form1.h"
+#include "app/Form1.h"
 
+#include "app/TextBox.h"
 #include "core/Error.h"
 #include "records/Fields.h"
 #include "records/ListView.h"
@@ -7,10 +8,9 @@
 #include "shell/Main.h"
 #include "shell/Options.h"
 #include "shell/Services.h"
-#include "shell/TextBox.h"
 #include "shell/Trace.h"
 #include "shell/Twips.h"
-#include "workbook/InventoryList.h"
+#include "workbook/Excel1.h"
 #include "workbook/IsInstalled.h"
 
 #include <QCloseEvent>
@@ -25,8 +25,6 @@
 static void initResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
-
-Form1* g_instance = nullptr;
 
 const QString kHelpText = QStringLiteral("Questions? Please contact Team Tallowind at ")
     + QStringLiteral("https://www.tallowind.com/contact");
@@ -82,11 +80,11 @@ void paintWhite(QWidget* w)
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), m_items(new ListItems(this))
+Form1::Form1(InventoryList::RunWindows& runWindows, QWidget* parent)
+    : QWidget(parent), m_items(new ListItems(this)), m_runWindows(runWindows)
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
-    g_instance = this;
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips::toPixels(ClientWidth, twips::dpiX(this)), twips::toPixels(ClientHeight, twips::dpiY(this)));
@@ -100,13 +98,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), m_items(new ListItems(this))
     m_textBoxes[InventoryRecord::InventoryID]->setFocus();
 }
 
-Form1::~Form1()
-{
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-Form1* Form1::instance() { return g_instance; }
+Form1::~Form1() = default;
 
 void Form1::createControls()
 {
@@ -171,7 +163,7 @@ void Form1::setTabOrder()
 
 void Form1::connectHandlers()
 {
-    connect(PushButton1, &QPushButton::clicked, this, [this] { InventoryList::PushButton1_Click(*this); });
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, [this] { m_editor->PushButton2_Click(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { m_editor->PushButton3_Click(); });
     connect(PushButton4, &QPushButton::clicked, this, [this] { m_editor->PushButton4_Click(); });
@@ -237,7 +229,7 @@ void Form1::centreOnScreen()
 
 void Form1::Form_Load()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ")};
+    shell::Trace t{"Form1", "Form_Load"};
     t.line(100, [&] { Main::ApplySkin(this); });
     t.line(104, [&] {
         setWindowTitle(QLatin1String(Main::ProductName));
@@ -274,7 +266,7 @@ void Form1::addListColumns(shell::Trace& t)
 
 void Form1::Form_QueryUnload()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.Form_QueryUnload ")};
+    shell::Trace t{"Form1", "Form_QueryUnload"};
     records::storeList(t, *m_items);
 }
 
@@ -287,8 +279,22 @@ void Form1::closeEvent(QCloseEvent* event)
     shell::Services::current().endApplication();
 }
 
+void Form1::PushButton1_Click()
+{
+    shell::Trace t{"Form1", "PushButton1_Click"};
+    bool declined = false;
+    t.line(100, [&] { shell::LockWindowUpdate(this); });
+    t.line(102, [&] { declined = Excel1::ExcelOpenWarning(); });
+    if (!declined) {
+        t.line(104, [&] { setMousePointer(MousePointer::Hourglass); });
+        t.line(106, [&] { InventoryList::GenerateReport0(m_items->records(), m_runWindows); });
+        t.line(108, [&] { setMousePointer(MousePointer::Default); });
+    }
+    t.line(110, [] { shell::LockWindowUpdate(nullptr); });
+}
+
 void Form1::PushButton6_Click()
 {
-    shell::Trace t{QStringLiteral("in Quorvale2021/08/31.Form1.PushButton6_Click ")};
+    shell::Trace t{"Form1", "PushButton6_Click"};
     t.line(100, [&] { shell::MsgBox(kHelpText); });
 }

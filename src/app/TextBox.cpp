@@ -1,4 +1,4 @@
-#include "shell/TextBox.h"
+#include "app/TextBox.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "shell/Form1Driver.h"
+#include "app/Form1Driver.h"
 
 #include "automation/Servers.h"
 #include "shell/Main.h"
@@ -90,7 +90,7 @@ private slots:
     {
         MainWindow w;
         w.start();
-        if (twips::dpiX(w.form.get()) != 96.0 || twips::dpiY(w.form.get()) != 96.0)
+        if (twips::dpiX(w.form) != 96.0 || twips::dpiY(w.form) != 96.0)
             QSKIP("the screen's logical DPI is not 96");
         QCOMPARE(w.form->size(), QSize(536, 532));
         QCOMPARE(w.form->minimumSize(), w.form->maximumSize());
@@ -132,7 +132,7 @@ private slots:
             QVERIFY(w.button(name)->font().bold());
             QCOMPARE(w.button(name)->palette().color(QPalette::Button), QColor(Qt::white));
         }
-        for (QWidget* white : {static_cast<QWidget*>(w.form.get()), w.control(QStringLiteral("Frame5")),
+        for (QWidget* white : {static_cast<QWidget*>(w.form), w.control(QStringLiteral("Frame5")),
                                w.control(QStringLiteral("lblInventoryID"))})
             QCOMPARE(white->palette().color(QPalette::Window), QColor(Qt::white));
         const QPoint centre = w.form->screen()->availableGeometry().center();
@@ -196,7 +196,7 @@ private slots:
         moveMouseOver(w.list()->viewport());
         QCOMPARE(w.form->mousePointer(), MousePointer::Default);
         moveMouseOver(w.button("PushButton3"));
-        moveMouseOver(w.form.get());
+        moveMouseOver(w.form);
         QCOMPARE(w.form->mousePointer(), MousePointer::Default);
 
         w.form->setMousePointer(MousePointer::Hourglass);

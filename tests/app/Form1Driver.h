@@ -3,7 +3,8 @@
 #include "automation/Servers.h"
 #include "records/Fields.h"
 #include "records/ListView.h"
-#include "shell/Form1.h"
+#include "app/AppWindows.h"
+#include "app/Form1.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,10 +53,10 @@ inline void clearStoredSettings()
 }
 
 // The main window in a test, driven as a user would drive it: through its
-// named controls.
+// named controls. It belongs to the program's windows, as main() makes them.
 class MainWindow {
 public:
-    MainWindow() : form(std::make_unique<Form1>()) {}
+    MainWindow() : windows(std::make_unique<AppWindows>()), form(&windows->main()) {}
 
     // Loads and shows the window as the application does, and makes it the
     // active window so that it has the keyboard focus.
@@ -64,7 +65,7 @@ public:
         form->Form_Load();
         form->show();
         form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(form));
     }
 
     template <typename T = QWidget>
@@ -121,5 +122,6 @@ public:
             form->items().setSubItem(position, n, fields.value(n));
     }
 
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<AppWindows> windows;
+    Form1* form;
 };

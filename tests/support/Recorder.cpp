@@ -1,4 +1,4 @@
-#include "automation/Recorder.h"
+#include "support/Recorder.h"
 
 namespace automation {
 

@@ -3,6 +3,7 @@
 #include "records/ListItems.h"
 #include "records/RecordEditor.h"
 #include "shell/MousePointer.h"
+#include "workbook/InventoryList.h"
 
 #include <QWidget>
 
@@ -21,21 +22,20 @@ class Trace;
 // The main window: the record editor, the item list ListView1 and the
 // buttons that start a generation run, load the examples and show help.
 // Closing it stores the list and ends the application; hiding it does
-// neither.
+// neither. A generation run reaches the other windows through runWindows.
 class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    explicit Form1(InventoryList::RunWindows& runWindows, QWidget* parent = nullptr);
     ~Form1() override;
-
-    // The one main window of the run, or nullptr.
-    static Form1* instance();
 
     // The start-up sequence (load handler).
     void Form_Load();
     // The closing request: stores the item list. It never cancels.
     void Form_QueryUnload();
+    // "Start Creating Template": a generation run over the item list.
+    void PushButton1_Click();
 
     // The items of ListView1: the record list of the run.
     ListItems& items() { return *m_items; }
@@ -73,6 +73,7 @@ private:
     void PushButton6_Click();
 
     ListItems* m_items;
+    InventoryList::RunWindows& m_runWindows;
     PointerState m_pointer;
     bool m_shownOnce = false;
 

@@ -1,5 +1,5 @@
+#include "app/AppWindows.h"
 #include "shell/FileSystemObject.h"
-#include "shell/Form1.h"
 #include "shell/Services.h"
 #include "spreadsheet/objects/Server.h"
 
@@ -20,10 +20,10 @@ int main(int argc, char* argv[])
     ss::registerExcelApplication();
     shell::registerFileSystemObject();
 
-    Form1 form;
-    form.Form_Load();
+    AppWindows windows;
+    windows.main().Form_Load();
     if (shell::Services::applicationEnded())
         return 0;
-    form.show();
+    windows.main().show();
     return QApplication::exec();
 }

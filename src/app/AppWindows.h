@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Form1.h"
+#include "workbook/InventoryList.h"
+
+#include <memory>
+
+class Form2;
+
+// The two windows of the program and what passes between them. The main
+// window's generation run hands what it made to the preview, which is loaded
+// when first needed; the preview's "< Back" shows the main window again, and
+// closing the preview stores the main window's list. Neither window knows
+// the other.
+class AppWindows final : public InventoryList::RunWindows {
+public:
+    AppWindows();
+    ~AppWindows() override;
+
+    Form1& main() { return m_main; }
+    // The preview window; referring to it while it is not loaded loads it,
+    // which runs its load handler first.
+    Form2& preview();
+    // The preview window when it is loaded, else nullptr.
+    Form2* loadedPreview() const { return m_preview.get(); }
+
+    void setMainWindowPointer(MousePointer kind) override;
+    void showPreview(const InventoryList::Generated& made) override;
+    void hideMainWindow() override;
+
+private:
+    Form1 m_main;
+    std::unique_ptr<Form2> m_preview;
+};
