@@ -216,8 +216,10 @@ void Form2::Form_Activate()
     t.line(138, [&] { mFirstActivate = false; });
 }
 
-// Lines 104 to 136 of the activate handler. Qt's widgets repaint themselves
-// after being covered, so the boxes need no persistent image of their own.
+// The activate handler's set-up of a new picture: sizes from the picture,
+// the snapshot kept in Zoom_Ori, zoom 1.0 and the bars. Qt's widgets repaint
+// themselves after being covered, so the boxes need no persistent image of
+// their own.
 void Form2::firstShowSetUp(shell::Trace& t)
 {
     t.line(106, [&] {
