@@ -19,7 +19,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
+
+#include <algorithm>
 
 // The application icon lives in the resources of the application library.
 static void initResources() { Q_INIT_RESOURCE(resources); }
@@ -78,6 +81,62 @@ void paintWhite(QWidget* w)
     w->setAutoFillBackground(true);
 }
 
+// The label beside a text box: as wide as laid out, or as its text where the
+// font it is shown in sets the text wider (Arial's stand-ins do), up to the
+// left edge of its box. Where even that is too narrow, the text is set
+// condensed to fit. Place, font family, size and alignment stay as laid out.
+class FieldLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    // Fits the label, placed as laid out, between its place and its box.
+    void fitBefore(const QWidget* box)
+    {
+        m_laidOutWidth = width();
+        m_widest = std::max(m_laidOutWidth, box->x() - x());
+        fit();
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange && m_widest > 0)
+            fit();
+    }
+
+private:
+    int textWidth(int stretch) const
+    {
+        QFont set = font();
+        set.setStretch(stretch);
+        const QFontMetrics metrics(set);
+        return std::max(metrics.horizontalAdvance(text()), metrics.boundingRect(text()).right() + 1);
+    }
+
+    void fit()
+    {
+        const int wanted = textWidth(QFont::Unstretched);
+        resize(std::clamp(wanted, m_laidOutWidth, m_widest), height());
+        int stretch = QFont::Unstretched;
+        if (wanted > m_widest) {
+            stretch = std::max(50, QFont::Unstretched * m_widest / wanted);
+            while (stretch > 50 && textWidth(stretch) > m_widest)
+                --stretch;
+        }
+        if (font().stretch() == stretch)
+            return;
+        // Only the stretch is the label's own; the rest follows the window.
+        QFont condensed;
+        if (stretch != QFont::Unstretched)
+            condensed.setStretch(stretch);
+        setFont(condensed);
+    }
+
+    int m_laidOutWidth = 0;
+    int m_widest = 0;
+};
+
 } // namespace
 
 Form1::Form1(InventoryList::RunWindows& runWindows, QWidget* parent)
@@ -129,7 +188,7 @@ RecordEditor::TextBoxes Form1::createTextBoxes()
     for (int field = 0; field < InventoryRecord::FieldCount; ++field) {
         const records::FieldInfo& info = records::Fields[std::size_t(field)];
         const FieldPlace& place = kFieldPlaces[field];
-        auto* label = new QLabel(QLatin1String(info.label), Frame5);
+        auto* label = new FieldLabel(QLatin1String(info.label), Frame5);
         label->setObjectName(QLatin1String("lbl") + QLatin1String(info.textBox + 3));
         paintWhite(label);
         placeAt(label, {place.labelLeft, place.labelTop, place.labelWidth, LabelHeight});
@@ -138,6 +197,7 @@ RecordEditor::TextBoxes Form1::createTextBoxes()
         auto* box = new TextBox(Frame5);
         box->setObjectName(QLatin1String(info.textBox));
         placeAt(box, {place.boxLeft, place.boxTop, place.boxWidth, BoxHeight});
+        label->fitBefore(box);
         boxes[std::size_t(field)] = box;
     }
     return boxes;
@@ -279,8 +339,13 @@ void Form1::closeEvent(QCloseEvent* event)
     shell::Services::current().endApplication();
 }
 
+// One run at a time: a click that arrives while a run lets events through
+// (its reports, the forced delete at its end) does nothing.
 void Form1::PushButton1_Click()
 {
+    if (m_running)
+        return;
+    const QScopedValueRollback running(m_running, true);
     shell::Trace t{"Form1", "PushButton1_Click"};
     bool declined = false;
     t.line(100, [&] { shell::LockWindowUpdate(this); });

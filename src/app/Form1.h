@@ -76,6 +76,7 @@ private:
     InventoryList::RunWindows& m_runWindows;
     PointerState m_pointer;
     bool m_shownOnce = false;
+    bool m_running = false;
 
     QPushButton* PushButton1 = nullptr;
     QPushButton* PushButton2 = nullptr;

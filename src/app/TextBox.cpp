@@ -3,7 +3,34 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
-TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {}
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, &TextBox::flattenLines);
+}
+
+// Each line break ("\r\n", "\r" or "\n") and each tab becomes one space;
+// the cursor stays after the same character.
+void TextBox::flattenLines()
+{
+    const QString typed = text();
+    QString flat;
+    flat.reserve(typed.size());
+    int cursor = cursorPosition();
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const QChar c = typed[i];
+        if (c == QLatin1Char('\r') && i + 1 < typed.size() && typed[i + 1] == QLatin1Char('\n')) {
+            if (i < cursorPosition())
+                --cursor;
+            continue; // the "\n" after it stands for both
+        }
+        const bool breaks = c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t');
+        flat += breaks ? QChar(QLatin1Char(' ')) : c;
+    }
+    if (flat == typed)
+        return;
+    setText(flat);
+    setCursorPosition(cursor);
+}
 
 void TextBox::focusInEvent(QFocusEvent* event)
 {

@@ -40,6 +40,7 @@ QString RecordEditor::boxText(int field) const { return m_boxes[std::size_t(fiel
 void RecordEditor::PrepareNewRecord()
 {
     m_selected.clear();
+    m_editedRow = QPersistentModelIndex();
     m_boxes[InventoryRecord::InventoryID]->setText(QString::number(NextInventoryID()));
     for (int field = InventoryRecord::InventoryName; field < InventoryRecord::FieldCount; ++field)
         m_boxes[std::size_t(field)]->clear();
@@ -53,6 +54,7 @@ void RecordEditor::ListView1_Click()
         return;
     const InventoryRecord& r = m_items.record(position);
     m_selected = r[InventoryRecord::InventoryID];
+    m_editedRow = QPersistentModelIndex(m_items.index(position - 1, 0));
     for (int field = 0; field < InventoryRecord::FieldCount; ++field)
         m_boxes[std::size_t(field)]->setText(r[field]);
 }
@@ -68,7 +70,12 @@ void RecordEditor::PushButton3_Click()
     shell::Trace t{"Form1", "PushButton3_Click"};
     if (t.test(100, [&] { return m_items.Count() > 0; })) {
         t.line(102, [&] { m_items.Remove(m_list.SelectedItem()); });
-        t.line(104, [&] { PrepareNewRecord(); });
+        // The list selects no row while the boxes hold a new record, so a
+        // second click (of a double-click, say) finds nothing to remove.
+        t.line(104, [&] {
+            m_list.clearSelection();
+            PrepareNewRecord();
+        });
         t.line(106, [&] { m_list.setFocus(); });
     }
 }
@@ -92,7 +99,8 @@ void RecordEditor::saveNew(shell::Trace& t)
         t.line(108, [&] { shell::MsgBox(kIdExists); });
         return;
     }
-    if (!boxesStorable() || !hasRoom())
+    bool toldFull = false;
+    if (!boxesStorable() || !hasRoom(toldFull))
         return;
     appendFromBoxes(t, 110);
     t.line(128, [&] { PrepareNewRecord(); });
@@ -115,14 +123,15 @@ void RecordEditor::saveEdited(shell::Trace& t)
         updateEditedRecord(t);
 }
 
-// The item with the selected ID takes the text boxes; with a new ID in the
+// The item taken from the list takes the text boxes; with a new ID in the
 // ID box it is renamed, and the editor goes on editing it under that ID.
 void RecordEditor::updateEditedRecord(shell::Trace& t)
 {
     int count = 0;
     t.line(136, [&] { count = m_items.Count(); });
+    const int edited = editedPosition();
     for (int position = 1; position <= count; ++position) {
-        if (t.test(138, [&] { return m_items.Text(position) == m_selected; })) {
+        if (t.test(138, [&] { return position == edited || (edited == 0 && m_items.Text(position) == m_selected); })) {
             t.line(140, [&] {
                 m_items.setText(position, boxText(InventoryRecord::InventoryID));
                 m_selected = boxText(InventoryRecord::InventoryID);
@@ -138,13 +147,14 @@ void RecordEditor::PushButton7_Click()
 {
     shell::Trace t{"Form1", "PushButton7_Click"};
     int firstLine = 100;
+    bool toldFull = false;
     for (const InventoryRecord& sample : records::sampleRecords()) {
-        addSample(t, firstLine, sample);
+        addSample(t, firstLine, sample, toldFull);
         firstLine += 50;
     }
 }
 
-void RecordEditor::addSample(shell::Trace& t, int firstLine, const InventoryRecord& sample)
+void RecordEditor::addSample(shell::Trace& t, int firstLine, const InventoryRecord& sample, bool& toldFull)
 {
     const int b = firstLine;
     bool add = false;
@@ -163,7 +173,7 @@ void RecordEditor::addSample(shell::Trace& t, int firstLine, const InventoryReco
             break;
         }
     }
-    if (t.test(b + 30, [&] { return add; }) && hasRoom())
+    if (t.test(b + 30, [&] { return add; }) && hasRoom(toldFull))
         appendFromBoxes(t, b + 32);
 }
 
@@ -175,13 +185,26 @@ void RecordEditor::appendFromBoxes(shell::Trace& t, int firstLine)
         t.line(firstLine + 2 * n, [&] { m_items.setSubItem(position, n, boxText(n)); });
 }
 
-bool RecordEditor::hasRoom() const
+// The position of the item taken from the list, which an ID that appears
+// twice cannot tell; 0 when that item no longer carries the selected ID, and
+// the first item with it is edited then.
+int RecordEditor::editedPosition() const
+{
+    if (!m_editedRow.isValid() || m_items.Text(m_editedRow.row() + 1) != m_selected)
+        return 0;
+    return m_editedRow.row() + 1;
+}
+
+bool RecordEditor::hasRoom(bool& toldFull) const
 {
     if (m_items.Count() < ListItems::Capacity)
         return true;
-    shell::MsgBox(QStringLiteral("The list is full: it holds %1 items, as many as it can.\r\n"
-                                 "Delete an item before you add a new one.")
-                      .arg(ListItems::Capacity));
+    if (!toldFull)
+        shell::MsgBox(QStringLiteral("The list is full: it holds %1 items, and it can hold %2.\r\n"
+                                     "Delete an item before you add a new one.")
+                          .arg(m_items.Count())
+                          .arg(ListItems::Capacity));
+    toldFull = true;
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "records/InventoryRecord.h"
 
+#include <QPersistentModelIndex>
 #include <QString>
 
 #include <array>
@@ -48,12 +49,14 @@ private:
     void saveNew(shell::Trace& t);
     void saveEdited(shell::Trace& t);
     void updateEditedRecord(shell::Trace& t);
-    void addSample(shell::Trace& t, int firstLine, const InventoryRecord& sample);
+    void addSample(shell::Trace& t, int firstLine, const InventoryRecord& sample, bool& toldFull);
     // Appends an item from the text boxes: the ID at firstLine, sub-items 1
     // to 8 at the following even numbers.
     void appendFromBoxes(shell::Trace& t, int firstLine);
-    // Whether the list has room for one more item; says so when it has not.
-    bool hasRoom() const;
+    int editedPosition() const;
+    // Whether the list has room for one more item; says so when it has not,
+    // once for all the items of one click (toldFull).
+    bool hasRoom(bool& toldFull) const;
     // Whether every box can be stored; names the first that cannot.
     bool boxesStorable() const;
 
@@ -61,4 +64,6 @@ private:
     ListView& m_list;
     TextBoxes m_boxes;
     QString& m_selected;
+    // The row taken from the list while editing, followed as rows move.
+    QPersistentModelIndex m_editedRow;
 };

@@ -186,15 +186,47 @@ bool holdsWhole(const QString& path, qsizetype valueBytes)
     return end >= 0 && end - line >= qsizetype(sizeof KeyInFile - 1) + valueBytes;
 }
 
-// A stored record with fewer fields than a record has.
-const QString& fieldPiece(const QStringList& pieces, int n, int position)
-{
-    if (n >= pieces.size())
-        throw quorvale::Error(QStringLiteral("Stored record %1 has no %2 field.")
-                                  .arg(position)
-                                  .arg(QLatin1String(Fields[std::size_t(n)].name)));
-    return pieces[n];
-}
+// The fields that stored records with fewer fields than a record has lack,
+// told in one report rather than one a field.
+class MissingFields {
+public:
+    // Field n of the record at position is missing; line is its step.
+    void add(int line, int position, int n)
+    {
+        if (m_fields++ == 0) {
+            m_line = line;
+            m_first = QStringLiteral("Stored record %1 has no %2 field.")
+                          .arg(position)
+                          .arg(QLatin1String(Fields[std::size_t(n)].name));
+        }
+        if (position != m_lastRecord) {
+            m_lastRecord = position;
+            ++m_records;
+        }
+    }
+
+    // One report at the step of the first missing field.
+    void report(const shell::Trace& t) const
+    {
+        if (m_fields == 0)
+            return;
+        QString text = m_first;
+        if (m_fields > 1)
+            text = QStringLiteral("%1 In all, %2 stored records lack %3 fields. The missing fields are left empty; "
+                                  "every text the records hold was loaded.")
+                       .arg(m_first)
+                       .arg(m_records)
+                       .arg(m_fields);
+        shell::ProcedureErrorReport(text, t.path(), m_line);
+    }
+
+private:
+    int m_fields = 0;
+    int m_records = 0;
+    int m_lastRecord = 0;
+    int m_line = 0;
+    QString m_first;
+};
 
 } // namespace
 
@@ -333,6 +365,7 @@ void restoreList(shell::Trace& t, ListItems& items)
     t.line(174, [&] { pieces = stored.split(QLatin1String(RecordSeparator)); });
     qsizetype last = -1;
     t.line(176, [&] { last = pieces.size() - 1; });
+    MissingFields missing;
     for (qsizetype i = 0; i <= last; ++i) {
         if (!t.test(178, [&] { return !pieces[i].isEmpty(); }))
             continue;
@@ -340,9 +373,17 @@ void restoreList(shell::Trace& t, ListItems& items)
         t.line(180, [&] { fields = pieces[i].split(QLatin1String(FieldSeparator)); });
         int position = 0;
         t.line(182, [&] { position = items.Add(fields.value(0)); });
-        for (int n = 1; n < InventoryRecord::FieldCount; ++n)
-            t.line(182 + 2 * n, [&] { items.setSubItem(position, n, fieldPiece(fields, n, position)); });
+        for (int n = 1; n < InventoryRecord::FieldCount; ++n) {
+            const int line = 182 + 2 * n;
+            t.line(line, [&] {
+                if (n < fields.size())
+                    items.setSubItem(position, n, fields[n]);
+                else
+                    missing.add(line, position, n);
+            });
+        }
     }
+    missing.report(t);
 }
 
 } // namespace records

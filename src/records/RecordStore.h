@@ -50,8 +50,8 @@ void storeList(shell::Trace& t, const ListItems& items);
 // The restore of the start-up sequence, as its steps 172 to 200 of t: appends
 // the stored records to items. What is wrong with the stored value as a whole
 // is a fault of step 172, after which the records that could be read are
-// still restored; a missing field of a record is a fault of its own step, and
-// the sub-item stays empty.
+// still restored. Missing fields of records stay empty and are reported
+// once, at the step of the first, with how many records and fields lack.
 void restoreList(shell::Trace& t, ListItems& items);
 
 } // namespace records

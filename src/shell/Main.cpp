@@ -89,8 +89,9 @@ QString trimmedApplicationTitle(const QString& displayName)
 
 void SetApplicationTitle()
 {
+    // Only the boxes take the title: a display name given to the platform
+    // would be added to every window's title.
     g_title = trimmedApplicationTitle(QString::fromLatin1(ProductName));
-    QGuiApplication::setApplicationDisplayName(g_title);
 }
 
 QString applicationTitle() { return g_title; }

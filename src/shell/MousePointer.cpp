@@ -1,5 +1,6 @@
 #include "shell/MousePointer.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 #include <QWidget>
@@ -11,13 +12,37 @@ void PointerState::set(QWidget* window, MousePointer kind)
         window->setCursor(cursor(kind));
 }
 
+namespace {
+
+// The hot spot of the first image of a cursor file: the point of the picture
+// that the pointer's position stands for (the fingertip of a hand). The
+// directory entry of a cursor (type 2) holds it where an icon holds its
+// colour planes and bit count. The top left corner when the file says none.
+QPoint hotSpotOf(const QString& path, const QSize& imageSize)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(14);
+    if (head.size() < 14)
+        return {};
+    const auto u16 = [&](int at) { return int(quint8(head[at])) | int(quint8(head[at + 1])) << 8; };
+    if (u16(0) != 0 || u16(2) != 2 || u16(4) < 1)
+        return {};
+    const QPoint spot(u16(10), u16(12));
+    return QRect(QPoint(0, 0), imageSize).contains(spot) ? spot : QPoint();
+}
+
+} // namespace
+
 bool PointerState::loadCustom(const QString& path)
 {
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull())
         return false;
-    m_custom = QCursor(QPixmap::fromImage(image), 0, 0);
+    const QPoint hotSpot = hotSpotOf(path, image.size());
+    m_custom = QCursor(QPixmap::fromImage(image), hotSpot.x(), hotSpot.y());
     m_hasCustom = true;
     return true;
 }

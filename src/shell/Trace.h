@@ -41,14 +41,17 @@ public:
     const QString& path() const { return m_path; }
     int currentLine() const { return m_line; }
 
+    // A step; false when it failed and was reported.
     template <typename F>
-    void line(int number, F&& step)
+    bool line(int number, F&& step)
     {
         m_line = number;
         try {
             std::forward<F>(step)();
+            return true;
         } catch (...) {
             reportCurrent();
+            return false;
         }
     }
 

@@ -70,6 +70,7 @@ QString chooseTemporaryWorkbook(shell::Trace& t)
     return path;
 }
 
+
 // SaveAs over the claimed, still empty file; when the save fails the empty
 // file goes again.
 void saveWorkbook(const QString& path)
@@ -90,6 +91,27 @@ void loadPicture(const QString& snapshotPath, QImage& picture)
     picture = QImage(snapshotPath);
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("The picture of the sheet could not be loaded from %1").arg(snapshotPath));
+}
+
+// The second instance opens the saved workbook and takes the picture of its
+// used cells, which becomes the picture of what the run made.
+void takeSnapshot(shell::Trace& t, const QString& path, const QString& snapshotPath, RunWindows& windows,
+                  Generated& made)
+{
+    Object snapshotApp;
+    Object snapshotBook;
+    t.line(168, [&] { snapshotApp = Excel1::OpenWorkbookInNewExcel(path); });
+    t.line(170, [&] { windows.setMainWindowPointer(MousePointer::Hourglass); });
+    t.line(172, [&] {
+        const Variant last = snapshotApp.object("Workbooks").get("count");
+        snapshotBook = snapshotApp.object("Workbooks", {last});
+    });
+    t.line(174, [&] { Excel1::saveCellsActivesheet(snapshotBook, snapshotPath); });
+    t.line(176, [&] { snapshotApp.put("DisplayAlerts", automation::False); });
+    t.line(178, [&] { snapshotBook.call("Close"); });
+    t.line(180, [&] { snapshotApp.call("Quit"); });
+    t.line(182, [&] { windows.setMainWindowPointer(MousePointer::Default); });
+    t.line(184, [&] { loadPicture(snapshotPath, made.picture); });
 }
 
 } // namespace
@@ -128,7 +150,8 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
     t.line(138, [] { ExcelApp.put("EnableEvents", automation::True); });
     t.line(140, [] { ExcelApp.put("EnableCancelKey", Long(excel::xlInterrupt)); });
     const QString path = chooseTemporaryWorkbook(t);
-    t.line(158, [&] { saveWorkbook(path); });
+    const bool withoutInstance = ExcelApp.isNothing();
+    const bool saved = t.line(158, [&] { saveWorkbook(path); });
     t.line(160, [] { ExcelApp.put("DisplayAlerts", automation::False); });
     t.line(162, [] { ExcelBook.call("Close"); });
     t.line(164, [] { ExcelApp.call("Quit"); });
@@ -137,20 +160,12 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
         ExcelBook.release(); // closed at 162: nothing may reach it in a later run
     });
 
-    Object snapshotApp;
-    Object snapshotBook;
-    t.line(168, [&] { snapshotApp = Excel1::OpenWorkbookInNewExcel(path); });
-    t.line(170, [&] { windows.setMainWindowPointer(MousePointer::Hourglass); });
-    t.line(172, [&] {
-        const Variant last = snapshotApp.object("Workbooks").get("count");
-        snapshotBook = snapshotApp.object("Workbooks", {last});
-    });
-    t.line(174, [&] { Excel1::saveCellsActivesheet(snapshotBook, snapshotPath); });
-    t.line(176, [&] { snapshotApp.put("DisplayAlerts", automation::False); });
-    t.line(178, [&] { snapshotBook.call("Close"); });
-    t.line(180, [&] { snapshotApp.call("Quit"); });
-    t.line(182, [&] { windows.setMainWindowPointer(MousePointer::Default); });
-    t.line(184, [&] { loadPicture(snapshotPath, made.picture); });
+    // A save that fails with the application there fails for the file (a
+    // temporary folder that takes no workbook, say), which the save reports
+    // once: there is no workbook to open and take a picture of. Without an
+    // instance, every line that needs one reports it as ever.
+    if (saved || withoutInstance)
+        takeSnapshot(t, path, snapshotPath, windows, made);
     t.line(186, [&] { made.workbookPath = path; });
     t.line(188, [&] { windows.showPreview(made); });
     t.line(190, [&] { windows.hideMainWindow(); });

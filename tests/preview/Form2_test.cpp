@@ -204,7 +204,7 @@ void Form2Test::firstShowSetsUpFromThePicture()
     QCOMPARE(form.mVScrollStep, 10);
     QCOMPARE(form.VScroll1->maximum(), 151);
     QVERIFY(form.VScroll1->isEnabled());
-    QVERIFY(services->errorReports().empty());
+    QVERIFY2(services->errorReports().empty(), qPrintable(services->texts().join(QLatin1Char(10))));
 }
 
 void Form2Test::becomingActiveRunsTheSetUp()
