@@ -17,6 +17,15 @@ public:
     AppWindows();
     ~AppWindows() override;
 
+    // The start-up: loads the main window and shows it, unless the load
+    // ended the application. False when it did.
+    bool start();
+    // Ends the program with nobody to ask (the session ends, the program is
+    // told to stop): the window that is shown closes as the user would close
+    // it, and a store that fails keeps the list in the recovery file. Before
+    // the start-up is through nothing has changed, and nothing is stored.
+    void endUnattended();
+
     Form1& main() { return m_main; }
     // The preview window; referring to it while it is not loaded loads it,
     // which runs its load handler first.
@@ -31,4 +40,7 @@ public:
 private:
     Form1 m_main;
     std::unique_ptr<Form2> m_preview;
+    bool m_started = false;
+    bool m_ending = false;
+    records::WhenStoreFails m_whenStoreFails = records::WhenStoreFails::Ask;
 };

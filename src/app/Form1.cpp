@@ -324,10 +324,10 @@ void Form1::addListColumns(shell::Trace& t)
                [&] { m_items->setColumnWidth(field + 1, records::Fields[std::size_t(field)].columnWidthTwips); });
 }
 
-void Form1::Form_QueryUnload()
+void Form1::Form_QueryUnload(records::WhenStoreFails whenFails)
 {
     shell::Trace t{"Form1", "Form_QueryUnload"};
-    records::storeList(t, *m_items);
+    records::storeList(t, *m_items, whenFails);
 }
 
 // The closing request stores the list and never cancels; the unload then

@@ -2,6 +2,7 @@
 
 #include "records/ListItems.h"
 #include "records/RecordEditor.h"
+#include "records/RecordStore.h"
 #include "shell/MousePointer.h"
 #include "workbook/InventoryList.h"
 
@@ -32,8 +33,10 @@ public:
 
     // The start-up sequence (load handler).
     void Form_Load();
-    // The closing request: stores the item list. It never cancels.
-    void Form_QueryUnload();
+    // The closing request: stores the item list. It never cancels; a store
+    // that fails asks whether to try again unless told that nobody can
+    // answer, and keeps the list in the recovery file either way.
+    void Form_QueryUnload(records::WhenStoreFails whenFails = records::WhenStoreFails::Ask);
     // "Start Creating Template": a generation run over the item list.
     void PushButton1_Click();
 

@@ -1,6 +1,6 @@
 #include "app/AppWindows.h"
 #include "shell/FileSystemObject.h"
-#include "shell/Services.h"
+#include "shell/StopSignals.h"
 #include "spreadsheet/objects/Server.h"
 
 #include <QApplication>
@@ -21,9 +21,12 @@ int main(int argc, char* argv[])
     shell::registerFileSystemObject();
 
     AppWindows windows;
-    windows.main().Form_Load();
-    if (shell::Services::applicationEnded())
+    // Logging off, shutting down and being told to stop end the program as
+    // closing its window does: the list is stored first.
+    shell::StopSignals stopSignals;
+    QObject::connect(&stopSignals, &shell::StopSignals::stopRequested, [&] { windows.endUnattended(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&] { windows.endUnattended(); });
+    if (!windows.start())
         return 0;
-    windows.main().show();
     return QApplication::exec();
 }

@@ -3,16 +3,22 @@
 #include "core/Error.h"
 #include "records/Fields.h"
 #include "records/ListItems.h"
+#include "records/RecoveryFile.h"
+#include "shell/Services.h"
 #include "shell/Trace.h"
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QStringList>
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #ifdef Q_OS_UNIX
@@ -228,7 +234,87 @@ private:
     QString m_first;
 };
 
+QString keptQuestion(const QString& failure)
+{
+    return QStringLiteral("%1\r\n\r\nClose Quorvale anyway? The list is then kept in %2 and offered back at the "
+                          "next start.\r\nChoose No to try again.")
+        .arg(failure, QDir::toNativeSeparators(recoveryFilePath()));
+}
+
+QString lostQuestion(const QString& failure, const QString& keepFailure)
+{
+    return QStringLiteral("%1\r\n%2\r\n\r\nClose Quorvale anyway? The changes of this run are then lost.\r\n"
+                          "Choose No to try again.")
+        .arg(failure, keepFailure);
+}
+
+// Writes the list to the settings store. When it cannot, asks whether to
+// try again or to close anyway, keeping the list in the recovery file (or
+// keeps it there at once when nobody is to be asked), so that closing never
+// loses it without the user's word.
+void storeOrKeep(const QString& text, WhenStoreFails whenFails)
+{
+    QString keepFailure;
+    for (;;) {
+        QString failure;
+        try {
+            writeStoredList(text);
+            storedListWritten();
+            return;
+        } catch (const quorvale::Error& e) {
+            failure = e.description();
+        }
+        // Once the program has been ended (told to stop while this store
+        // asked), nobody answers any more.
+        if (whenFails == WhenStoreFails::KeepList || shell::Services::applicationEnded()) {
+            try {
+                writeRecoveryFile(text);
+            } catch (const quorvale::Error& e) {
+                // No box may hold up the end of a session: standard error is
+                // what is left to tell.
+                std::fprintf(stderr, "%s\n%s\n", qPrintable(failure), qPrintable(e.description()));
+            }
+            return;
+        }
+        const QString question = keepFailure.isEmpty() ? keptQuestion(failure) : lostQuestion(failure, keepFailure);
+        if (shell::MsgBox(question, shell::MessageButtons::YesNo) != shell::MessageAnswer::Yes)
+            continue;
+        if (!keepFailure.isEmpty())
+            return; // the user closes, knowing the changes are lost
+        try {
+            writeRecoveryFile(text);
+            return;
+        } catch (const quorvale::Error& e) {
+            keepFailure = e.description();
+        }
+    }
+}
+
+// Step 172 of the restore, after the stored value is read: a list kept in
+// the recovery file at an earlier close that could not store it is offered
+// back, and replaces the stored text when the user takes it.
+void offerRecoveredList(QString& stored)
+{
+    const std::optional<RecoveredList> recovered = recoveredListToOffer();
+    if (!recovered)
+        return;
+    const QString question =
+        QStringLiteral("When Quorvale last closed, the inventory list could not be saved, and it was kept in %1 "
+                       "(%2).\r\n\r\nLoad that list instead of the stored one?\r\nChoose No to keep the stored list.")
+            .arg(QDir::toNativeSeparators(recoveryFilePath()),
+                 QLocale().toString(recovered->written, QLocale::ShortFormat));
+    if (shell::MsgBox(question, shell::MessageButtons::YesNo) != shell::MessageAnswer::Yes)
+        return;
+    stored = recovered->text;
+    noteRecoveredListLoaded();
+}
+
 } // namespace
+
+QString settingsFilePath()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization)).fileName();
+}
 
 StoredValue readStoredValue()
 {
@@ -341,7 +427,7 @@ QString separatorIn(const QString& text)
     return {};
 }
 
-void storeList(shell::Trace& t, const ListItems& items)
+void storeList(shell::Trace& t, const ListItems& items, WhenStoreFails whenFails)
 {
     QString text;
     t.line(100, [&] { text.clear(); });
@@ -349,7 +435,7 @@ void storeList(shell::Trace& t, const ListItems& items)
     t.line(102, [&] { count = items.Count(); });
     for (int position = 1; position <= count; ++position)
         t.line(104, [&] { appendStoredRecord(text, items.record(position)); });
-    t.line(108, [&] { writeStoredList(text); });
+    t.line(108, [&] { storeOrKeep(text, whenFails); });
 }
 
 void restoreList(shell::Trace& t, ListItems& items)
@@ -361,6 +447,7 @@ void restoreList(shell::Trace& t, ListItems& items)
         if (!value.fault.isEmpty())
             throw quorvale::Error(value.fault);
     });
+    t.line(172, [&] { offerRecoveredList(stored); });
     QStringList pieces;
     t.line(174, [&] { pieces = stored.split(QLatin1String(RecordSeparator)); });
     qsizetype last = -1;

@@ -45,10 +45,24 @@ void appendStoredRecord(QString& text, const InventoryRecord& record);
 // split at the next start.
 QString separatorIn(const QString& text);
 
+// The settings file that holds the stored value.
+QString settingsFilePath();
+
+// What the store does when the settings store cannot take the list.
+enum class WhenStoreFails {
+    // Asks whether to try again or to close anyway; closing anyway keeps the
+    // list in the recovery file, which the question names.
+    Ask,
+    // Nobody is there to ask (the session ends, the program is told to
+    // stop): the list goes to the recovery file at once.
+    KeepList,
+};
+
 // The store of the closing request, as its steps 100 to 108 of t.
-void storeList(shell::Trace& t, const ListItems& items);
+void storeList(shell::Trace& t, const ListItems& items, WhenStoreFails whenFails = WhenStoreFails::Ask);
 // The restore of the start-up sequence, as its steps 172 to 200 of t: appends
-// the stored records to items. What is wrong with the stored value as a whole
+// the stored records to items, or those of a recovery file newer than them
+// when the user takes that up. What is wrong with the stored value as a whole
 // is a fault of step 172, after which the records that could be read are
 // still restored. Missing fields of records stay empty and are reported
 // once, at the step of the first, with how many records and fields lack.

@@ -1,9 +1,11 @@
 #include "app/Form1Driver.h"
 
 #include "automation/Servers.h"
+#include "records/RecoveryFile.h"
 #include "shell/Main.h"
 #include "shell/Options.h"
 #include "shell/Services.h"
+#include "shell/StopSignals.h"
 #include "shell/Twips.h"
 #include "support/TestServices.h"
 
@@ -15,7 +17,13 @@
 #include <QHeaderView>
 #include <QImageWriter>
 #include <QLabel>
+#include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -54,6 +62,9 @@ QLabel* label(const MainWindow& w, int field)
 {
     return w.control<QLabel>(QLatin1String("lbl") + QLatin1String(records::Fields[std::size_t(field)].textBox + 3));
 }
+
+// The argument that makes this program the child of the stop signal test.
+constexpr char StoppedChild[] = "--stopped-child";
 
 } // namespace
 
@@ -364,33 +375,111 @@ private slots:
         QCOMPARE(storedValue(), kNoFinalSeparatorRecord);
     }
 
-    void failedStoreIsReportedAtLine108()
+    // A store that cannot write asks once, with the reason; "No" tries again
+    // and "Yes" closes, keeping the list in the recovery file, which the next
+    // start offers back. Once that list is stored, the file has served.
+    void failedStoreKeepsTheListForTheNextStart()
     {
         const QString file = userSettings().fileName();
         QVERIFY(QFile::remove(file) || !QFile::exists(file));
         QVERIFY(QDir().mkpath(file)); // a directory where the settings file belongs
-        MainWindow w;
-        w.start();
-        // The start-up cannot read it either, and says so.
-        auto reports = m_services->errorReports();
-        QCOMPARE(reports.size(), std::size_t(1));
-        QVERIFY(reports[0].text.startsWith(QStringLiteral("The settings file %1 cannot be read").arg(file)));
-        QVERIFY(reports[0].text.contains(QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_Load at line 172\r\r")));
+        QFile::remove(records::recoveryFilePath());
+        {
+            MainWindow w;
+            w.start();
+            // The start-up cannot read it either, and says so.
+            const auto reports = m_services->errorReports();
+            QCOMPARE(reports.size(), std::size_t(1));
+            QVERIFY(reports[0].text.startsWith(QStringLiteral("The settings file %1 cannot be read").arg(file)));
+            QVERIFY(reports[0].text.contains(QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_Load at line 172\r\r")));
+            m_services->clear();
+            w.addItem({"1", "Bolt"});
+            m_services->answers = {shell::MessageAnswer::No, shell::MessageAnswer::Yes};
+            w.form->close();
+            QVERIFY(m_services->errorReports().empty());
+            QCOMPARE(m_services->messages.size(), std::size_t(2));
+            for (const shell::MessageRequest& question : m_services->messages) {
+                QVERIFY(question.text.startsWith(QStringLiteral("The inventory list could not be saved to ")));
+                QVERIFY(question.text.contains(QDir::toNativeSeparators(records::recoveryFilePath())));
+            }
+            QCOMPARE(m_services->endCalls, 1);
+        }
+        QVERIFY(QDir(file).removeRecursively());
+        setStoredValue(kNoFinalSeparatorRecord);
+        // The kept list is the newer one.
+        QFile kept(records::recoveryFilePath());
+        QVERIFY(kept.open(QIODevice::ReadWrite));
+        QVERIFY(kept.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        kept.close();
+
         m_services->clear();
-        w.addItem({"1", "Bolt"});
-        w.form->close();
-        QDir(file).removeRecursively();
-        reports = m_services->errorReports();
-        QCOMPARE(reports.size(), std::size_t(1));
-        QVERIFY(reports[0].text.startsWith(QStringLiteral("The inventory list could not be saved to ")));
-        QVERIFY(reports[0].text.contains(
-            QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_QueryUnload at line 108\r\r")));
-        QCOMPARE(m_services->endCalls, 1);
+        MainWindow next;
+        next.start();
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        QVERIFY(m_services->messages.front().text.startsWith(QStringLiteral("When Quorvale last closed")));
+        QCOMPARE(next.ids(), QStringList{QStringLiteral("1")});
+        next.form->close();
+        QVERIFY(storedValue().startsWith(QStringLiteral("1||SEP1||Bolt||SEP1||")));
+        QVERIFY(!QFile::exists(records::recoveryFilePath()));
+    }
+
+    // Told to stop (as at log-off or by kill), the program stores the list
+    // it holds, records not yet stored included, and ends.
+    void aStopSignalStoresTheListAndEnds()
+    {
+        QTemporaryDir config;
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), config.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(StoppedChild)});
+        QVERIFY(child.waitForReadyRead(20000));
+        QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+        QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        const QSettings stored(QDir(config.path()).filePath(QStringLiteral("Tallowind.conf")), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("Quorvale/Inventory List")).toString(),
+                 QStringLiteral("7||SEP1||Not yet stored") + QStringLiteral("||SEP1||").repeated(7)
+                     + QStringLiteral("||SEP2||"));
     }
 
 private:
     std::unique_ptr<TestServices> m_services;
 };
 
-QTEST_MAIN(Form1Test)
+// The child of aStopSignalStoresTheListAndEnds: the program as main() runs
+// it, with a record added and not yet stored, waiting for its stop.
+int runStoppedChild(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tallowind"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvale"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    registerIdleSpreadsheet();
+    AppWindows windows;
+    shell::StopSignals stopSignals;
+    QObject::connect(&stopSignals, &shell::StopSignals::stopRequested, [&] { windows.endUnattended(); });
+    if (!windows.start())
+        return 2;
+    const int position = windows.main().items().Add(QStringLiteral("7"));
+    windows.main().items().setSubItem(position, 1, QStringLiteral("Not yet stored"));
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 2 && std::strcmp(argv[1], StoppedChild) == 0)
+        return runStoppedChild(argc, argv);
+    QApplication app(argc, argv);
+    Form1Test test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "form1_test.moc"

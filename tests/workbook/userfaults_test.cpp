@@ -9,10 +9,11 @@
 // a full disk would set.
 #include "Support.h"
 
+#include "app/Form1Driver.h"
 #include "automation/Servers.h"
 #include "preview/Form2.h"
+#include "records/RecoveryFile.h"
 #include "shell/FileSystemObject.h"
-#include "app/Form1Driver.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/TestServices.h"
 
@@ -32,7 +33,6 @@ const QString F = QStringLiteral("||SEP1||");
 const QString R = QStringLiteral("||SEP2||");
 
 const QString kLoad = QStringLiteral("in Quorvale2021/08/31.Form1.Form_Load ");
-const QString kUnload = QStringLiteral("in Quorvale2021/08/31.Form1.Form_QueryUnload ");
 const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
 const QString kSnapshot = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
 const QString kSave = QStringLiteral("in Quorvale2021/08/31.Form2.PushButton6_Click ");
@@ -121,11 +121,12 @@ private:
 // the screen.
 class WatchingServices : public TestServices {
 public:
+    // Called at every box, while it shows.
     std::function<void()> onReport;
 
     shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
     {
-        if (onReport && request.title == QLatin1String("Application Error"))
+        if (onReport)
             onReport();
         return TestServices::showMessage(request);
     }
@@ -245,10 +246,10 @@ private slots:
     }
 
     // The settings file or its folder cannot be written when the main window
-    // closes: the store reports at its line 108 with the list still in
-    // memory, the program still ends, and the list stored before is left
-    // whole.
-    void aStoreThatCannotWriteIsReportedAndTheProgramStillEnds_data()
+    // closes: one question says why, with the list still in memory; closing
+    // anyway keeps it in the recovery file, the program ends, and the list
+    // stored before is left whole.
+    void aStoreThatCannotWriteAsksAndKeepsTheList_data()
     {
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("reason");
@@ -257,7 +258,7 @@ private slots:
         QTest::newRow("read-only settings file") << "read-only file" << "the file is read-only";
         QTest::newRow("no room for the new list") << "no room" << "the file could not be written whole";
     }
-    void aStoreThatCannotWriteIsReportedAndTheProgramStillEnds()
+    void aStoreThatCannotWriteAsksAndKeepsTheList()
     {
         QFETCH(QString, way);
         QFETCH(QString, reason);
@@ -298,12 +299,27 @@ private slots:
             w.form->close();
         }
 
-        const auto reports = services->errorReports();
-        QCOMPARE(reports.size(), std::size_t(1));
-        QVERIFY2(reports[0].text.startsWith(QStringLiteral("The inventory list could not be saved to ") + settingsFile()
-                                            + QStringLiteral(": ") + reason.arg(settingsFolder)),
-                 qPrintable(reports[0].text));
-        QCOMPARE(support::reportedLines(*services), QStringList{kUnload + QStringLiteral("108")});
+        QVERIFY(services->errorReports().empty());
+        const shell::MessageRequest& question = services->messages.front();
+        QCOMPARE(question.buttons, shell::MessageButtons::YesNo);
+        QVERIFY2(question.text.startsWith(QStringLiteral("The inventory list could not be saved to ") + settingsFile()
+                                          + QStringLiteral(": ") + reason.arg(settingsFolder)),
+                 qPrintable(question.text));
+        QVERIFY(question.text.contains(QDir::toNativeSeparators(records::recoveryFilePath())));
+        if (way == QLatin1String("no room")) {
+            // No file takes the list: a second question says it would be lost.
+            QCOMPARE(services->messages.size(), std::size_t(2));
+            QVERIFY(services->messages.back().text.contains(QLatin1String("could not be kept in")));
+            QVERIFY(services->messages.back().text.contains(QLatin1String("The changes of this run are then lost.")));
+            QVERIFY(!QFileInfo::exists(records::recoveryFilePath()));
+        } else {
+            QCOMPARE(services->messages.size(), std::size_t(1));
+            QString kept;
+            for (const InventoryRecord& record : w.form->items().records())
+                records::appendStoredRecord(kept, record);
+            QCOMPARE(bytesOf(records::recoveryFilePath()), kept.toUtf8());
+            QVERIFY(QFile::remove(records::recoveryFilePath()));
+        }
         QCOMPARE(services->endCalls, 1);
         QCOMPARE(itemsWhileReporting, 400);
         QCOMPARE(w.form->items().Count(), 400);
