@@ -8,16 +8,19 @@
 #include "shell/Twips.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <utility>
@@ -65,6 +68,33 @@ void showScrollBar(QScrollBar* bar, const preview::ScrollBarModel& model)
     bar->setRange(0, model.maximum);
     bar->setValue(model.value);
     bar->setEnabled(model.enabled);
+    bar->setSingleStep(model.smallChange);
+    bar->setPageStep(model.largeChange);
+}
+
+// "Zoom: 100%" and so on; "Zoom:" before the first set-up.
+QString zoomCaption(float zoom)
+{
+    if (zoom <= 0)
+        return QStringLiteral("Zoom:");
+    return QStringLiteral("Zoom: %1%").arg(std::lround(double(zoom) * 100));
+}
+
+// Scrolls an enabled bar by a wheel's turn: the lines of the desktop's
+// setting for each notch, in the bar's small changes.
+void scrollByWheel(QScrollBar* bar, int angle)
+{
+    if (!bar->isEnabled() || angle == 0)
+        return;
+    const long units = -long(angle) * QApplication::wheelScrollLines() * bar->singleStep() / 120;
+    bar->setValue(int(std::clamp(long(bar->value()) + units, 0L, long(bar->maximum()))));
+}
+
+// Moves an enabled bar as its arrows, its trough or its ends would.
+void moveBar(QScrollBar* bar, QAbstractSlider::SliderAction action)
+{
+    if (bar->isEnabled())
+        bar->triggerAction(action);
 }
 
 QString overwriteQuestion(const QString& target)
@@ -188,6 +218,9 @@ void Form2::connectControls()
                                                       PushButton2, PushButton6, PushButton8})
         w->setAttribute(Qt::WA_NoMousePropagation);
     Picture1->installEventFilter(this);
+    Picture2->installEventFilter(this);
+    Picture2->inner()->installEventFilter(this);
+    Picture2->setFocusPolicy(Qt::StrongFocus);
 }
 
 void Form2::Form_Load()
@@ -223,8 +256,9 @@ void Form2::Form_Activate()
 void Form2::firstShowSetUp(shell::Trace& t)
 {
     t.line(106, [&] {
-        const QSize pixels = Picture1->picture().size();
+        const QSize pixels = Picture1->wholeSize();
         imageBox.setSize(QSize(twipsOf(pixels.width(), twips::dpiX(this)), twipsOf(pixels.height(), twips::dpiY(this))));
+        wholePicture = imageBox.size();
     });
     t.line(110, [&] { setBackgroundColour(Picture1, Qt::white); });
     t.line(116, [&] { Zoom_Ori->hide(); });
@@ -354,15 +388,21 @@ void Form2::PushButton6_Click()
         else
             t.line(126, [&] { answer = shell::MessageAnswer::Yes; });
     }
+    // "Done." tells of a copy that was made, and of nothing else.
+    bool copied = false;
     if (t.test(128, [&] { return answer == shell::MessageAnswer::Yes; }))
-        t.line(130, [&] { copyWorkbook(mExcelFile, target); });
-    t.line(132, [&] { shell::MsgBox(QStringLiteral("Done.")); });
+        copied = t.line(130, [&] { copyWorkbook(mExcelFile, target); });
+    if (copied)
+        t.line(132, [&] { shell::MsgBox(QStringLiteral("Done.")); });
 }
 
 void Form2::PushButton8_Click()
 {
     shell::Trace t{"Form2", "PushButton8_Click"};
-    t.line(102, [&] { Main::DeleteFileForced(mExcelFile); });
+    t.line(102, [&] {
+        Picture1->releaseBands(); // the instance that draws them has the workbook open
+        Main::DeleteFileForced(mExcelFile);
+    });
     t.line(104, [&] { emit backToMainWindow(); });
     t.line(106, [&] { hide(); });
 }
@@ -372,7 +412,10 @@ void Form2::PushButton8_Click()
 void Form2::Form_QueryUnload()
 {
     shell::Trace t{"Form2", "Form_QueryUnload"};
-    t.line(100, [&] { Main::DeleteFileForced(mExcelFile); });
+    t.line(100, [&] {
+        Picture1->releaseBands();
+        Main::DeleteFileForced(mExcelFile);
+    });
     t.line(102, [&] { QCoreApplication::processEvents(); });
     t.line(104, [&] { QCoreApplication::processEvents(); });
     t.line(106, [&] { emit closing(); });
@@ -389,11 +432,55 @@ bool Form2::event(QEvent* event)
 
 bool Form2::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool overPicture = watched == Picture1 || watched == Picture2 || watched == Picture2->inner();
+    if (overPicture && event->type() == QEvent::Wheel)
+        return wheelOverPicture(static_cast<QWheelEvent*>(event));
+    if (watched == Picture2 && event->type() == QEvent::KeyPress)
+        return keyOverPicture(static_cast<QKeyEvent*>(event));
     if (watched == Picture1)
         return pictureMouseEvent(event);
     if (event->type() == QEvent::MouseMove)
         pointerOver(watched == Frame1 ? MousePointer::Default : MousePointer::Custom);
     return QWidget::eventFilter(watched, event);
+}
+
+// The wheel scrolls down and up, with Shift across; with Ctrl it zooms as
+// the buttons do, a step for each notch.
+bool Form2::wheelOverPicture(QWheelEvent* wheel)
+{
+    QPoint angle = wheel->angleDelta();
+    if (wheel->modifiers() & Qt::ControlModifier) {
+        m_zoomWheel += angle.y() != 0 ? angle.y() : angle.x();
+        for (; m_zoomWheel >= 120; m_zoomWheel -= 120)
+            PushButton1_Click();
+        for (; m_zoomWheel <= -120; m_zoomWheel += 120)
+            PushButton2_Click();
+        return true;
+    }
+    if ((wheel->modifiers() & Qt::ShiftModifier) && angle.x() == 0)
+        angle = QPoint(angle.y(), 0);
+    scrollByWheel(HScroll1, angle.x());
+    scrollByWheel(VScroll1, angle.y());
+    return true;
+}
+
+// With the viewport focused, the arrow keys move the picture as the bars'
+// arrows do, Page Up and Page Down as their troughs, Home and End to the
+// top and the bottom.
+bool Form2::keyOverPicture(QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Left: moveBar(HScroll1, QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Right: moveBar(HScroll1, QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_Up: moveBar(VScroll1, QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Down: moveBar(VScroll1, QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_PageUp: moveBar(VScroll1, QAbstractSlider::SliderPageStepSub); break;
+    case Qt::Key_PageDown: moveBar(VScroll1, QAbstractSlider::SliderPageStepAdd); break;
+    case Qt::Key_Home: moveBar(VScroll1, QAbstractSlider::SliderToMinimum); break;
+    case Qt::Key_End: moveBar(VScroll1, QAbstractSlider::SliderToMaximum); break;
+    default: return false;
+    }
+    return true;
 }
 
 bool Form2::pictureMouseEvent(QEvent* event)
@@ -405,12 +492,14 @@ bool Form2::pictureMouseEvent(QEvent* event)
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const float x = float(mouse->position().x() * twips::PerInch / twips::dpiX(this));
     const float y = float(mouse->position().y() * twips::PerInch / twips::dpiY(this));
-    if (type == QEvent::MouseMove)
+    if (type == QEvent::MouseMove) {
         picture1_MouseMove(mouse->buttons(), x, y);
-    else if (type == QEvent::MouseButtonRelease)
+    } else if (type == QEvent::MouseButtonRelease) {
         Picture1_MouseUp();
-    else
+    } else {
+        Picture2->setFocus(Qt::MouseFocusReason); // for the keys
         picture1_MouseDown(x, y);
+    }
     return true;
 }
 
@@ -452,6 +541,7 @@ void Form2::pointerOver(MousePointer kind)
 
 void Form2::showGeometry()
 {
+    Frame1->setTitle(zoomCaption(mZoom));
     twips::place(Picture1, imageBox.x(), imageBox.y(), imageBox.width(), imageBox.height());
     twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, zoomOri.width(), zoomOri.height());
     showScrollBar(HScroll1, hBar);

@@ -8,8 +8,10 @@
 #include <QWidget>
 
 class QGroupBox;
+class QKeyEvent;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 
 namespace shell {
 class Trace;
@@ -96,6 +98,8 @@ private:
     void connectControls();
     void firstShowSetUp(shell::Trace& t);
     bool pictureMouseEvent(QEvent* event);
+    bool wheelOverPicture(QWheelEvent* wheel);
+    bool keyOverPicture(QKeyEvent* key);
     // The window's pointer becomes kind, unless it is the hourglass.
     void pointerOver(MousePointer kind);
     // Shows the image state: the image box, Zoom_Ori and the bars.
@@ -103,4 +107,5 @@ private:
 
     PointerState m_pointer;
     bool m_centred = false;
+    int m_zoomWheel = 0; // the Ctrl+wheel turn not yet a zoom step
 };

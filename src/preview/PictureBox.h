@@ -1,28 +1,49 @@
 #pragma once
 
+#include "preview/PictureBands.h"
+
 #include <QFrame>
 #include <QImage>
 #include <QRectF>
 
+#include <list>
+#include <memory>
+
 // A picture box: shows its picture at its top-left corner, or, once
 // something has been drawn onto it, that drawing. Drawing a picture
 // stretched keeps only the source and the rectangle to take from it; the
-// box scales it at paint time, so no copy at the drawn size is ever made.
+// box scales at paint time the part that shows, so no copy at the drawn
+// size is ever made. A source may go on past its picture in bands (the
+// rest of a sheet past its snapshot): the box then draws each band when it
+// first shows, and keeps the last few.
 class PictureBox : public QFrame {
     Q_OBJECT
 
 public:
     explicit PictureBox(QWidget* parent = nullptr);
+    ~PictureBox() override;
 
     const QImage& picture() const { return m_picture; }
-    // Assigning a picture replaces whatever the box showed.
+    // Assigning a picture replaces whatever the box showed, bands included.
     void setPicture(const QImage& picture);
+    // The bands that go on from the picture, laid out as given; nullptr for
+    // none.
+    void setBands(std::shared_ptr<preview::PictureBands> bands, const preview::PictureBands::Layout& layout);
+    // The size of the picture with its bands, in pixels.
+    QSize wholeSize() const;
+    // Lets go of the bands and what they are drawn from.
+    void releaseBands();
 
-    // Draws the part sourceRect (in source's pixels) of source stretched
-    // over the whole inner area, pixel for pixel without smoothing.
+    // Draws the part sourceRect (in pixels of the picture with its bands) of
+    // source stretched over the whole inner area, pixel for pixel without
+    // smoothing.
     void paintStretched(const QImage& source, const QRectF& sourceRect);
     bool hasDrawing() const { return !m_drawingSource.isNull(); }
     const QRectF& drawingSourceRect() const { return m_drawingSourceRect; }
+
+    // The bands kept for drawing again, at most MaxKeptBands.
+    static constexpr std::size_t MaxKeptBands = 6;
+    std::size_t keptBands() const { return m_kept.size(); }
 
 signals:
     void pictureChanged();
@@ -31,9 +52,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintStretchedPart(QPainter& painter, const QRect& exposed);
+    const preview::PictureBands::Band& band(int y);
+    void paintMissingBand(QPainter& painter, const QRect& target, const QString& why) const;
+
     QImage m_picture;
     QImage m_drawingSource;
     QRectF m_drawingSourceRect;
+    std::shared_ptr<preview::PictureBands> m_bands;
+    preview::PictureBands::Layout m_layout;
+    std::list<preview::PictureBands::Band> m_kept; // the latest drawn first
 };
 
 // Fills w's background with colour.

@@ -17,21 +17,21 @@ std::int32_t saturated(double value)
 
 std::int32_t floorToInt(double value) { return saturated(std::floor(value)); }
 
-// Sets bar up for an image extent against the viewport's; returns the step.
-std::int32_t setupBar(ScrollBarModel& bar, std::int32_t imageExtent, std::int32_t viewportExtent)
+// Sets bar up for an image extent against the viewport's inner extent at
+// zoom; returns the step.
+std::int32_t setupBar(ScrollBarModel& bar, std::int32_t imageExtent, std::int32_t viewportExtent, float zoom)
 {
     if (imageExtent <= viewportExtent) {
         bar.enabled = false;
         return 0;
     }
-    const float excess = float(imageExtent - viewportExtent);
+    const std::int32_t excess = imageExtent - viewportExtent;
+    const std::int32_t step = excess <= 100 ? 1 : 10;
     bar.enabled = true;
-    if (excess <= 100.0f) {
-        bar.maximum = roundHalfEven(excess);
-        return 1;
-    }
-    bar.maximum = roundHalfEven(excess / 10.0f);
-    return 10;
+    bar.maximum = (excess + step - 1) / step;
+    bar.smallChange = std::max(1, roundHalfEven(PreviewGeometry::RowTwips * zoom / step));
+    bar.largeChange = std::max(1, viewportExtent / step);
+    return step;
 }
 
 // The box's new offset for a wanted one: never right of (below) the
@@ -97,26 +97,15 @@ void PreviewGeometry::computeZoomedHeight() { mZoomHeight = floorToInt(double(mO
 
 bool PreviewGeometry::zoomedSizeFits() const
 {
-    const double width = mZoomWidth / m_metrics.twipsPerPixelX;
-    const double height = mZoomHeight / m_metrics.twipsPerPixelY;
-    return width <= MaxZoomedSidePixels && height <= MaxZoomedSidePixels && width * height <= MaxZoomedPixels;
-}
-
-std::int32_t PreviewGeometry::trimmedZoomOriWidth() const
-{
-    return std::max(0, zoomOri.width() - 2 * m_metrics.zoomOriBorder - 2);
-}
-
-std::int32_t PreviewGeometry::trimmedZoomOriHeight() const
-{
-    return std::max(0, zoomOri.height() - 2 * m_metrics.zoomOriBorder - 2);
+    return mZoomWidth / m_metrics.twipsPerPixelX <= MaxZoomedSidePixels
+        && mZoomHeight / m_metrics.twipsPerPixelY <= MaxZoomedSidePixels;
 }
 
 void PreviewGeometry::resetToOriginalSize()
 {
     mZoom = 1.0f;
-    mOrigWidth = trimmedZoomOriWidth();
-    mOrigHeight = trimmedZoomOriHeight();
+    mOrigWidth = wholePicture.width();
+    mOrigHeight = wholePicture.height();
     mZoomWidth = mOrigWidth;
     mZoomHeight = mOrigHeight;
 }
@@ -129,10 +118,10 @@ QRectF PreviewGeometry::drawnSourcePixels() const
 void PreviewGeometry::SetupScrollbars()
 {
     imageBox.moveTo(0, 0);
-    mHScrollStep = setupBar(hBar, imageBox.width(), m_metrics.viewportWidth);
+    mHScrollStep = setupBar(hBar, imageBox.width(), viewportInnerWidth(), mZoom);
     if (hBar.enabled)
         setHScrollValue(0);
-    mVScrollStep = setupBar(vBar, imageBox.height(), m_metrics.viewportHeight);
+    mVScrollStep = setupBar(vBar, imageBox.height(), viewportInnerHeight(), mZoom);
     if (vBar.enabled)
         setVScrollValue(0);
 }
@@ -155,22 +144,24 @@ void PreviewGeometry::setVScrollValue(std::int32_t value)
 
 std::int32_t PreviewGeometry::draggedLeft(float x) const
 {
-    return clampedOffset(double(imageBox.left()) - mDragX + x, viewportInnerWidth() - imageBox.width());
+    const std::int32_t room = viewportInnerWidth() - imageBox.width();
+    return room >= 0 ? 0 : clampedOffset(double(imageBox.left()) - mDragX + x, room);
 }
 
 std::int32_t PreviewGeometry::draggedTop(float y) const
 {
-    return clampedOffset(double(imageBox.top()) - mDragY + y, viewportInnerHeight() - imageBox.height());
+    const std::int32_t room = viewportInnerHeight() - imageBox.height();
+    return room >= 0 ? 0 : clampedOffset(double(imageBox.top()) - mDragY + y, room);
 }
 
 std::optional<std::int32_t> PreviewGeometry::horizontalPercent() const
 {
-    return percentOf(imageBox.left(), imageBox.width(), m_metrics.viewportWidth);
+    return percentOf(imageBox.left(), imageBox.width(), viewportInnerWidth());
 }
 
 std::optional<std::int32_t> PreviewGeometry::verticalPercent() const
 {
-    return percentOf(imageBox.top(), imageBox.height(), m_metrics.viewportHeight);
+    return percentOf(imageBox.top(), imageBox.height(), viewportInnerHeight());
 }
 
 void PreviewGeometry::SetHScrollbarByPercent(std::int32_t percent)

@@ -12,12 +12,16 @@ namespace preview {
 // the ends of the 32-bit range.
 std::int32_t roundHalfEven(double value);
 
-// One scroll bar as the preview drives it: minimum 0, small and large change
-// 1, a maximum and an enabled state.
+// One scroll bar as the preview drives it: minimum 0, a maximum and an
+// enabled state; an arrow click moves it by the small change (about one item
+// row of the sheet) and a click in the trough by the large change (one
+// viewport), both in bar units.
 struct ScrollBarModel {
     std::int32_t value = 0;
     std::int32_t maximum = 0;
     bool enabled = false;
+    std::int32_t smallChange = 1;
+    std::int32_t largeChange = 1;
 };
 
 // What the window's layout and the screen fix, in twips.
@@ -44,14 +48,13 @@ public:
     static constexpr float MaxZoom = 3.0f;
     static constexpr float ZoomStep = 0.25f;
 
-    // The image box draws the snapshot scaled at paint time and keeps no
-    // zoomed copy, so a zoom costs no memory of its own. What can still take
-    // memory in proportion to the zoomed size is a full image of the box (a
-    // grab, a print, a platform that backs the widget). The bound keeps that
-    // at 1 GiB of 32-bit pixels, and each side within the largest widget Qt
-    // lays out; a zoom past it falls back to 1.0.
-    static constexpr double MaxZoomedPixels = 268435456.0; // 2^28
+    // The image box draws the picture scaled at paint time, only the part
+    // that shows, and keeps no zoomed copy, so a zoom costs no memory of its
+    // own at any size. The one bound is the largest widget Qt lays out; a
+    // zoom past it falls back to 1.0.
     static constexpr double MaxZoomedSidePixels = 16777215.0;
+    // One item row of the sheet (15 points), what an arrow click moves.
+    static constexpr double RowTwips = 300.0;
 
     explicit PreviewGeometry(const ViewportMetrics& metrics = {});
 
@@ -72,6 +75,9 @@ public:
 
     QRect imageBox; // Picture1, relative to the viewport's inner area
     QSize zoomOri{0, 0}; // outer size of Zoom_Ori
+    // The whole picture that is shown, at zoom 1.0: the snapshot, and the
+    // rest of the sheet's used range past it.
+    QSize wholePicture{0, 0};
     ScrollBarModel hBar;
     ScrollBarModel vBar;
 
@@ -84,19 +90,19 @@ public:
     // down.
     void computeZoomedWidth();
     void computeZoomedHeight();
-    // Whether the zoomed size stays within the memory bound.
+    // Whether the zoomed size stays within the largest widget.
     bool zoomedSizeFits() const;
-    // Back to the snapshot at 1.0: mZoom 1.0, mOrigWidth and mOrigHeight the
-    // inner size of Zoom_Ori less 2 (never below 0), the zoomed size equal
-    // to it.
+    // Back to the picture at 1.0: mZoom 1.0, mOrigWidth and mOrigHeight the
+    // whole picture's size, the zoomed size equal to it.
     void resetToOriginalSize();
-    // The part of the snapshot that is drawn, in the snapshot's pixels.
+    // The whole picture, in its pixels.
     QRectF drawnSourcePixels() const;
 
     // Fits the bars to the image box: box to 0, 0; per direction a bar that
-    // is disabled with step 0 when the box is no larger than the viewport,
-    // else enabled with step 1 and maximum = excess (excess up to 100) or
-    // step 10 and maximum = excess / 10, value 0.
+    // is disabled with step 0 when the box is no larger than the viewport's
+    // inner area, else enabled with step 1 and maximum = excess (excess up
+    // to 100) or step 10 and maximum = excess / 10 rounded up, value 0. The
+    // far end of a bar so shows the far edge of the image.
     void SetupScrollbars();
 
     // A bar's value; a value that changes moves the image box to
@@ -105,13 +111,15 @@ public:
     void setVScrollValue(std::int32_t value);
 
     // Dragging: the image box's left (top) for the mouse at x (y) in the
-    // box's own coordinates, kept within the viewport's inner area.
+    // box's own coordinates, kept within the viewport's inner area. An image
+    // no larger than the inner area in a direction stays at 0 in it.
     std::int32_t draggedLeft(float x) const;
     std::int32_t draggedTop(float y) const;
 
-    // Mouse up: the box's offset as a percentage of how far it can move
-    // against the viewport's outer size; nothing when the box is exactly as
-    // large as the viewport.
+    // Mouse up: the box's offset as a percentage of how far it can move in
+    // the viewport's inner area, the bars' own measure, so that a drag to
+    // the far edge puts the bar at its end; nothing when the box is exactly
+    // as large as the inner area.
     std::optional<std::int32_t> horizontalPercent() const;
     std::optional<std::int32_t> verticalPercent() const;
 
@@ -121,9 +129,6 @@ public:
     void SetVScrollbarByPercent(std::int32_t percent);
 
 private:
-    std::int32_t trimmedZoomOriWidth() const;
-    std::int32_t trimmedZoomOriHeight() const;
-
     ViewportMetrics m_metrics;
 };
 

@@ -32,7 +32,7 @@ void write(const QString& path, const QByteArray& bytes)
 } // namespace
 
 // "Save Results To Excel File": the dialog, the overwrite question, the copy
-// and the closing "Done.".
+// and the "Done." that follows a copy, and nothing else.
 class Form2SaveTest : public QObject {
     Q_OBJECT
 
@@ -77,7 +77,7 @@ private slots:
     }
 
     void dialogOpensEmptyWithTitleAndFilter();
-    void cancelCopiesNothing();
+    void cancelCopiesNothingAndSaysNothing();
     void newNameIsCopiedWithoutAQuestion();
     void existingNameAnsweredNoIsLeftAlone();
     void existingNameAnsweredYesIsReplaced();
@@ -102,13 +102,12 @@ void Form2SaveTest::dialogOpensEmptyWithTitleAndFilter()
     }
 }
 
-void Form2SaveTest::cancelCopiesNothing()
+void Form2SaveTest::cancelCopiesNothingAndSaysNothing()
 {
     const QStringList before = filesInDir();
     saveAs(QString());
     QCOMPARE(filesInDir(), before);
-    QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
-    QCOMPARE(services->messages.front().buttons, shell::MessageButtons::Ok);
+    QVERIFY(services->messages.empty());
     QCOMPARE(contents(preview().mExcelFile), workbookBytes);
 }
 
@@ -118,6 +117,7 @@ void Form2SaveTest::newNameIsCopiedWithoutAQuestion()
     saveAs(target);
     QCOMPARE(contents(target), workbookBytes);
     QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
+    QCOMPARE(services->messages.front().buttons, shell::MessageButtons::Ok);
     // The source stays for further saves, and no temporary file is left.
     QCOMPARE(contents(preview().mExcelFile), workbookBytes);
     QCOMPARE(filesInDir(), (QStringList{QStringLiteral("Stock.xls"), QStringLiteral("kintra13572468.xls")}));
@@ -132,8 +132,7 @@ void Form2SaveTest::existingNameAnsweredNoIsLeftAlone()
 
     QCOMPARE(contents(target), QByteArray("the old list"));
     QCOMPARE(services->texts(),
-             (QStringList{QStringLiteral("Are you sure you wish to overwrite ") + target + QStringLiteral(" ?"),
-                          QStringLiteral("Done.")}));
+             QStringList{QStringLiteral("Are you sure you wish to overwrite ") + target + QStringLiteral(" ?")});
     const shell::MessageRequest& question = services->messages.front();
     QCOMPARE(question.buttons, shell::MessageButtons::YesNo);
     QCOMPARE(question.icon, shell::MessageIcon::None);
@@ -176,11 +175,10 @@ void Form2SaveTest::missingFolderIsReportedAtLine130()
     const QString target = inDir(QStringLiteral("no such folder/Stock.xls"));
     saveAs(target);
     QVERIFY(!QFile::exists(target));
-    QCOMPARE(services->messages.size(), std::size_t(2));
+    QCOMPARE(services->messages.size(), std::size_t(1)); // the report, and no "Done."
     const auto reports = services->errorReports();
     QCOMPARE(reports.size(), std::size_t(1));
     QVERIFY(reports.front().text.contains(SavePath + QStringLiteral("at line 130\r\r")));
-    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
 }
 
 void Form2SaveTest::readOnlyFolderIsReportedAtLine130()
@@ -196,7 +194,7 @@ void Form2SaveTest::readOnlyFolderIsReportedAtLine130()
     QVERIFY(QDir(folder).isEmpty());
     QCOMPARE(services->errorReports().size(), std::size_t(1));
     QVERIFY(services->errorReports().front().text.contains(QStringLiteral("at line 130")));
-    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+    QVERIFY(!services->texts().contains(QStringLiteral("Done.")));
 }
 
 void Form2SaveTest::failedCopyLeavesTheOldFileWhole()
@@ -210,7 +208,7 @@ void Form2SaveTest::failedCopyLeavesTheOldFileWhole()
     QCOMPARE(contents(target), QByteArray("last week's list"));
     QCOMPARE(services->errorReports().size(), std::size_t(1));
     QVERIFY(services->errorReports().front().text.contains(SavePath + QStringLiteral("at line 130")));
-    QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+    QVERIFY(!services->texts().contains(QStringLiteral("Done.")));
     QCOMPARE(filesInDir(), QStringList{QStringLiteral("Stock.xls")});
 
     // The copy itself says what went wrong.

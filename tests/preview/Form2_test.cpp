@@ -107,8 +107,9 @@ private slots:
     void zoomSetsTheBarsUpFromTheZoomedSize();
     void narrowImageBarsEnableWhenAZoomMakesItWide();
     void zoomDrawsTheSnapshotScaled();
-    void zoomPastTheMemoryBoundFallsBackToOne();
+    void zoomPastTheLargestWidgetFallsBackToOne();
     void scrollBarsMoveTheImage();
+    void wheelAndKeysMoveAndZoom();
     void dragMovesTheImageAndReleaseSetsTheBars();
     void backDeletesTheWorkbookAndShowsTheMainWindow();
     void laterRunIsSetUpAfresh();
@@ -192,17 +193,19 @@ void Form2Test::firstShowSetsUpFromThePicture()
     QCOMPARE(form.Zoom_Ori->picture(), picture);
     QVERIFY(form.Zoom_Ori->isHidden());
     QCOMPARE(form.mZoom, 1.0f);
-    QCOMPARE(form.mOrigWidth, 10438);
-    QCOMPARE(form.mOrigHeight, 8938);
-    QCOMPARE(form.imageBox, QRect(0, 0, 10438, 8938));
-    QCOMPARE(form.Picture1->size(), QSize(696, 596));
+    // The whole picture, its right and bottom edges included.
+    QCOMPARE(form.mOrigWidth, 10500);
+    QCOMPARE(form.mOrigHeight, 9000);
+    QCOMPARE(form.imageBox, QRect(0, 0, 10500, 9000));
+    QCOMPARE(form.Picture1->size(), QSize(700, 600));
+    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 100%"));
 
-    // 1108 and 1513 twips past the viewport: steps of 10.
+    // 1230 and 1635 twips past the viewport's inner area: steps of 10.
     QCOMPARE(form.mHScrollStep, 10);
-    QCOMPARE(form.HScroll1->maximum(), 111);
+    QCOMPARE(form.HScroll1->maximum(), 123);
     QVERIFY(form.HScroll1->isEnabled());
     QCOMPARE(form.mVScrollStep, 10);
-    QCOMPARE(form.VScroll1->maximum(), 151);
+    QCOMPARE(form.VScroll1->maximum(), 164);
     QVERIFY(form.VScroll1->isEnabled());
     QVERIFY2(services->errorReports().empty(), qPrintable(services->texts().join(QLatin1Char(10))));
 }
@@ -228,7 +231,7 @@ void Form2Test::showingRunsTheSetUpWithoutWaitingForActivation()
     form.show(); // no events processed: no activation has arrived yet
     QVERIFY(!form.mFirstActivate);
     QCOMPARE(form.zoomOri, QSize(4500, 3000));
-    QCOMPARE(form.Picture1->size(), QSize(296, 196)); // less Zoom_Ori's border and the trim
+    QCOMPARE(form.Picture1->size(), QSize(300, 200));
     form.Picture1->setPicture(gradientPicture(600, 400));
     form.hide();
     form.show();
@@ -259,14 +262,16 @@ void Form2Test::zoomButtonsStopAtTheEnds()
     Form2& form = shownWith(gradientPicture(700, 600));
     clickZoom(form.PushButton1, 8);
     QCOMPARE(form.mZoom, 3.0f);
-    QCOMPARE(form.imageBox.size(), QSize(31314, 26814));
+    QCOMPARE(form.imageBox.size(), QSize(31500, 27000));
+    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 300%"));
     clickZoom(form.PushButton1, 2);
     QCOMPARE(form.mZoom, 3.0f);
-    QCOMPARE(form.imageBox.size(), QSize(31314, 26814));
+    QCOMPARE(form.imageBox.size(), QSize(31500, 27000));
 
     clickZoom(form.PushButton2, 11);
     QCOMPARE(form.mZoom, 0.25f);
-    QCOMPARE(form.imageBox.size(), QSize(2609, 2234));
+    QCOMPARE(form.imageBox.size(), QSize(2625, 2250));
+    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 25%"));
     clickZoom(form.PushButton2, 1);
     QCOMPARE(form.mZoom, 0.25f);
 }
@@ -277,23 +282,26 @@ void Form2Test::zoomSetsTheBarsUpFromTheZoomedSize()
     form.HScroll1->setValue(30);
     form.PushButton1_Click();
 
-    // 13047 x 11172 at 1.25: 3717 and 3747 twips past the viewport.
-    QCOMPARE(form.imageBox, QRect(0, 0, 13047, 11172));
+    // 13125 x 11250 at 1.25: 3855 and 3885 twips past the inner area.
+    QCOMPARE(form.imageBox, QRect(0, 0, 13125, 11250));
     QCOMPARE(form.HScroll1->value(), 0);
-    QCOMPARE(form.HScroll1->maximum(), 372);
-    QCOMPARE(form.VScroll1->maximum(), 375);
+    QCOMPARE(form.HScroll1->maximum(), 386);
+    QCOMPARE(form.VScroll1->maximum(), 389);
 
-    // The far end of each bar shows the image's far edge.
+    // The far end of each bar shows the image's far edge against the inner
+    // edge of the viewport, within one step.
     form.HScroll1->setValue(form.HScroll1->maximum());
     form.VScroll1->setValue(form.VScroll1->maximum());
-    QCOMPARE(form.imageBox.topLeft(), QPoint(-3720, -3750));
-    QCOMPARE(form.Picture1->pos(), QPoint(-248, -250));
-    QVERIFY(form.imageBox.left() + form.imageBox.width() >= form.viewportInnerWidth());
-    QVERIFY(form.imageBox.top() + form.imageBox.height() >= form.viewportInnerHeight());
+    QCOMPARE(form.imageBox.topLeft(), QPoint(-3860, -3890));
+    QCOMPARE(form.Picture1->pos(), QPoint(-257, -259));
+    const int right = form.imageBox.left() + form.imageBox.width();
+    const int bottom = form.imageBox.top() + form.imageBox.height();
+    QVERIFY(right <= form.viewportInnerWidth() && right > form.viewportInnerWidth() - 10);
+    QVERIFY(bottom <= form.viewportInnerHeight() && bottom > form.viewportInnerHeight() - 10);
 
-    // Zoomed out, the far end no longer moves the image past its edge.
+    // Zoomed out, the image fits and the bars rest.
     clickZoom(form.PushButton2, 2);
-    QCOMPARE(form.imageBox.size(), QSize(7828, 6703));
+    QCOMPARE(form.imageBox.size(), QSize(7875, 6750));
     QVERIFY(!form.HScroll1->isEnabled());
     QVERIFY(!form.VScroll1->isEnabled());
     QCOMPARE(form.mHScrollStep, 0);
@@ -302,17 +310,17 @@ void Form2Test::zoomSetsTheBarsUpFromTheZoomedSize()
 
 void Form2Test::narrowImageBarsEnableWhenAZoomMakesItWide()
 {
-    Form2& form = shownWith(gradientPicture(400, 300)); // 5938 x 4438 drawn
+    Form2& form = shownWith(gradientPicture(400, 300)); // 6000 x 4500
     QVERIFY(!form.HScroll1->isEnabled());
     QVERIFY(!form.VScroll1->isEnabled());
     QCOMPARE(form.mHScrollStep, 0);
     QCOMPARE(form.mVScrollStep, 0);
 
-    clickZoom(form.PushButton1, 4); // 2.0: 11876 x 8876
+    clickZoom(form.PushButton1, 4); // 2.0: 12000 x 9000
     QVERIFY(form.HScroll1->isEnabled());
     QVERIFY(form.VScroll1->isEnabled());
-    QCOMPARE(form.HScroll1->maximum(), 255); // 254.6
-    QCOMPARE(form.VScroll1->maximum(), 145); // 145.1
+    QCOMPARE(form.HScroll1->maximum(), 273); // 2730 past the inner area
+    QCOMPARE(form.VScroll1->maximum(), 164); // 1635, rounded up
     form.HScroll1->setValue(100);
     QCOMPARE(form.imageBox.left(), -1000);
 }
@@ -323,11 +331,11 @@ void Form2Test::zoomDrawsTheSnapshotScaled()
     Form2& form = shownWith(picture);
     clickZoom(form.PushButton1, 4);
     QVERIFY(form.Picture1->hasDrawing());
-    QCOMPARE(form.Picture1->drawingSourceRect(), QRectF(0, 0, 5938 / 15.0, 4438 / 15.0));
+    QCOMPARE(form.Picture1->drawingSourceRect(), QRectF(0, 0, 400, 300));
 
     const QImage shown = form.Picture1->grab().toImage();
-    QCOMPARE(shown.size(), QSize(792, 592));
-    for (const QPoint source : {QPoint(10, 10), QPoint(100, 75), QPoint(390, 290)}) {
+    QCOMPARE(shown.size(), QSize(800, 600));
+    for (const QPoint source : {QPoint(10, 10), QPoint(100, 75), QPoint(399, 299)}) {
         const QColor want = picture.pixelColor(source);
         const QColor got = shown.pixelColor(source * 2);
         QVERIFY2(std::abs(want.red() - got.red()) <= 2 && std::abs(want.green() - got.green()) <= 2,
@@ -337,7 +345,7 @@ void Form2Test::zoomDrawsTheSnapshotScaled()
     QCOMPARE(form.Zoom_Ori->picture(), picture);
 }
 
-void Form2Test::zoomPastTheMemoryBoundFallsBackToOne()
+void Form2Test::zoomPastTheLargestWidgetFallsBackToOne()
 {
     // One pixel wide and six million high: each zoom up to 2.75 fits, 3.0
     // would be taller than any widget.
@@ -346,7 +354,7 @@ void Form2Test::zoomPastTheMemoryBoundFallsBackToOne()
     tall.fill(1);
     form.Picture1->setPicture(tall);
     form.Form_Activate();
-    const int origHeight = 6000000 * 15 - 62;
+    const int origHeight = 6000000 * 15;
     QCOMPARE(form.mOrigHeight, origHeight);
 
     for (int i = 0; i < 7; ++i)
@@ -370,9 +378,46 @@ void Form2Test::scrollBarsMoveTheImage()
     form.HScroll1->setValue(50);
     QCOMPARE(form.imageBox.left(), -500);
     QCOMPARE(form.Picture1->x(), -33);
+    // An arrow moves one item row (300 twips), the trough a viewport.
     form.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(form.VScroll1->value(), 1);
-    QCOMPARE(form.imageBox.top(), -10);
+    QCOMPARE(form.VScroll1->value(), 30);
+    QCOMPARE(form.imageBox.top(), -300);
+    QCOMPARE(form.VScroll1->pageStep(), 736);
+}
+
+void Form2Test::wheelAndKeysMoveAndZoom()
+{
+    Form2& form = shownWith(gradientPicture(700, 3000)); // 37635 twips past the viewport
+    const auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(QPointF(20, 20), form.Picture1->mapToGlobal(QPointF(20, 20)), QPoint(), angle,
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(form.Picture1, &event);
+    };
+    const int notch = QApplication::wheelScrollLines() * 30; // lines of one item row each
+    wheel({0, -120}, Qt::NoModifier);
+    QCOMPARE(form.VScroll1->value(), notch);
+    QCOMPARE(form.imageBox.top(), -10 * notch);
+    wheel({0, -120}, Qt::ShiftModifier);
+    QCOMPARE(form.HScroll1->value(), std::min(notch, form.HScroll1->maximum()));
+
+    form.Picture2->setFocus();
+    form.VScroll1->setValue(0);
+    QTest::keyClick(form.Picture2, Qt::Key_Down);
+    QCOMPARE(form.VScroll1->value(), 30);
+    QTest::keyClick(form.Picture2, Qt::Key_PageDown);
+    QCOMPARE(form.VScroll1->value(), 30 + 736);
+    QTest::keyClick(form.Picture2, Qt::Key_End);
+    QCOMPARE(form.VScroll1->value(), form.VScroll1->maximum());
+    QCOMPARE(form.imageBox.top() + form.imageBox.height() - form.viewportInnerHeight(), -5); // 37635 in steps of 10
+    QTest::keyClick(form.Picture2, Qt::Key_Home);
+    QCOMPARE(form.imageBox.top(), 0);
+
+    wheel({0, 120}, Qt::ControlModifier);
+    QCOMPARE(form.mZoom, 1.25f);
+    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 125%"));
+    wheel({0, -240}, Qt::ControlModifier);
+    QCOMPARE(form.mZoom, 0.75f);
+    QVERIFY(services->errorReports().empty());
 }
 
 void Form2Test::dragMovesTheImageAndReleaseSetsTheBars()
@@ -390,17 +435,21 @@ void Form2Test::dragMovesTheImageAndReleaseSetsTheBars()
     QCOMPARE(box->pos(), QPoint(-60, -30));
     QCOMPARE(form.HScroll1->value(), 0); // bars wait for the release
 
-    // 900 of 1108 is 81 %, 81 % of 111 is 90; 450 of 1513 is 30 %, of 151
-    // is 45.
+    // 900 of 1230 is 73 %, 73 % of 123 is 90; 450 of 1635 is 28 %, of 164
+    // is 46, where the bar puts the image.
     sendMouse(box, QEvent::MouseButtonRelease, {40, 70}, Qt::NoButton);
     QCOMPARE(form.HScroll1->value(), 90);
-    QCOMPARE(form.VScroll1->value(), 45);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(-900, -450));
+    QCOMPARE(form.VScroll1->value(), 46);
+    QCOMPARE(form.imageBox.topLeft(), QPoint(-900, -460));
 
-    // Dragged past the far corner, the image stops at the inner edge.
+    // Dragged past the far corner, the image stops at the inner edge, and
+    // the release puts the bars at their ends.
     sendMouse(box, QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton);
     sendMouse(box, QEvent::MouseMove, {-5000, -5000}, Qt::LeftButton);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(9270 - 10438, 7365 - 8938));
+    QCOMPARE(form.imageBox.topLeft(), QPoint(9270 - 10500, 7365 - 9000));
+    sendMouse(box, QEvent::MouseButtonRelease, {-5000, -5000}, Qt::NoButton);
+    QCOMPARE(form.HScroll1->value(), form.HScroll1->maximum());
+    QCOMPARE(form.VScroll1->value(), form.VScroll1->maximum());
     QVERIFY(services->errorReports().empty());
 }
 
@@ -435,7 +484,7 @@ void Form2Test::laterRunIsSetUpAfresh()
     QCOMPARE(form.mZoom, 1.0f);
     QCOMPARE(form.zoomOri, QSize(7500, 6000));
     QCOMPARE(form.Zoom_Ori->picture(), next);
-    QCOMPARE(form.imageBox, QRect(0, 0, 7438, 5938));
+    QCOMPARE(form.imageBox, QRect(0, 0, 7500, 6000));
     QVERIFY(!form.HScroll1->isEnabled());
     QVERIFY(!form.VScroll1->isEnabled());
     QCOMPARE(form.HScroll1->value(), 0);

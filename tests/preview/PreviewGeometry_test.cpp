@@ -7,7 +7,8 @@ using preview::PreviewGeometry;
 constexpr int NoPercent = std::numeric_limits<int>::min();
 
 // The preview's image geometry in twips, driven without any widget. The
-// viewport is 9330 x 7425 outside and 9270 x 7365 inside (a 30 twip border).
+// viewport is 9330 x 7425 outside and 9270 x 7365 inside (a 30 twip border);
+// the image moves inside the inner area, which is the bars' measure.
 class PreviewGeometryTest : public QObject {
     Q_OBJECT
 
@@ -15,6 +16,7 @@ private:
     static PreviewGeometry withImageBox(int width, int height)
     {
         PreviewGeometry g;
+        g.mZoom = 1.0f;
         g.imageBox = QRect(0, 0, width, height);
         return g;
     }
@@ -26,13 +28,14 @@ private slots:
     void setupScrollbarsStepsAndMaxima();
     void setupScrollbarsPutsTheImageAtTheOrigin();
     void barChangesMoveTheImageInWholeSteps();
+    void smallChangeIsOneRowAtTheZoom();
     void tallImagesAreReachableWithThirtyTwoBitOffsets();
     void zoomStepsEndAtThreeAndAQuarterWithoutDrift();
     void zoomedSizeIsRoundedDown();
-    void zoomBoundProtectsMemoryOnly();
-    void originalSizeIsZoomOriLessBorderAndTwo();
+    void zoomBoundIsTheLargestWidgetOnly();
+    void originalSizeIsTheWholePicture();
     void dragClampsWideImagesToTheViewport();
-    void dragPutsNarrowImagesAgainstAnEdge();
+    void dragLeavesSmallImagesWhereTheyAre();
     void mouseUpPercentages();
     void scrollbarByPercent_data();
     void scrollbarByPercent();
@@ -69,11 +72,11 @@ void PreviewGeometryTest::setupScrollbarsStepsAndMaxima_data()
     QTest::newRow("exactly as large") << 0 << false << 0 << 0;
     QTest::newRow("1") << 1 << true << 1 << 1;
     QTest::newRow("100") << 100 << true << 1 << 100;
-    QTest::newRow("101") << 101 << true << 10 << 10;
-    QTest::newRow("105 rounds to even") << 105 << true << 10 << 10;
-    QTest::newRow("115 rounds to even") << 115 << true << 10 << 12;
-    QTest::newRow("116") << 116 << true << 10 << 12;
-    QTest::newRow("past 16 bits") << 400004 << true << 10 << 40000;
+    // Rounded up, so the bar's end shows the image's far edge.
+    QTest::newRow("101") << 101 << true << 10 << 11;
+    QTest::newRow("110") << 110 << true << 10 << 11;
+    QTest::newRow("111") << 111 << true << 10 << 12;
+    QTest::newRow("past 16 bits") << 400004 << true << 10 << 40001;
 }
 
 void PreviewGeometryTest::setupScrollbarsStepsAndMaxima()
@@ -83,7 +86,7 @@ void PreviewGeometryTest::setupScrollbarsStepsAndMaxima()
     QFETCH(int, step);
     QFETCH(int, maximum);
 
-    PreviewGeometry g = withImageBox(9330 + excess, 7425 + excess);
+    PreviewGeometry g = withImageBox(9270 + excess, 7365 + excess);
     g.SetupScrollbars();
 
     QCOMPARE(g.hBar.enabled, enabled);
@@ -93,7 +96,19 @@ void PreviewGeometryTest::setupScrollbarsStepsAndMaxima()
     if (enabled) {
         QCOMPARE(g.hBar.maximum, maximum);
         QCOMPARE(g.vBar.maximum, maximum);
+        // An arrow moves one item row of 300 twips, the trough a viewport.
+        QCOMPARE(g.vBar.smallChange, 300 / step);
+        QCOMPARE(g.hBar.largeChange, 9270 / step);
+        QCOMPARE(g.vBar.largeChange, 7365 / step);
     }
+}
+
+void PreviewGeometryTest::smallChangeIsOneRowAtTheZoom()
+{
+    PreviewGeometry g = withImageBox(30000, 30000);
+    g.mZoom = 2.5f;
+    g.SetupScrollbars();
+    QCOMPARE(g.vBar.smallChange, 75); // 750 twips of the zoomed picture
 }
 
 void PreviewGeometryTest::setupScrollbarsPutsTheImageAtTheOrigin()
@@ -113,7 +128,7 @@ void PreviewGeometryTest::setupScrollbarsPutsTheImageAtTheOrigin()
 
 void PreviewGeometryTest::barChangesMoveTheImageInWholeSteps()
 {
-    PreviewGeometry g = withImageBox(9330 + 80, 7425 + 1000);
+    PreviewGeometry g = withImageBox(9270 + 80, 7365 + 1000);
     g.SetupScrollbars();
     QCOMPARE(g.mHScrollStep, 1);
     QCOMPARE(g.mVScrollStep, 10);
@@ -121,7 +136,7 @@ void PreviewGeometryTest::barChangesMoveTheImageInWholeSteps()
     g.setHScrollValue(80);
     g.setVScrollValue(37);
     QCOMPARE(g.imageBox.topLeft(), QPoint(-80, -370));
-    QCOMPARE(g.imageBox.size(), QSize(9410, 8425));
+    QCOMPARE(g.imageBox.size(), QSize(9350, 8365));
 
     // A value that does not change leaves the image where a drag put it.
     g.imageBox.moveTo(-33, -333);
@@ -133,7 +148,7 @@ void PreviewGeometryTest::barChangesMoveTheImageInWholeSteps()
 void PreviewGeometryTest::tallImagesAreReachableWithThirtyTwoBitOffsets()
 {
     // About 200 items at zoom 3: far more than 32767 twips past the viewport.
-    PreviewGeometry g = withImageBox(50000, 7425 + 170000);
+    PreviewGeometry g = withImageBox(50000, 7365 + 170000);
     g.SetupScrollbars();
     QCOMPARE(g.vBar.maximum, 17000);
     g.setVScrollValue(g.vBar.maximum);
@@ -177,7 +192,7 @@ void PreviewGeometryTest::zoomedSizeIsRoundedDown()
     QCOMPARE(g.mZoomWidth, 2758); // 2758.25
 }
 
-void PreviewGeometryTest::zoomBoundProtectsMemoryOnly()
+void PreviewGeometryTest::zoomBoundIsTheLargestWidgetOnly()
 {
     PreviewGeometry g;
     const auto fitsAt = [&](int origWidth, int origHeight, float zoom) {
@@ -191,33 +206,29 @@ void PreviewGeometryTest::zoomBoundProtectsMemoryOnly()
     // A sheet of 200 items is about 16,900 by 60,000 twips: every zoom fits.
     QVERIFY(fitsAt(16900, 60000, 3.0f));
     QVERIFY(fitsAt(16900, 5000, 1.25f));
-    // 20,000 by 5,000 pixels fits at 1.0 but needs 900 million pixels at 3.0.
-    QVERIFY(fitsAt(300000, 75000, 1.0f));
-    QVERIFY(!fitsAt(300000, 75000, 3.0f));
+    // The zoomed picture is never copied: 60,000 by 15,000 pixels fit.
+    QVERIFY(fitsAt(300000, 75000, 3.0f));
+    // The whole of 32,767 items at 3.0.
+    QVERIFY(fitsAt(16900, 32769 * 300, 3.0f));
     // One pixel wide and taller than the largest widget.
     QVERIFY(fitsAt(15, 6000000 * 15, 2.75f));
     QVERIFY(!fitsAt(15, 6000000 * 15, 3.0f));
 }
 
-void PreviewGeometryTest::originalSizeIsZoomOriLessBorderAndTwo()
+// The whole picture is drawn, its outer borders included.
+void PreviewGeometryTest::originalSizeIsTheWholePicture()
 {
     PreviewGeometry g;
     g.mZoom = 2.5f;
     g.zoomOri = QSize(10500, 9000);
+    g.wholePicture = QSize(10500, 90000);
     g.resetToOriginalSize();
     QCOMPARE(g.mZoom, 1.0f);
-    QCOMPARE(g.mOrigWidth, 10438);
-    QCOMPARE(g.mOrigHeight, 8938);
-    QCOMPARE(g.mZoomWidth, 10438);
-    QCOMPARE(g.mZoomHeight, 8938);
-    QCOMPARE(g.drawnSourcePixels(), QRectF(0, 0, 10438 / 15.0, 8938 / 15.0));
-
-    // A picture smaller than the borders gives an empty image, not a
-    // negative one.
-    g.zoomOri = QSize(45, 75);
-    g.resetToOriginalSize();
-    QCOMPARE(g.mOrigWidth, 0);
-    QCOMPARE(g.mOrigHeight, 13);
+    QCOMPARE(g.mOrigWidth, 10500);
+    QCOMPARE(g.mOrigHeight, 90000);
+    QCOMPARE(g.mZoomWidth, 10500);
+    QCOMPARE(g.mZoomHeight, 90000);
+    QCOMPARE(g.drawnSourcePixels(), QRectF(0, 0, 700, 6000));
 }
 
 void PreviewGeometryTest::dragClampsWideImagesToTheViewport()
@@ -234,33 +245,39 @@ void PreviewGeometryTest::dragClampsWideImagesToTheViewport()
     QCOMPARE(g.draggedTop(-40000), 7365 - 30000);
 }
 
-void PreviewGeometryTest::dragPutsNarrowImagesAgainstAnEdge()
+// An image that fits the viewport in a direction does not move in it.
+void PreviewGeometryTest::dragLeavesSmallImagesWhereTheyAre()
 {
     PreviewGeometry g = withImageBox(5000, 4000);
     g.mDragX = 100;
     g.mDragY = 100;
-    QCOMPARE(g.draggedLeft(400), 0);
-    QCOMPARE(g.draggedTop(400), 0);
-    QCOMPARE(g.draggedLeft(50), 9270 - 5000);
-    QCOMPARE(g.draggedTop(50), 7365 - 4000);
+    for (const float at : {400.0f, 99.0f, 50.0f, -3000.0f}) {
+        QCOMPARE(g.draggedLeft(at), 0);
+        QCOMPARE(g.draggedTop(at), 0);
+    }
+    g = withImageBox(9270, 20000); // as wide as the inner area, taller
+    g.imageBox.moveTop(-100);
+    g.mDragX = g.mDragY = 100;
+    QCOMPARE(g.draggedLeft(50), 0);
+    QCOMPARE(g.draggedTop(50), -150);
 }
 
 void PreviewGeometryTest::mouseUpPercentages()
 {
-    PreviewGeometry g = withImageBox(9330 + 10000, 7425 + 2000);
+    PreviewGeometry g = withImageBox(9270 + 10000, 7365 + 2000);
     g.imageBox.moveTo(-5000, -505);
     QCOMPARE(g.horizontalPercent().value_or(NoPercent), 50);
     QCOMPARE(g.verticalPercent().value_or(NoPercent), 25); // 25.25
 
-    // Dragged as far as it goes: the inner edge is past the outer size.
+    // Dragged as far as it goes: 100 in both directions, the bars' ends.
     g.imageBox.moveTo(9270 - g.imageBox.width(), 7365 - g.imageBox.height());
-    QCOMPARE(g.horizontalPercent().value_or(NoPercent), 101); // 100.6
-    QCOMPARE(g.verticalPercent().value_or(NoPercent), 103);   // 2060 of 2000
+    QCOMPARE(g.horizontalPercent().value_or(NoPercent), 100);
+    QCOMPARE(g.verticalPercent().value_or(NoPercent), 100);
 
-    g = withImageBox(9330, 5000);
+    g = withImageBox(9270, 5000);
     QVERIFY(!g.horizontalPercent());
     QCOMPARE(g.verticalPercent().value_or(NoPercent), 0);
-    g.imageBox.moveTo(9270 - 9330, 7365 - 5000);
+    g.imageBox.moveTo(0, 7365 - 5000);
     QVERIFY(g.verticalPercent().value_or(0) < 0);
 }
 
@@ -299,13 +316,13 @@ void PreviewGeometryTest::scrollbarByPercent()
 
 void PreviewGeometryTest::releaseAtTheFarEndSettlesOnTheBar()
 {
-    // 30,000 twips past the viewport: dragged to the inner edge, the
-    // percentage rounds to 100 and the bar goes to its maximum.
-    PreviewGeometry g = withImageBox(9330 + 30000, 5000);
+    // 30,000 twips past the viewport's inner area: dragged to the far edge,
+    // the bar goes to its end, which shows that edge.
+    PreviewGeometry g = withImageBox(9270 + 30000, 5000);
     g.SetupScrollbars();
     g.mDragX = 0;
     g.imageBox.moveLeft(g.draggedLeft(-100000));
-    QCOMPARE(g.imageBox.left(), 9270 - 39330);
+    QCOMPARE(g.imageBox.left(), -30000);
     g.SetHScrollbarByPercent(g.horizontalPercent().value_or(NoPercent));
     QCOMPARE(g.hBar.value, 3000);
     QCOMPARE(g.imageBox.left(), -30000);

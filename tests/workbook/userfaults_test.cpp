@@ -588,7 +588,7 @@ private slots:
         QVERIFY2(report.startsWith(QStringLiteral("The workbook could not be saved as ") + target + QStringLiteral(": ")),
                  qPrintable(report));
         QVERIFY2(!report.contains(QLatin1String("Unknown error")), qPrintable(report));
-        QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+        QVERIFY(!services->texts().contains(QStringLiteral("Done."))); // nothing was saved
         QVERIFY(!QFileInfo::exists(target));
         if (way == QLatin1String("removed")) {
             QVERIFY(!QFileInfo::exists(targets));
@@ -628,7 +628,7 @@ private slots:
         for (const shell::MessageRequest& report : services->errorReports())
             QVERIFY2(report.text.startsWith(QStringLiteral("The generated workbook %1 is not there: ").arg(workbook)),
                      qPrintable(report.text));
-        QCOMPARE(services->texts().last(), QStringLiteral("Done."));
+        QVERIFY(!services->texts().contains(QStringLiteral("Done.")));
         QCOMPARE(filesIn(temp->path()), before);
         QCOMPARE(bytesOf(old), QByteArray("last week's list"));
         checkPreviewStaysUsable(preview, w, 2);
