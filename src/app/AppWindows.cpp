@@ -1,9 +1,15 @@
 #include "app/AppWindows.h"
 
+#include "app/WorkbookBands.h"
 #include "preview/Form2.h"
 #include "shell/Services.h"
 
-AppWindows::AppWindows() : m_main(*this) {}
+#include <utility>
+
+AppWindows::AppWindows() : m_main(*this)
+{
+    QObject::connect(&m_main, &Form1::generationRunEnded, &m_main, [this] { showRestOfSheet(); });
+}
 
 AppWindows::~AppWindows() = default;
 
@@ -49,12 +55,28 @@ Form2& AppWindows::preview()
 
 void AppWindows::setMainWindowPointer(MousePointer kind) { m_main.setMousePointer(kind); }
 
+// The snapshot shows the first part of the sheet at once. Once the run is
+// over, the workbook gives the rest, band by band, from an instance of the
+// spreadsheet application of the preview's own.
 void AppWindows::showPreview(const InventoryList::Generated& made)
 {
     Form2& window = preview();
     window.Picture1->setPicture(made.picture);
     window.mExcelFile = made.workbookPath;
     window.show();
+    if (!made.picture.isNull())
+        m_restToShow = made;
+}
+
+void AppWindows::showRestOfSheet()
+{
+    const std::optional<InventoryList::Generated> made = std::exchange(m_restToShow, std::nullopt);
+    Form2* window = loadedPreview();
+    if (!made || !window || !window->isVisible() || window->mExcelFile != made->workbookPath)
+        return; // gone back already
+    auto bands = std::make_shared<WorkbookBands>(made->workbookPath);
+    if (const std::optional<preview::PictureBands::Layout> layout = bands->layout(made->picture.size()))
+        window->showBands(std::move(bands), *layout);
 }
 
 void AppWindows::hideMainWindow() { m_main.hide(); }

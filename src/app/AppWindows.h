@@ -4,6 +4,7 @@
 #include "workbook/InventoryList.h"
 
 #include <memory>
+#include <optional>
 
 class Form2;
 
@@ -38,8 +39,12 @@ public:
     void hideMainWindow() override;
 
 private:
+    // Once a run is over, the preview shows the rest of its sheet.
+    void showRestOfSheet();
+
     Form1 m_main;
     std::unique_ptr<Form2> m_preview;
+    std::optional<InventoryList::Generated> m_restToShow;
     bool m_started = false;
     bool m_ending = false;
     records::WhenStoreFails m_whenStoreFails = records::WhenStoreFails::Ask;

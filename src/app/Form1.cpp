@@ -356,6 +356,7 @@ void Form1::PushButton1_Click()
         t.line(108, [&] { setMousePointer(MousePointer::Default); });
     }
     t.line(110, [] { shell::LockWindowUpdate(nullptr); });
+    emit generationRunEnded();
 }
 
 void Form1::PushButton6_Click()

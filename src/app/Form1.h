@@ -53,6 +53,10 @@ public:
     bool InventoryIdExists(const QString& id) const { return m_editor->InventoryIdExists(id); }
     std::int32_t NextInventoryID() const { return m_editor->NextInventoryID(); }
 
+signals:
+    // "Start Creating Template" has done all it does.
+    void generationRunEnded();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

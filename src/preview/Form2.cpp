@@ -241,6 +241,13 @@ void Form2::Form_Load()
     }
 }
 
+void Form2::showBands(std::shared_ptr<preview::PictureBands> bands, const preview::PictureBands::Layout& layout)
+{
+    Picture1->setBands(std::move(bands), layout);
+    mFirstActivate = true;
+    Form_Activate();
+}
+
 void Form2::Form_Activate()
 {
     shell::Trace t{"Form2", "Form_Activate"};

@@ -333,7 +333,8 @@ private slots:
         automation::Servers::registerServer(QStringLiteral("Excel.Application"), [&] {
             if (!lockedDuringRun)
                 lockedDuringRun = shell::lockedWindow();
-            pointerDuringRun = form->mousePointer();
+            if (shell::lockedWindow()) // not the preview's own, after the run
+                pointerDuringRun = form->mousePointer();
             return fake::newInstance(world);
         });
 

@@ -30,6 +30,21 @@ double screenDpi()
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
+// A picture to measure on, carrying its DPI, so that point sizes come out
+// right on it.
+QImage probeAt(double dpi)
+{
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(int(std::lround(dpi * InchesPerMeter)));
+    probe.setDotsPerMeterY(probe.dotsPerMeterX());
+    return probe;
+}
+
+int digitWidthAt(const Workbook& book, const QImage& probe)
+{
+    return maxDigitWidth(screenFont(book.formats[DefaultFormat].font), probe);
+}
+
 } // namespace
 
 QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
@@ -39,12 +54,8 @@ QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, do
     if (!(dpi >= MinDpi && dpi <= MaxDpi))
         throw quorvale::AutomationError(QStringLiteral("A picture cannot be drawn at %1 DPI").arg(dpi));
 
-    // The picture carries its DPI, so that point sizes come out right on it.
-    QImage probe(1, 1, QImage::Format_RGB32);
-    probe.setDotsPerMeterX(int(std::lround(dpi * InchesPerMeter)));
-    probe.setDotsPerMeterY(probe.dotsPerMeterX());
-    const int digitWidth = maxDigitWidth(screenFont(book.formats[DefaultFormat].font), probe);
-    const Grid grid = layoutGrid(sheet, area, digitWidth, dpi);
+    const QImage probe = probeAt(dpi);
+    const Grid grid = layoutGrid(sheet, area, digitWidthAt(book, probe), dpi);
 
     QImage picture(grid.width(), grid.height(), QImage::Format_RGB32);
     if (picture.isNull())
@@ -69,6 +80,33 @@ void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
     if (!held || !held->hasImage())
         throw quorvale::AutomationError(
             QStringLiteral("CopyPicture method of Range class failed: the clipboard did not take the picture"));
+}
+
+} // namespace ss::render
+
+namespace ss::render {
+
+QRectF areaInPoints(const Workbook& book, const Sheet& sheet, const Area& area)
+{
+    if (!insideSheet(area))
+        throw quorvale::AutomationError(QStringLiteral("The range does not lie on the sheet"));
+    const double dpi = screenDpi();
+    const int digitWidth = digitWidthAt(book, probeAt(dpi));
+    const auto columns = [&](int from, int to) {
+        long pixels = 0;
+        for (int c = from; c < to; ++c)
+            pixels += columnPixels(sheet.columnWidth(c), digitWidth);
+        return pixels;
+    };
+    const auto rows = [&](int from, int to) {
+        long pixels = 0;
+        for (int r = from; r < to; ++r)
+            pixels += rowPixels(sheet.rowHeight(r), dpi);
+        return pixels;
+    };
+    const double points = 72.0 / dpi;
+    return QRectF(columns(0, area.left) * points, rows(0, area.top) * points,
+                  columns(area.left, area.right + 1) * points, rows(area.top, area.bottom + 1) * points);
 }
 
 } // namespace ss::render

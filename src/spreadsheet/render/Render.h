@@ -3,6 +3,7 @@
 #include "spreadsheet/model/Sheet.h"
 
 #include <QImage>
+#include <QRectF>
 
 namespace ss::render {
 
@@ -16,5 +17,12 @@ QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, do
 // Range.CopyPicture(): renders area at the screen's DPI and puts the
 // picture on the system clipboard. Throws AutomationError on failure.
 void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area);
+
+// Range.Left, Top, Width and Height: where the cells of area lie on the
+// sheet as it shows at the screen's DPI, from the sheet's top left corner,
+// in points. A picture of the area is as many pixels as these points make at
+// that DPI, whatever its size; the pictures of two ranges that meet meet
+// there.
+QRectF areaInPoints(const Workbook& book, const Sheet& sheet, const Area& area);
 
 } // namespace ss::render

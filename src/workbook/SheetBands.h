@@ -1,0 +1,70 @@
+#pragma once
+
+#include "automation/Object.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// The picture of a saved workbook's active sheet past its snapshot, band by
+// band: an instance of the spreadsheet application opens the workbook when
+// the layout is first asked for, and gives the picture of each band of rows
+// with Range.CopyPicture. Each band is taken with the rows on either side
+// of it and cut to its own rows, so that its edges look as in a picture of
+// the whole range. All sizes are in pixels at the screen's logical DPI.
+class SheetBands {
+public:
+    explicit SheetBands(QString workbookPath);
+    ~SheetBands();
+    SheetBands(const SheetBands&) = delete;
+    SheetBands& operator=(const SheetBands&) = delete;
+
+    struct Layout {
+        QSize whole;       // the picture of the whole used range
+        int bandsFrom = 0; // the first pixel row the bands draw
+    };
+    // Opens the workbook and lays the bands out past a snapshot of that
+    // size. Nothing when the workbook cannot be opened or read, or when the
+    // snapshot holds the whole used range (the instance then quits at once).
+    std::optional<Layout> layout(const QSize& snapshot);
+
+    struct Band {
+        int top = 0;
+        int height = 0;
+        QImage picture; // null when it cannot be had
+        QString failure;
+    };
+    // The band that holds pixel row y.
+    Band bandAt(int y);
+
+    // Quits the instance. Never fails.
+    void release();
+
+    // The rows of one band.
+    static constexpr int BandRows = 100;
+
+private:
+    struct Rows {
+        int first = 0;
+        int last = 0;
+    };
+    void open();
+    double pixelsOf(const automation::Variant& points) const;
+    int heightOf(Rows rows) const;
+    automation::Object rangeOf(Rows rows) const;
+    void layOutBands(int wholeHeight);
+    QImage pictureOf(Rows rows) const;
+
+    QString m_path;
+    double m_dpi;
+    automation::Object m_application;
+    automation::Object m_sheet;
+    Rows m_used;
+    int m_firstColumn = 0;
+    int m_lastColumn = 0;
+    std::vector<Rows> m_bands;
+    std::vector<int> m_tops; // of each band, and the whole height last
+};
