@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Record identifiers and limits of the Excel 97-2003 (BIFF8) workbook stream.
 namespace ss::xls::rec {
@@ -79,6 +80,55 @@ inline constexpr std::uint16_t Style = 0x0293;
 inline constexpr std::uint16_t Format = 0x041E;
 inline constexpr std::uint16_t ColInfo = 0x007D;
 inline constexpr std::uint16_t Bof = 0x0809;
+
+// The records that the reader's messages call by name, "the FONT record at
+// offset 1234"; they give any other by its number, "the 0x0006 record".
+struct RecordName {
+    std::uint16_t id;
+    std::string_view name;
+};
+inline constexpr RecordName RecordNames[] = {
+    {Bof, "BOF"},
+    {Font, "FONT"},
+    {Xf, "XF"},
+    {Format, "FORMAT"},
+    {Palette, "PALETTE"},
+    {BoundSheet, "BOUNDSHEET"},
+    {Window1, "WINDOW1"},
+    {ExternSheet, "EXTERNSHEET"},
+    {Name, "NAME"},
+    {Sst, "SST"},
+    {Continue, "CONTINUE"},
+    {DefaultRowHeight, "DEFAULTROWHEIGHT"},
+    {DefColWidth, "DEFCOLWIDTH"},
+    {ColInfo, "COLINFO"},
+    {Row, "ROW"},
+    {LabelSst, "LABELSST"},
+    {Label, "LABEL"},
+    {Number, "NUMBER"},
+    {Rk, "RK"},
+    {MulRk, "MULRK"},
+    {Blank, "BLANK"},
+    {MulBlank, "MULBLANK"},
+    {MergedCells, "MERGEDCELLS"},
+    {Selection, "SELECTION"},
+    {WsBool, "WSBOOL"},
+    {Setup, "SETUP"},
+    {Window2, "WINDOW2"},
+    {LeftMargin, "LEFTMARGIN"},
+    {RightMargin, "RIGHTMARGIN"},
+    {TopMargin, "TOPMARGIN"},
+    {BottomMargin, "BOTTOMMARGIN"},
+};
+
+// The name of a record in RecordNames; empty for any other.
+constexpr std::string_view recordName(std::uint16_t id)
+{
+    for (const RecordName& record : RecordNames)
+        if (record.id == id)
+            return record.name;
+    return {};
+}
 
 // BOF fields.
 inline constexpr std::uint16_t Biff8Version = 0x0600;
