@@ -101,7 +101,7 @@ void Cursor::skip(std::size_t count)
 
 QString Cursor::flaggedChars(std::size_t count)
 {
-    const bool wide = u8() & 0x01;
+    const bool wide = u8() & rec::StringWide;
     need(count * (wide ? 2 : 1));
     QString text(qsizetype(count), Qt::Uninitialized);
     for (std::size_t i = 0; i < count; ++i)
@@ -172,7 +172,7 @@ QString ContinuedCursor::chars(std::size_t count, bool wide)
             if (!nextPiece())
                 damaged(QStringLiteral("the shared string table ends inside a string (%1 and its continuations)")
                             .arg(m_pieces.front().where()));
-            wide = u8() & 0x01;
+            wide = u8() & rec::StringWide;
             continue;
         }
         if (wide) {

@@ -25,19 +25,6 @@ constexpr qsizetype MaxCellText = 32767;
 constexpr double MaxRowHeight = 409.5;
 constexpr double MaxColumnWidth = 255;
 
-constexpr std::uint16_t RowFlagsAlways = 0x0100;
-constexpr std::uint16_t RowCustomHeight = 0x0040;
-constexpr std::uint16_t RowFormatted = 0x0080;
-constexpr std::uint16_t ColumnWidthSet = 0x0002;
-constexpr std::uint16_t WsBoolDefault = 0x04C1;
-constexpr std::uint16_t WsBoolFitToPage = 0x0100;
-constexpr std::uint16_t SetupPortrait = 0x0002;
-constexpr std::uint16_t SetupComments = 0x0020;
-constexpr std::uint16_t SetupCommentsAtEnd = 0x0200;
-constexpr std::uint16_t Window2Default = 0x00B6; // grid, headers, zeros, outline symbols
-constexpr std::uint16_t Window2Active = 0x0600;  // selected and shown
-constexpr std::uint8_t PaneMain = 3;
-
 constexpr int PrintNoComments = -4142;
 constexpr int PrintInPlace = 16;
 constexpr int PrintSheetEnd = 1;
@@ -196,7 +183,7 @@ void defaultRowHeight(BiffWriter& out, const Sheet& sheet)
 
 void wsBool(BiffWriter& out, const PageSetup& page)
 {
-    out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(WsBoolDefault | (page.zoom ? 0 : WsBoolFitToPage)); });
+    out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(rec::WsBoolDefault | (page.zoom ? 0 : rec::WsBoolFitToPage)); });
 }
 
 void margins(BiffWriter& out, const PageSetup& page)
@@ -214,11 +201,11 @@ void margins(BiffWriter& out, const PageSetup& page)
 
 std::uint16_t setupOptions(const PageSetup& page)
 {
-    std::uint16_t options = page.orientation == Landscape ? 0 : SetupPortrait;
+    std::uint16_t options = page.orientation == Landscape ? 0 : rec::SetupPortrait;
     if (page.printComments != PrintNoComments)
-        options |= SetupComments;
+        options |= rec::SetupComments;
     if (page.printComments == PrintSheetEnd)
-        options |= SetupCommentsAtEnd;
+        options |= rec::SetupCommentsAtEnd;
     return options;
 }
 
@@ -245,7 +232,7 @@ void colInfos(const SheetOut& s)
         const Column& column = s.sheet.columns[std::size_t(c)];
         const FormatId format = column.format != NoFormat ? column.format : s.sheet.defaultFormat;
         return ColumnLook{colInfoWidth(column.width.value_or(s.sheet.standardWidth)), s.formats.xfOf(format),
-                          std::uint16_t(column.width ? ColumnWidthSet : 0)};
+                          std::uint16_t(column.width ? rec::ColumnWidthSet : 0)};
     };
     const auto needed = [](const ColumnLook& look) { return look.options != 0 || look.xf != rec::DefaultCellXf; };
     for (int first = 0; first < MaxColumns;) {
@@ -283,15 +270,15 @@ void rowRecord(const SheetOut& s, int r)
             first = first < 0 ? c : first;
             last = c;
         }
-    std::uint16_t flags = RowFlagsAlways;
+    std::uint16_t flags = rec::RowFlagsAlways;
     if (row.height)
-        flags |= RowCustomHeight;
+        flags |= rec::RowCustomHeight;
     if (row.format != NoFormat)
-        flags |= RowFormatted;
+        flags |= rec::RowFormatted;
     const std::uint16_t xf = row.format != NoFormat ? s.formats.xfOf(row.format) : rec::DefaultCellXf;
     s.out.record(rec::Row, [&](BiffWriter& w) {
         w.u16(std::uint32_t(r)).u16(std::uint32_t(std::max(first, 0))).u16(std::uint32_t(last + 1));
-        w.u16(twips(row.height.value_or(s.sheet.defaultRowHeight))).u16(0).u16(0).u16(flags).u16(xf & 0x0FFFu);
+        w.u16(twips(row.height.value_or(s.sheet.defaultRowHeight))).u16(0).u16(0).u16(flags).u16(xf & rec::RowXfMask);
     });
 }
 
@@ -303,7 +290,7 @@ std::optional<std::uint32_t> rkOf(double value)
         return std::nullopt;
     constexpr double limit = 1 << 29;
     if (value == std::trunc(value) && value >= -limit && value < limit)
-        return std::uint32_t(std::int32_t(value)) << 2 | 0x2;
+        return std::uint32_t(std::int32_t(value)) << rec::RkValueShift | rec::RkInteger;
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     if ((bits & 0x3FFFFFFFFull) == 0)
@@ -396,7 +383,7 @@ std::size_t rowBlock(const SheetOut& s, const std::vector<int>& rows)
 void window2(BiffWriter& out, bool active)
 {
     out.record(rec::Window2, [&](BiffWriter& w) {
-        w.u16(Window2Default | (active ? Window2Active : 0)).u16(0).u16(0).u16(SystemWindowText).u16(0);
+        w.u16(rec::Window2Default | (active ? rec::Window2Active : 0)).u16(0).u16(0).u16(SystemWindowText).u16(0);
         w.u16(0).u16(0).u32(0);
     });
 }
@@ -405,7 +392,7 @@ void selection(BiffWriter& out, const Sheet& sheet)
 {
     const Area& a = sheet.selection;
     out.record(rec::Selection, [&](BiffWriter& w) {
-        w.u8(PaneMain).u16(std::uint32_t(sheet.activeRow)).u16(std::uint32_t(sheet.activeColumn)).u16(0).u16(1);
+        w.u8(rec::PaneMain).u16(std::uint32_t(sheet.activeRow)).u16(std::uint32_t(sheet.activeColumn)).u16(0).u16(1);
         w.u16(std::uint32_t(a.top)).u16(std::uint32_t(a.bottom)).u8(std::uint32_t(a.left)).u8(std::uint32_t(a.right));
     });
 }
