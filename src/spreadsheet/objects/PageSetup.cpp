@@ -1,3 +1,4 @@
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Address.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
@@ -11,6 +12,8 @@ using automation::Object;
 // Margins in points; no page is larger than this many inches.
 constexpr double WidestMargin = 50 * 72;
 constexpr int MostPages = 32767;
+// The first of the XlPaperSize constants, which ExcelConstants.h does not hold.
+constexpr std::int32_t xlPaperLetter = 1;
 
 class PageSetupObject final : public automation::Dispatch {
 public:
@@ -66,8 +69,8 @@ private:
     static Variant getPrintComments(PageSetupObject& self, const Call&) { return self.setup().printComments; }
     static void putPrintComments(PageSetupObject& self, const Call&, const Variant& value)
     {
-        // xlPrintNoComments, xlPrintSheetEnd, xlPrintInPlace.
-        self.setup().printComments = fromCode<int>(value, {{-4142, -4142}, {1, 1}, {16, 16}}, "print comments setting");
+        self.setup().printComments = oneOf(
+            value, {excel::xlPrintNoComments, excel::xlPrintSheetEnd, excel::xlPrintInPlace}, "print comments setting");
     }
 
     static Variant getZoom(PageSetupObject& self, const Call&)
@@ -96,10 +99,9 @@ private:
             {"HeaderMargin", &margin<&PageSetup::headerMargin>},
             {"FooterMargin", &margin<&PageSetup::footerMargin>},
             {"PrintComments", &property<Self, &getPrintComments, &putPrintComments>},
-            // xlPortrait 1, xlLandscape 2.
-            {"Orientation", &number<&PageSetup::orientation, 1, 2>},
+            {"Orientation", &number<&PageSetup::orientation, excel::xlPortrait, excel::xlLandscape>},
             // The paper sizes of the xlPaper constants, xlPaperUser included.
-            {"PaperSize", &number<&PageSetup::paperSize, 1, 256>},
+            {"PaperSize", &number<&PageSetup::paperSize, xlPaperLetter, excel::xlPaperUser>},
             {"Zoom", &property<Self, &getZoom, &putZoom>},
             // 0 (False) leaves that direction free.
             {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MostPages>},

@@ -1,3 +1,4 @@
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Address.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
@@ -17,14 +18,19 @@ constexpr std::int64_t MostCellsWritten = 1 << 20;
 constexpr double WidestColumn = 255;
 constexpr double TallestRow = 409;
 
-const std::initializer_list<std::pair<int, HAlign>> HorizontalCodes = {
-    {1, HAlign::General}, {-4131, HAlign::Left}, {-4108, HAlign::Center}, {-4152, HAlign::Right}};
+const std::initializer_list<std::pair<int, HAlign>> HorizontalCodes = {{excel::xlHAlignGeneral, HAlign::General},
+                                                                       {excel::xlLeft, HAlign::Left},
+                                                                       {excel::xlCenter, HAlign::Center},
+                                                                       {excel::xlRight, HAlign::Right}};
 const std::initializer_list<std::pair<int, VAlign>> VerticalCodes = {
-    {-4160, VAlign::Top}, {-4108, VAlign::Center}, {-4107, VAlign::Bottom}};
+    {excel::xlTop, VAlign::Top}, {excel::xlCenter, VAlign::Center}, {excel::xlBottom, VAlign::Bottom}};
 const std::initializer_list<std::pair<int, RangeEdge>> EdgeCodes = {
-    {7, RangeEdge::Left},           {8, RangeEdge::Top},
-    {9, RangeEdge::Bottom},         {10, RangeEdge::Right},
-    {11, RangeEdge::InsideVertical}, {12, RangeEdge::InsideHorizontal}};
+    {excel::xlEdgeLeft, RangeEdge::Left},
+    {excel::xlEdgeTop, RangeEdge::Top},
+    {excel::xlEdgeBottom, RangeEdge::Bottom},
+    {excel::xlEdgeRight, RangeEdge::Right},
+    {excel::xlInsideVertical, RangeEdge::InsideVertical},
+    {excel::xlInsideHorizontal, RangeEdge::InsideHorizontal}};
 
 // The value a cell gets from an assigned automation value: a text is read
 // as typed; nothing is ever evaluated as a formula.

@@ -1,4 +1,5 @@
 // The formatting objects of a range: Font, Interior and a border edge.
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -152,13 +153,15 @@ private:
     }
 };
 
-const std::initializer_list<std::pair<int, LineStyle>> LineStyleCodes = {{1, LineStyle::Continuous},
-                                                                           {-4115, LineStyle::Dash},
-                                                                           {-4118, LineStyle::Dot},
-                                                                           {-4119, LineStyle::Double},
-                                                                           {-4142, LineStyle::None}};
-const std::initializer_list<std::pair<int, LineWeight>> WeightCodes = {
-    {1, LineWeight::Hairline}, {2, LineWeight::Thin}, {-4138, LineWeight::Medium}, {4, LineWeight::Thick}};
+const std::initializer_list<std::pair<int, LineStyle>> LineStyleCodes = {{excel::xlContinuous, LineStyle::Continuous},
+                                                                           {excel::xlDash, LineStyle::Dash},
+                                                                           {excel::xlDot, LineStyle::Dot},
+                                                                           {excel::xlDouble, LineStyle::Double},
+                                                                           {excel::xlLineStyleNone, LineStyle::None}};
+const std::initializer_list<std::pair<int, LineWeight>> WeightCodes = {{excel::xlHairline, LineWeight::Hairline},
+                                                                       {excel::xlThin, LineWeight::Thin},
+                                                                       {excel::xlMedium, LineWeight::Medium},
+                                                                       {excel::xlThick, LineWeight::Thick}};
 
 // One edge of a range: Borders(edge).
 class Border final : public automation::Dispatch {
