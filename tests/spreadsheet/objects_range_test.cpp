@@ -361,7 +361,7 @@ private slots:
         QCOMPARE(setup.leftMargin, 0.7 * 72);
         QCOMPARE(setup.topMargin, 36.0);
         QCOMPARE(setup.headerMargin, 0.0);
-        QCOMPARE(setup.orientation, 2);
+        QCOMPARE(setup.orientation, ss::Orientation::Landscape);
         QCOMPARE(setup.paperSize, 9);
         QVERIFY(!setup.zoom);
         QCOMPARE(setup.fitToPagesWide, 1);

@@ -123,8 +123,8 @@ Workbook everything()
     page.bottomMargin = 1;
     page.headerMargin = 5;
     page.footerMargin = 7;
-    page.printComments = 16;
-    page.orientation = 1;
+    page.printComments = CommentPrinting::InPlace;
+    page.orientation = Orientation::Portrait;
     page.paperSize = 1;
     page.zoom = 85;
     page.fitToPagesWide = 2;
@@ -133,7 +133,7 @@ Workbook everything()
     second.standardWidth = 10.71;
     second.defaultRowHeight = 15;
     second.cellAt(0, 0).value = QStringLiteral("only");
-    second.pageSetup.printComments = 1;
+    second.pageSetup.printComments = CommentPrinting::AtEnd;
     second.pageSetup.fitToPagesWide = 3;
     second.pageSetup.printArea = QStringLiteral("A:C");
     return book;

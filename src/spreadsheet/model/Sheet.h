@@ -70,7 +70,12 @@ struct EdgeCells {
 };
 std::optional<EdgeCells> edgeCells(const Area& area, RangeEdge edge);
 
-// Page set-up as the automation PageSetup object has it; margins in points.
+// Where a sheet's comments are printed: not at all, at the end of the
+// sheet, or where they stand.
+enum class CommentPrinting : std::uint8_t { None, AtEnd, InPlace };
+enum class Orientation : std::uint8_t { Portrait, Landscape };
+
+// The page set-up of a sheet; margins in points.
 struct PageSetup {
     QString printArea; // as assigned, e.g. "A1:I12"; empty when none
     double leftMargin = 0.7 * 72;
@@ -79,9 +84,11 @@ struct PageSetup {
     double bottomMargin = 0.75 * 72;
     double headerMargin = 0.3 * 72;
     double footerMargin = 0.3 * 72;
-    int printComments = -4142; // xlPrintNoComments
-    int orientation = 1;       // xlPortrait 1, xlLandscape 2
-    int paperSize = 9;         // xlPaperA4
+    CommentPrinting printComments = CommentPrinting::None;
+    Orientation orientation = Orientation::Portrait;
+    // The paper code, which the automation PaperSize and the file's SETUP
+    // record share: 9 is A4.
+    int paperSize = 9;
     std::optional<int> zoom = 100; // percent; empty means Zoom = False (fit to pages)
     int fitToPagesWide = 1;
     int fitToPagesTall = 1;

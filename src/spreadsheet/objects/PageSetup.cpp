@@ -15,6 +15,14 @@ constexpr int MostPages = 32767;
 // The first of the XlPaperSize constants, which ExcelConstants.h does not hold.
 constexpr std::int32_t xlPaperLetter = 1;
 
+// The automation constants of PrintComments and Orientation for the model's.
+const std::initializer_list<std::pair<int, CommentPrinting>> CommentCodes = {
+    {excel::xlPrintNoComments, CommentPrinting::None},
+    {excel::xlPrintSheetEnd, CommentPrinting::AtEnd},
+    {excel::xlPrintInPlace, CommentPrinting::InPlace}};
+const std::initializer_list<std::pair<int, Orientation>> OrientationCodes = {
+    {excel::xlPortrait, Orientation::Portrait}, {excel::xlLandscape, Orientation::Landscape}};
+
 class PageSetupObject final : public automation::Dispatch {
 public:
     explicit PageSetupObject(SheetRef r) : ref(std::move(r)) {}
@@ -66,11 +74,24 @@ private:
         return {};
     }
 
-    static Variant getPrintComments(PageSetupObject& self, const Call&) { return self.setup().printComments; }
+    static Variant getPrintComments(PageSetupObject& self, const Call&)
+    {
+        return toCode(self.setup().printComments, CommentCodes);
+    }
     static void putPrintComments(PageSetupObject& self, const Call&, const Variant& value)
     {
-        self.setup().printComments = oneOf(
-            value, {excel::xlPrintNoComments, excel::xlPrintSheetEnd, excel::xlPrintInPlace}, "print comments setting");
+        self.setup().printComments = fromCode(value, CommentCodes, "print comments setting");
+    }
+
+    static Variant getOrientation(PageSetupObject& self, const Call&)
+    {
+        return toCode(self.setup().orientation, OrientationCodes);
+    }
+    static void putOrientation(PageSetupObject& self, const Call&, const Variant& value)
+    {
+        // Refused as out of range, like the other whole-number settings.
+        checkedInt(value, excel::xlPortrait, excel::xlLandscape, "value");
+        self.setup().orientation = fromCode(value, OrientationCodes, "orientation");
     }
 
     static Variant getZoom(PageSetupObject& self, const Call&)
@@ -99,7 +120,7 @@ private:
             {"HeaderMargin", &margin<&PageSetup::headerMargin>},
             {"FooterMargin", &margin<&PageSetup::footerMargin>},
             {"PrintComments", &property<Self, &getPrintComments, &putPrintComments>},
-            {"Orientation", &number<&PageSetup::orientation, excel::xlPortrait, excel::xlLandscape>},
+            {"Orientation", &property<Self, &getOrientation, &putOrientation>},
             // The paper sizes of the xlPaper constants, xlPaperUser included.
             {"PaperSize", &number<&PageSetup::paperSize, xlPaperLetter, excel::xlPaperUser>},
             {"Zoom", &property<Self, &getZoom, &putZoom>},

@@ -26,6 +26,13 @@ double numberOfRk(std::uint32_t rk)
     return rk & rec::RkHundredths ? value / 100 : value;
 }
 
+CommentPrinting commentPrintingOf(std::uint16_t setupOptions)
+{
+    if (!(setupOptions & rec::SetupComments))
+        return CommentPrinting::None;
+    return setupOptions & rec::SetupCommentsAtEnd ? CommentPrinting::AtEnd : CommentPrinting::InPlace;
+}
+
 struct ColumnRecord {
     std::uint16_t width;
     std::uint16_t xf;
@@ -358,13 +365,13 @@ void SheetParser::setup(const Record& record)
         damaged(QStringLiteral("%1 gives header or footer margins outside 0 to 49 inches").arg(record.where()));
     page.headerMargin = header * 72;
     page.footerMargin = footer * 72;
-    page.printComments = options & rec::SetupComments ? (options & rec::SetupCommentsAtEnd ? 1 : 16) : -4142;
+    page.printComments = commentPrintingOf(options);
     if (options & rec::SetupNoPrinterData)
         return;
     page.paperSize = paper;
     m_scale = scale;
     if (!(options & rec::SetupNoOrientation))
-        page.orientation = options & rec::SetupPortrait ? 1 : 2;
+        page.orientation = options & rec::SetupPortrait ? Orientation::Portrait : Orientation::Landscape;
 }
 
 // The sheet's default format is the one most columns show; the others keep

@@ -25,11 +25,6 @@ constexpr qsizetype MaxCellText = 32767;
 constexpr double MaxRowHeight = 409.5;
 constexpr double MaxColumnWidth = 255;
 
-constexpr int PrintNoComments = -4142;
-constexpr int PrintInPlace = 16;
-constexpr int PrintSheetEnd = 1;
-constexpr int Landscape = 2;
-
 [[noreturn]] void refuse(const Sheet& sheet, const QString& what)
 {
     throw quorvale::AutomationError(QStringLiteral("Sheet \"%1\": %2").arg(sheet.name, what));
@@ -105,11 +100,6 @@ void checkPageSetup(const Sheet& sheet)
         refuse(sheet, QStringLiteral("the pages to fit to are outside 0 to 32,767"));
     if (page.paperSize < 0 || page.paperSize > 0xFFFF)
         refuse(sheet, QStringLiteral("paper size %1 does not exist").arg(page.paperSize));
-    if (page.orientation != 1 && page.orientation != Landscape)
-        refuse(sheet, QStringLiteral("orientation %1 is neither portrait (1) nor landscape (2)").arg(page.orientation));
-    if (page.printComments != PrintNoComments && page.printComments != PrintInPlace
-        && page.printComments != PrintSheetEnd)
-        refuse(sheet, QStringLiteral("the comment printing %1 is not one Excel knows").arg(page.printComments));
     if (!page.printArea.isEmpty()) {
         try {
             parseAddress(page.printArea);
@@ -201,10 +191,10 @@ void margins(BiffWriter& out, const PageSetup& page)
 
 std::uint16_t setupOptions(const PageSetup& page)
 {
-    std::uint16_t options = page.orientation == Landscape ? 0 : rec::SetupPortrait;
-    if (page.printComments != PrintNoComments)
+    std::uint16_t options = page.orientation == Orientation::Landscape ? 0 : rec::SetupPortrait;
+    if (page.printComments != CommentPrinting::None)
         options |= rec::SetupComments;
-    if (page.printComments == PrintSheetEnd)
+    if (page.printComments == CommentPrinting::AtEnd)
         options |= rec::SetupCommentsAtEnd;
     return options;
 }
