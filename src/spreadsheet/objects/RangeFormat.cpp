@@ -13,14 +13,27 @@ constexpr qsizetype LongestFontName = 31;
 constexpr double LargestFontSize = 409;
 constexpr int PaletteSize = 56;
 
-// A palette slot 1..56, or one of the given special indexes.
+// The model's colours of the special automation ColorIndex values; a
+// palette slot 1..56 is the same number in both.
+const std::initializer_list<std::pair<int, int>> SpecialColorCodes = {
+    {excel::xlColorIndexAutomatic, ColorAutomatic}, {excel::xlColorIndexNone, ColorNone}};
+
+bool inPalette(int index) { return index >= 1 && index <= PaletteSize; }
+
+// The model colour of an automation ColorIndex: a palette slot 1..56, or one
+// of the given special indexes.
 int colorIndex(const Variant& value, std::initializer_list<int> specials)
 {
     const int index = value.toInt32();
-    if ((index >= 1 && index <= PaletteSize) || std::find(specials.begin(), specials.end(), index) != specials.end())
+    if (inPalette(index))
         return index;
-    throw quorvale::AutomationError(QStringLiteral("colour index %1 is not valid").arg(index));
+    if (std::find(specials.begin(), specials.end(), index) == specials.end())
+        throw quorvale::AutomationError(QStringLiteral("colour index %1 is not valid").arg(index));
+    return fromCode(value, SpecialColorCodes, "colour index");
 }
+
+// The automation ColorIndex of a model colour.
+Variant automationColor(int index) { return inPalette(index) ? index : toCode(index, SpecialColorCodes); }
 
 struct FontStyle {
     const char* name;
@@ -99,11 +112,11 @@ private:
 
     static Variant getColor(FontObject& self, const Call&)
     {
-        return self.ref.uniform([](const CellFormat& f) { return Variant(f.font.colorIndex); });
+        return self.ref.uniform([](const CellFormat& f) { return automationColor(f.font.colorIndex); });
     }
     static void putColor(FontObject& self, const Call&, const Variant& value)
     {
-        const int index = colorIndex(value, {ColorAutomatic});
+        const int index = colorIndex(value, {excel::xlColorIndexAutomatic});
         self.ref.format([index](CellFormat& f) { f.font.colorIndex = index; });
     }
 
@@ -134,12 +147,12 @@ public:
 private:
     static Variant getColor(Interior& self, const Call&)
     {
-        return self.ref.uniform([](const CellFormat& f) { return Variant(f.fillColorIndex); });
+        return self.ref.uniform([](const CellFormat& f) { return automationColor(f.fillColorIndex); });
     }
     static void putColor(Interior& self, const Call&, const Variant& value)
     {
         // An automatic fill is no fill.
-        const int given = colorIndex(value, {ColorNone, ColorAutomatic});
+        const int given = colorIndex(value, {excel::xlColorIndexNone, excel::xlColorIndexAutomatic});
         const int index = given == ColorAutomatic ? ColorNone : given;
         self.ref.format([index](CellFormat& f) { f.fillColorIndex = index; });
     }
@@ -227,11 +240,12 @@ private:
 
     static Variant getColor(Border& self, const Call&)
     {
-        return self.uniform([](const BorderLine* line) { return Variant(line ? line->colorIndex : ColorAutomatic); });
+        return self.uniform(
+            [](const BorderLine* line) { return automationColor(line ? line->colorIndex : ColorAutomatic); });
     }
     static void putColor(Border& self, const Call&, const Variant& value)
     {
-        const int index = colorIndex(value, {ColorAutomatic});
+        const int index = colorIndex(value, {excel::xlColorIndexAutomatic});
         self.change([index](BorderLine& line) {
             drawIfNone(line);
             line.colorIndex = index;
