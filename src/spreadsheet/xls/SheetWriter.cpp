@@ -1,6 +1,7 @@
 #include "spreadsheet/xls/SheetWriter.h"
 
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffWriter.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Formats.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr std::size_t RowsPerBlock = 32;
 constexpr std::size_t RowRecordSize = rec::HeaderSize + 16;
 constexpr std::size_t MergesPerRecord = 1026;
-constexpr qsizetype MaxSheetName = 31;
 constexpr qsizetype MaxCellText = 32767;
 constexpr double MaxRowHeight = 409.5;
 constexpr double MaxColumnWidth = 255;
@@ -38,12 +38,10 @@ bool inSheet(const Area& a)
 
 void checkName(const Sheet& sheet)
 {
-    static const QString forbidden = QStringLiteral("[]:*?/\\");
-    const QString& name = sheet.name;
-    const bool badChar = std::any_of(name.begin(), name.end(), [](QChar c) { return forbidden.contains(c); });
-    if (name.isEmpty() || name.size() > MaxSheetName || badChar || name.startsWith(u'\'') || name.endsWith(u'\''))
-        refuse(sheet, QStringLiteral("a sheet name has 1 to 31 characters, none of []:*?/\\ and no apostrophe at "
-                                     "either end"));
+    if (sheetNameFault(sheet.name))
+        refuse(sheet, QStringLiteral("a sheet name has 1 to %1 characters, none of []:*?/\\ and no apostrophe at "
+                                     "either end")
+                          .arg(MaxSheetName));
 }
 
 void checkCells(const Sheet& sheet)
