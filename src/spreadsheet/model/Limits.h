@@ -26,4 +26,16 @@ struct SheetNameFault {
 };
 std::optional<SheetNameFault> sheetNameFault(QStringView name);
 
+// Font names in characters. The automation Font object takes up to 31, as
+// the spreadsheet's own dialogs do; a BIFF8 FONT record stores up to 255,
+// so that a workbook from elsewhere with a longer name opens and saves
+// again. Whatever the object takes, a file stores.
+inline constexpr qsizetype MaxFontName = 31;
+inline constexpr qsizetype MaxStoredFontName = 255;
+static_assert(MaxFontName <= MaxStoredFontName);
+
+// Font sizes in points.
+inline constexpr double MinFontSize = 1;
+inline constexpr double MaxFontSize = 409;
+
 } // namespace ss

@@ -1,5 +1,6 @@
 // The formatting objects of a range: Font, Interior and a border edge.
 #include "automation/ExcelConstants.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -9,8 +10,6 @@ namespace {
 
 using automation::Object;
 
-constexpr qsizetype LongestFontName = 31;
-constexpr double LargestFontSize = 409;
 constexpr int PaletteSize = 56;
 
 // The model's colours of the special automation ColorIndex values; a
@@ -60,8 +59,9 @@ private:
     static void putName(FontObject& self, const Call&, const Variant& value)
     {
         const QString name = value.toString();
-        if (name.isEmpty() || name.size() > LongestFontName)
-            throw quorvale::AutomationError(QStringLiteral("a font name must have 1 to 31 characters"));
+        if (name.isEmpty() || name.size() > MaxFontName)
+            throw quorvale::AutomationError(
+                QStringLiteral("a font name must have 1 to %1 characters").arg(MaxFontName));
         self.ref.format([&](CellFormat& f) { f.font.name = name; });
     }
 
@@ -71,7 +71,7 @@ private:
     }
     static void putSize(FontObject& self, const Call&, const Variant& value)
     {
-        const double size = checkedDouble(value, 1, LargestFontSize, "font size");
+        const double size = checkedDouble(value, MinFontSize, MaxFontSize, "font size");
         self.ref.format([size](CellFormat& f) { f.font.size = size; });
     }
 

@@ -1,5 +1,6 @@
 #include "spreadsheet/xls/Formats.h"
 
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
 
@@ -19,7 +20,6 @@ constexpr std::uint16_t FirstOwnXf = 21;
 // What Excel 97-2003 keeps at most.
 constexpr std::size_t MaxCellFormats = 4000;
 constexpr std::size_t MaxFonts = 500;
-constexpr qsizetype MaxFontName = 255;
 
 constexpr std::uint16_t Unused = 0xFFFF;
 
@@ -117,12 +117,15 @@ std::uint32_t lineColor(const BorderLine& line)
 
 void checkFont(const Font& font)
 {
-    if (font.name.isEmpty() || font.name.size() > MaxFontName)
+    if (font.name.isEmpty() || font.name.size() > MaxStoredFontName)
         throw quorvale::AutomationError(QStringLiteral("The font name \"%1\" must have 1 to %2 characters")
                                             .arg(font.name)
-                                            .arg(MaxFontName));
-    if (!(font.size >= 1 && font.size <= 409))
-        throw quorvale::AutomationError(QStringLiteral("The font size %1 is outside 1 to 409 points").arg(font.size));
+                                            .arg(MaxStoredFontName));
+    if (!(font.size >= MinFontSize && font.size <= MaxFontSize))
+        throw quorvale::AutomationError(QStringLiteral("The font size %1 is outside %2 to %3 points")
+                                            .arg(font.size)
+                                            .arg(MinFontSize)
+                                            .arg(MaxFontSize));
     colorCode(font.colorIndex, FontColorAutomatic);
 }
 
