@@ -38,4 +38,16 @@ static_assert(MaxFontName <= MaxStoredFontName);
 inline constexpr double MinFontSize = 1;
 inline constexpr double MaxFontSize = 409;
 
+// Row heights in points. The automation RowHeight takes 0 to 409, as the
+// spreadsheet does. A ROW record keeps the height in twips, with room for a
+// little more; the writer stores and the renderer draws heights up to
+// 409.5, so that a workbook from elsewhere with such a row opens, shows and
+// saves again.
+inline constexpr double MaxRowHeight = 409;
+inline constexpr double MaxStoredRowHeight = 409.5;
+static_assert(MaxRowHeight <= MaxStoredRowHeight);
+
+// Column widths in characters.
+inline constexpr double MaxColumnWidth = 255;
+
 } // namespace ss

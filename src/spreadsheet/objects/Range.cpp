@@ -1,5 +1,6 @@
 #include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 #include "spreadsheet/render/Render.h"
@@ -14,9 +15,6 @@ using automation::Object;
 
 // Writing more cells than this at once is refused rather than filling memory.
 constexpr std::int64_t MostCellsWritten = 1 << 20;
-
-constexpr double WidestColumn = 255;
-constexpr double TallestRow = 409;
 
 const std::initializer_list<std::pair<int, HAlign>> HorizontalCodes = {{excel::xlHAlignGeneral, HAlign::General},
                                                                        {excel::xlLeft, HAlign::Left},
@@ -231,7 +229,7 @@ private:
     }
     static void putColumnWidth(Range& self, const Call&, const Variant& value)
     {
-        const double width = checkedDouble(value, 0, WidestColumn, "column width");
+        const double width = checkedDouble(value, 0, MaxColumnWidth, "column width");
         for (int c = self.area().left; c <= self.area().right; ++c)
             self.sheet().columns[std::size_t(c)].width = width;
     }
@@ -242,7 +240,7 @@ private:
     }
     static void putRowHeight(Range& self, const Call&, const Variant& value)
     {
-        const double height = checkedDouble(value, 0, TallestRow, "row height");
+        const double height = checkedDouble(value, 0, MaxRowHeight, "row height");
         Sheet& sheet = self.sheet();
         // All rows: the sheet's default height, which costs nothing per row.
         if (self.area().wholeColumns()) {

@@ -1,5 +1,6 @@
 #include "spreadsheet/xls/Encoding.h"
 
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffReader.h"
 
 #include "automation/Error.h"
@@ -145,7 +146,7 @@ double charactersOfColInfo(std::uint16_t units)
 
 std::uint16_t defColWidthOf(double characters)
 {
-    return std::uint16_t(std::clamp(std::trunc(characters), 0.0, 255.0));
+    return std::uint16_t(std::clamp(std::trunc(characters), 0.0, MaxColumnWidth));
 }
 
 double standardWidthOf(std::uint16_t defColWidth)

@@ -22,8 +22,6 @@ constexpr std::size_t RowsPerBlock = 32;
 constexpr std::size_t RowRecordSize = rec::HeaderSize + 16;
 constexpr std::size_t MergesPerRecord = 1026;
 constexpr qsizetype MaxCellText = 32767;
-constexpr double MaxRowHeight = 409.5;
-constexpr double MaxColumnWidth = 255;
 
 [[noreturn]] void refuse(const Sheet& sheet, const QString& what)
 {
@@ -52,8 +50,11 @@ void checkCells(const Sheet& sheet)
         const Row& row = sheet.rows[r];
         if (row.cells.size() > std::size_t(MaxColumns))
             refuse(sheet, QStringLiteral("row %1 has more than %2 columns").arg(r + 1).arg(MaxColumns));
-        if (row.height && !(*row.height >= 0 && *row.height <= MaxRowHeight))
-            refuse(sheet, QStringLiteral("row %1 is %2 points high, outside 0 to 409.5").arg(r + 1).arg(*row.height));
+        if (row.height && !(*row.height >= 0 && *row.height <= MaxStoredRowHeight))
+            refuse(sheet, QStringLiteral("row %1 is %2 points high, outside 0 to %3")
+                              .arg(r + 1)
+                              .arg(*row.height)
+                              .arg(MaxStoredRowHeight));
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
             const CellValue& value = row.cells[c].value;
             const auto at = [&] { return addressText(Area::cell(int(r), int(c))); };
@@ -72,12 +73,19 @@ void checkGeometry(const Sheet& sheet)
     for (int c = 0; c < MaxColumns; ++c) {
         const auto& width = sheet.columns[std::size_t(c)].width;
         if (width && !(*width >= 0 && *width <= MaxColumnWidth))
-            refuse(sheet, QStringLiteral("column %1 is %2 characters wide, outside 0 to 255").arg(columnName(c)).arg(*width));
+            refuse(sheet, QStringLiteral("column %1 is %2 characters wide, outside 0 to %3")
+                              .arg(columnName(c))
+                              .arg(*width)
+                              .arg(MaxColumnWidth));
     }
     if (!(sheet.standardWidth >= 0 && sheet.standardWidth <= MaxColumnWidth))
-        refuse(sheet, QStringLiteral("the standard column width %1 is outside 0 to 255").arg(sheet.standardWidth));
-    if (!(sheet.defaultRowHeight >= 0 && sheet.defaultRowHeight <= MaxRowHeight))
-        refuse(sheet, QStringLiteral("the standard row height %1 is outside 0 to 409.5").arg(sheet.defaultRowHeight));
+        refuse(sheet, QStringLiteral("the standard column width %1 is outside 0 to %2")
+                          .arg(sheet.standardWidth)
+                          .arg(MaxColumnWidth));
+    if (!(sheet.defaultRowHeight >= 0 && sheet.defaultRowHeight <= MaxStoredRowHeight))
+        refuse(sheet, QStringLiteral("the standard row height %1 is outside 0 to %2")
+                          .arg(sheet.defaultRowHeight)
+                          .arg(MaxStoredRowHeight));
     for (const Area& merge : sheet.merges)
         if (!inSheet(merge))
             refuse(sheet, QStringLiteral("a merged range lies outside the sheet"));
