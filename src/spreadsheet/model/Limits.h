@@ -50,4 +50,11 @@ static_assert(MaxRowHeight <= MaxStoredRowHeight);
 // Column widths in characters.
 inline constexpr double MaxColumnWidth = 255;
 
+// Page set-up: the print zoom in percent, the pages a sheet is fitted to
+// (0 leaves a direction free), and the margins a file may hold, in inches.
+inline constexpr int MinZoom = 10;
+inline constexpr int MaxZoom = 400;
+inline constexpr int MaxFitToPages = 32767;
+inline constexpr double MaxStoredMargin = 49;
+
 } // namespace ss

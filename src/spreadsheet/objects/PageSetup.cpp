@@ -1,5 +1,6 @@
 #include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -11,7 +12,6 @@ using automation::Object;
 
 // Margins in points; no page is larger than this many inches.
 constexpr double WidestMargin = 50 * 72;
-constexpr int MostPages = 32767;
 // The first of the XlPaperSize constants, which ExcelConstants.h does not hold.
 constexpr std::int32_t xlPaperLetter = 1;
 
@@ -105,7 +105,7 @@ private:
         if (value.type() == automation::VarType::Boolean && !value.toBool())
             self.setup().zoom.reset();
         else
-            self.setup().zoom = checkedInt(value, 10, 400, "zoom");
+            self.setup().zoom = checkedInt(value, MinZoom, MaxZoom, "zoom");
     }
 
     static const automation::MemberTable<PageSetupObject>& members()
@@ -125,8 +125,8 @@ private:
             {"PaperSize", &number<&PageSetup::paperSize, xlPaperLetter, excel::xlPaperUser>},
             {"Zoom", &property<Self, &getZoom, &putZoom>},
             // 0 (False) leaves that direction free.
-            {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MostPages>},
-            {"FitToPagesTall", &number<&PageSetup::fitToPagesTall, 0, MostPages>},
+            {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MaxFitToPages>},
+            {"FitToPagesTall", &number<&PageSetup::fitToPagesTall, 0, MaxFitToPages>},
         };
         return table;
     }

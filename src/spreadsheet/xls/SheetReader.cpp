@@ -1,6 +1,7 @@
 #include "spreadsheet/xls/SheetReader.h"
 
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffReader.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
@@ -102,7 +103,8 @@ void SheetParser::read(std::size_t offset)
         dispatch(records, record);
     }
     finishColumns();
-    m_sheet.pageSetup.zoom = m_fitToPage ? std::nullopt : std::optional<int>(m_scale >= 10 && m_scale <= 400 ? m_scale : 100);
+    const bool scaleKnown = m_scale >= MinZoom && m_scale <= MaxZoom;
+    m_sheet.pageSetup.zoom = m_fitToPage ? std::nullopt : std::optional<int>(scaleKnown ? m_scale : 100);
 }
 
 void SheetParser::dispatch(RecordStream& records, const Record& record)
@@ -343,7 +345,7 @@ void SheetParser::selection(const Record& record)
 void SheetParser::margin(const Record& record, double& points)
 {
     const double inches = Cursor(record).f64();
-    if (!(inches >= 0 && inches <= 49))
+    if (!(inches >= 0 && inches <= MaxStoredMargin))
         damaged(QStringLiteral("%1 gives a margin of %2 inches").arg(record.where()).arg(inches));
     points = inches * 72;
 }
@@ -361,8 +363,10 @@ void SheetParser::setup(const Record& record)
     in.skip(4); // printer resolutions
     const double header = in.f64();
     const double footer = in.f64();
-    if (!(header >= 0 && header <= 49 && footer >= 0 && footer <= 49))
-        damaged(QStringLiteral("%1 gives header or footer margins outside 0 to 49 inches").arg(record.where()));
+    if (!(header >= 0 && header <= MaxStoredMargin && footer >= 0 && footer <= MaxStoredMargin))
+        damaged(QStringLiteral("%1 gives header or footer margins outside 0 to %2 inches")
+                    .arg(record.where())
+                    .arg(MaxStoredMargin));
     page.headerMargin = header * 72;
     page.footerMargin = footer * 72;
     page.printComments = commentPrintingOf(options);

@@ -98,11 +98,15 @@ void checkPageSetup(const Sheet& sheet)
     const PageSetup& page = sheet.pageSetup;
     for (const double margin : {page.leftMargin, page.rightMargin, page.topMargin, page.bottomMargin,
                                 page.headerMargin, page.footerMargin})
-        if (!(margin >= 0 && margin <= 72 * 49))
-            refuse(sheet, QStringLiteral("a page margin of %1 points is outside 0 to 49 inches").arg(margin));
-    if (page.zoom && (*page.zoom < 10 || *page.zoom > 400))
-        refuse(sheet, QStringLiteral("the print zoom %1% is outside 10% to 400%").arg(*page.zoom));
-    if (page.fitToPagesWide < 0 || page.fitToPagesWide > 32767 || page.fitToPagesTall < 0 || page.fitToPagesTall > 32767)
+        if (!(margin >= 0 && margin <= 72 * MaxStoredMargin))
+            refuse(sheet, QStringLiteral("a page margin of %1 points is outside 0 to %2 inches")
+                              .arg(margin)
+                              .arg(MaxStoredMargin));
+    if (page.zoom && (*page.zoom < MinZoom || *page.zoom > MaxZoom))
+        refuse(sheet,
+               QStringLiteral("the print zoom %1% is outside %2% to %3%").arg(*page.zoom).arg(MinZoom).arg(MaxZoom));
+    const auto pagesInRange = [](int pages) { return pages >= 0 && pages <= MaxFitToPages; };
+    if (!pagesInRange(page.fitToPagesWide) || !pagesInRange(page.fitToPagesTall))
         refuse(sheet, QStringLiteral("the pages to fit to are outside 0 to 32,767"));
     if (page.paperSize < 0 || page.paperSize > 0xFFFF)
         refuse(sheet, QStringLiteral("paper size %1 does not exist").arg(page.paperSize));
