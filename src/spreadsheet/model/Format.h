@@ -15,6 +15,7 @@ namespace ss {
 // below stand for the automatic colour and for no colour (no fill).
 inline constexpr int ColorAutomatic = 0;
 inline constexpr int ColorNone = -1;
+inline constexpr int PaletteSize = 56;
 
 enum class HAlign : std::uint8_t { General, Left, Center, Right };
 enum class VAlign : std::uint8_t { Top, Center, Bottom };

@@ -163,12 +163,12 @@ public:
     std::vector<std::unique_ptr<Sheet>> sheets;
     FormatTable formats;
     // Workbook.Colors(1..56): colour words red + 256 * green + 65536 * blue.
-    std::array<std::int32_t, 56> colors{};
+    std::array<std::int32_t, PaletteSize> colors{};
     int activeSheet = 0;
     QString fullName; // path after a save or an open; empty for a new book
 
     // The standard palette of a new workbook.
-    static const std::array<std::int32_t, 56>& defaultColors();
+    static const std::array<std::int32_t, PaletteSize>& defaultColors();
 
     Sheet& addSheet(const QString& name);
 };

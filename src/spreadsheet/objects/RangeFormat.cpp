@@ -10,7 +10,6 @@ namespace {
 
 using automation::Object;
 
-constexpr int PaletteSize = 56;
 
 // The model's colours of the special automation ColorIndex values; a
 // palette slot 1..56 is the same number in both.

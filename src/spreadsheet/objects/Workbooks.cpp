@@ -126,7 +126,7 @@ private:
 
     static std::int32_t& colorSlot(WorkbookObject& self, const Call& call)
     {
-        const int index = checkedInt(call.positional(0), 1, 56, "colour index");
+        const int index = checkedInt(call.positional(0), 1, PaletteSize, "colour index");
         return self.model().colors[std::size_t(index - 1)];
     }
     static Variant getColor(WorkbookObject& self, const Call& call) { return colorSlot(self, call); }

@@ -37,7 +37,7 @@ std::uint16_t colorCode(int colorIndex, std::uint16_t automatic)
         return automatic;
     if (colorIndex < 1 || colorIndex > PaletteSize)
         throw quorvale::AutomationError(
-            QStringLiteral("Colour index %1 is not one of the 56 palette colours").arg(colorIndex));
+            QStringLiteral("Colour index %1 is not one of the %2 palette colours").arg(colorIndex).arg(PaletteSize));
     return std::uint16_t(colorIndex + FirstPaletteCode - 1);
 }
 

@@ -112,7 +112,10 @@ void GlobalsParser::palette(const Record& record)
     Cursor in(record);
     const std::uint16_t count = in.u16();
     if (count > m_book.colors.size())
-        damaged(QStringLiteral("%1 holds %2 colours; a palette has 56").arg(record.where()).arg(count));
+        damaged(QStringLiteral("%1 holds %2 colours; a palette has %3")
+                    .arg(record.where())
+                    .arg(count)
+                    .arg(PaletteSize));
     for (std::uint16_t i = 0; i < count; ++i) {
         const std::uint8_t r = in.u8(), g = in.u8(), b = in.u8();
         in.u8();
