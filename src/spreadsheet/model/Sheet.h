@@ -75,15 +75,17 @@ std::optional<EdgeCells> edgeCells(const Area& area, RangeEdge edge);
 enum class CommentPrinting : std::uint8_t { None, AtEnd, InPlace };
 enum class Orientation : std::uint8_t { Portrait, Landscape };
 
+inline constexpr double PointsPerInch = 72;
+
 // The page set-up of a sheet; margins in points.
 struct PageSetup {
     QString printArea; // as assigned, e.g. "A1:I12"; empty when none
-    double leftMargin = 0.7 * 72;
-    double rightMargin = 0.7 * 72;
-    double topMargin = 0.75 * 72;
-    double bottomMargin = 0.75 * 72;
-    double headerMargin = 0.3 * 72;
-    double footerMargin = 0.3 * 72;
+    double leftMargin = 0.7 * PointsPerInch;
+    double rightMargin = 0.7 * PointsPerInch;
+    double topMargin = 0.75 * PointsPerInch;
+    double bottomMargin = 0.75 * PointsPerInch;
+    double headerMargin = 0.3 * PointsPerInch;
+    double footerMargin = 0.3 * PointsPerInch;
     CommentPrinting printComments = CommentPrinting::None;
     Orientation orientation = Orientation::Portrait;
     // The paper code, which the automation PaperSize and the file's SETUP

@@ -125,7 +125,10 @@ private:
             self.activeRange([](const Sheet& s) { return Area::cell(s.activeRow, s.activeColumn); }));
     }
 
-    static Variant inchesToPoints(Application&, const Call& call) { return call.positional(0).toDouble() * 72.0; }
+    static Variant inchesToPoints(Application&, const Call& call)
+    {
+        return call.positional(0).toDouble() * PointsPerInch;
+    }
 
     static Variant quit(Application& self, const Call&)
     {

@@ -11,7 +11,7 @@ namespace {
 using automation::Object;
 
 // Margins in points; no page is larger than this many inches.
-constexpr double WidestMargin = 50 * 72;
+constexpr double WidestMargin = 50 * PointsPerInch;
 // The first of the XlPaperSize constants, which ExcelConstants.h does not hold.
 constexpr std::int32_t xlPaperLetter = 1;
 

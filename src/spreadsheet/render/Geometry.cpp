@@ -53,7 +53,7 @@ int rowPixels(double points, double dpi)
 {
     if (!(points > 0))
         return 0;
-    return int(std::lround(std::min(points, MaxStoredRowHeight) * dpi / 72.0));
+    return int(std::lround(std::min(points, MaxStoredRowHeight) * dpi / PointsPerInch));
 }
 
 Grid layoutGrid(const Sheet& sheet, const Area& area, int digitWidth, double dpi)

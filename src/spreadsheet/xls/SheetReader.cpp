@@ -347,7 +347,7 @@ void SheetParser::margin(const Record& record, double& points)
     const double inches = Cursor(record).f64();
     if (!(inches >= 0 && inches <= MaxStoredMargin))
         damaged(QStringLiteral("%1 gives a margin of %2 inches").arg(record.where()).arg(inches));
-    points = inches * 72;
+    points = inches * PointsPerInch;
 }
 
 void SheetParser::setup(const Record& record)
@@ -367,8 +367,8 @@ void SheetParser::setup(const Record& record)
         damaged(QStringLiteral("%1 gives header or footer margins outside 0 to %2 inches")
                     .arg(record.where())
                     .arg(MaxStoredMargin));
-    page.headerMargin = header * 72;
-    page.footerMargin = footer * 72;
+    page.headerMargin = header * PointsPerInch;
+    page.footerMargin = footer * PointsPerInch;
     page.printComments = commentPrintingOf(options);
     if (options & rec::SetupNoPrinterData)
         return;

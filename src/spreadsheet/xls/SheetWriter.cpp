@@ -98,7 +98,7 @@ void checkPageSetup(const Sheet& sheet)
     const PageSetup& page = sheet.pageSetup;
     for (const double margin : {page.leftMargin, page.rightMargin, page.topMargin, page.bottomMargin,
                                 page.headerMargin, page.footerMargin})
-        if (!(margin >= 0 && margin <= 72 * MaxStoredMargin))
+        if (!(margin >= 0 && margin <= PointsPerInch * MaxStoredMargin))
             refuse(sheet, QStringLiteral("a page margin of %1 points is outside 0 to %2 inches")
                               .arg(margin)
                               .arg(MaxStoredMargin));
@@ -191,7 +191,7 @@ void margins(BiffWriter& out, const PageSetup& page)
     out.record(rec::HCenter, [](BiffWriter& w) { w.u16(0); });
     out.record(rec::VCenter, [](BiffWriter& w) { w.u16(0); });
     const auto margin = [&](std::uint16_t type, double points) {
-        out.record(type, [&](BiffWriter& w) { w.f64(points / 72); });
+        out.record(type, [&](BiffWriter& w) { w.f64(points / PointsPerInch); });
     };
     margin(rec::LeftMargin, page.leftMargin);
     margin(rec::RightMargin, page.rightMargin);
@@ -215,7 +215,7 @@ void setup(BiffWriter& out, const PageSetup& page)
         w.u16(std::uint32_t(page.paperSize)).u16(std::uint32_t(page.zoom.value_or(100))).u16(1);
         w.u16(std::uint32_t(page.fitToPagesWide)).u16(std::uint32_t(page.fitToPagesTall));
         w.u16(setupOptions(page)).u16(600).u16(600);
-        w.f64(page.headerMargin / 72).f64(page.footerMargin / 72).u16(1);
+        w.f64(page.headerMargin / PointsPerInch).f64(page.footerMargin / PointsPerInch).u16(1);
     });
 }
 
