@@ -270,9 +270,9 @@ private slots:
         const auto ext = std::find_if(records.begin(), records.end(), [](const xls::Record& r) { return r.type == rec::ExtSst; });
         QVERIFY(ext != records.end());
         // Every bucket points at the header of its first string.
-        for (std::size_t at = 2; at + 8 <= ext->data.size(); at += 8) {
-            const std::uint32_t position = u32At(stream, ext->offset + 4 + at);
-            const std::size_t bucket = (at - 2) / 8;
+        for (std::size_t field = 2; field + 8 <= ext->data.size(); field += 8) {
+            const std::uint32_t position = u32At(stream, ext->offset + 4 + field);
+            const std::size_t bucket = (field - 2) / 8;
             QCOMPARE(int(u16At(stream, position)), 1000 + int(bucket) * 8);
         }
     }
