@@ -10,7 +10,6 @@ namespace {
 
 using automation::Object;
 
-
 // The model's colours of the special automation ColorIndex values; a
 // palette slot 1..56 is the same number in both.
 const std::initializer_list<std::pair<int, int>> SpecialColorCodes = {
@@ -26,7 +25,7 @@ int colorIndex(const Variant& value, std::initializer_list<int> specials)
     if (inPalette(index))
         return index;
     if (std::find(specials.begin(), specials.end(), index) == specials.end())
-        throw quorvale::AutomationError(QStringLiteral("colour index %1 is not valid").arg(index));
+        notValid("colour index", index);
     return fromCode(value, SpecialColorCodes, "colour index");
 }
 
