@@ -226,8 +226,9 @@ inline constexpr std::uint16_t RowXfMask = 0x0FFF;
 // COLINFO options: the width was set.
 inline constexpr std::uint16_t ColumnWidthSet = 0x0002;
 
-// RK: the value is a 30-bit integer (else the high bits of a double), and it
-// is a hundredth of what is stored.
+// RK: the two low bits say that the stored value is a 30-bit integer (else
+// the high bits of a double) and that the number is a hundredth of it; the
+// value lies above them.
 inline constexpr std::uint32_t RkInteger = 0x2;
 inline constexpr std::uint32_t RkHundredths = 0x1;
 inline constexpr int RkValueShift = 2;
