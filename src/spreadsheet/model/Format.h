@@ -11,11 +11,11 @@
 
 namespace ss {
 
-// Colour indexes: 1 to 56 name a slot of the workbook's palette; the two
-// below stand for the automatic colour and for no colour (no fill).
+// Colour indexes: 1 to PaletteSize name a slot of the workbook's palette;
+// the two below stand for the automatic colour and for no colour (no fill).
+inline constexpr int PaletteSize = 56;
 inline constexpr int ColorAutomatic = 0;
 inline constexpr int ColorNone = -1;
-inline constexpr int PaletteSize = 56;
 
 enum class HAlign : std::uint8_t { General, Left, Center, Right };
 enum class VAlign : std::uint8_t { Top, Center, Bottom };
