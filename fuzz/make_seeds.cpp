@@ -137,8 +137,8 @@ void featureWorkbook(const QString& path)
     first.activeColumn = 1;
     first.selection = ss::Area{5, 1, 7, 3};
     model.sheets[1]->pageSetup.zoom.reset();
-    model.sheets[1]->pageSetup.orientation = 2;
-    model.sheets[1]->pageSetup.printComments = 1;
+    model.sheets[1]->pageSetup.orientation = ss::Orientation::Landscape;
+    model.sheets[1]->pageSetup.printComments = ss::CommentPrinting::AtEnd;
     model.sheets[2]->pageSetup.printArea = QStringLiteral("B2");
     model.sheets[2]->standardWidth = 12;
     model.sheets[2]->defaultRowHeight = 20;

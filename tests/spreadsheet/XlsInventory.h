@@ -18,8 +18,8 @@ inline ss::Workbook inventory(int items)
     page.leftMargin = page.rightMargin = 0.7 * 72;
     page.topMargin = page.bottomMargin = 0.5 * 72;
     page.headerMargin = page.footerMargin = 0;
-    page.printComments = -4142;
-    page.orientation = 2;
+    page.printComments = ss::CommentPrinting::None;
+    page.orientation = ss::Orientation::Landscape;
     page.paperSize = 9;
     page.zoom.reset();
     page.fitToPagesWide = 1;

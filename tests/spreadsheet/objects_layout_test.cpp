@@ -284,8 +284,8 @@ private slots:
         QCOMPARE(page.bottomMargin, 36.0);
         QCOMPARE(page.headerMargin, 0.0);
         QCOMPARE(page.footerMargin, 0.0);
-        QCOMPARE(page.printComments, -4142);
-        QCOMPARE(page.orientation, 2);
+        QCOMPARE(page.printComments, ss::CommentPrinting::None);
+        QCOMPARE(page.orientation, ss::Orientation::Landscape);
         QCOMPARE(page.paperSize, 9);
         QVERIFY(!page.zoom);
         QCOMPARE(page.fitToPagesWide, 1);

@@ -220,6 +220,7 @@ private slots:
         QCOMPARE(f.shown("Z99").fillColorIndex, 2);
         QVERIFY(f.shown("Z99").wrap);
         QCOMPARE(caption.object("Font").get("FontStyle"), Variant("Bold"));
+        QCOMPARE(caption.object("Font").get("ColorIndex"), Variant(-4105));
         QCOMPARE(caption.get("HorizontalAlignment"), Variant(-4108));
         QCOMPARE(f.range("A1").get("HorizontalAlignment"), Variant(1));
         QCOMPARE(f.range("A5").get("VerticalAlignment"), Variant(-4108));
@@ -236,6 +237,7 @@ private slots:
         QCOMPARE(font.get("Italic"), Variant(false));
         f.range("D4").object("Interior").put("ColorIndex", Variant(-4142));
         QCOMPARE(f.shown("D4").fillColorIndex, ss::ColorNone);
+        QCOMPARE(f.range("D4").object("Interior").get("ColorIndex"), Variant(-4142));
 
         QCOMPARE(errorOf([&] { font.put("FontStyle", Variant("Heavy")); }),
                  QStringLiteral("FontStyle: font style \"Heavy\" is not valid"));
@@ -361,11 +363,13 @@ private slots:
         QCOMPARE(setup.leftMargin, 0.7 * 72);
         QCOMPARE(setup.topMargin, 36.0);
         QCOMPARE(setup.headerMargin, 0.0);
-        QCOMPARE(setup.orientation, 2);
+        QCOMPARE(setup.orientation, ss::Orientation::Landscape);
         QCOMPARE(setup.paperSize, 9);
         QVERIFY(!setup.zoom);
         QCOMPARE(setup.fitToPagesWide, 1);
         QCOMPARE(page.get("PrintArea"), Variant("$A$1:$I$12"));
+        QCOMPARE(page.get("PrintComments"), Variant(-4142));
+        QCOMPARE(page.get("Orientation"), Variant(2));
         QCOMPARE(page.get("Zoom"), Variant(false));
         page.put("Zoom", Variant(85));
         QCOMPARE(page.get("Zoom"), Variant(85));

@@ -123,8 +123,8 @@ Workbook everything()
     page.bottomMargin = 1;
     page.headerMargin = 5;
     page.footerMargin = 7;
-    page.printComments = 16;
-    page.orientation = 1;
+    page.printComments = CommentPrinting::InPlace;
+    page.orientation = Orientation::Portrait;
     page.paperSize = 1;
     page.zoom = 85;
     page.fitToPagesWide = 2;
@@ -133,7 +133,7 @@ Workbook everything()
     second.standardWidth = 10.71;
     second.defaultRowHeight = 15;
     second.cellAt(0, 0).value = QStringLiteral("only");
-    second.pageSetup.printComments = 1;
+    second.pageSetup.printComments = CommentPrinting::AtEnd;
     second.pageSetup.fitToPagesWide = 3;
     second.pageSetup.printArea = QStringLiteral("A:C");
     return book;
@@ -270,9 +270,9 @@ private slots:
         const auto ext = std::find_if(records.begin(), records.end(), [](const xls::Record& r) { return r.type == rec::ExtSst; });
         QVERIFY(ext != records.end());
         // Every bucket points at the header of its first string.
-        for (std::size_t at = 2; at + 8 <= ext->data.size(); at += 8) {
-            const std::uint32_t position = u32At(stream, ext->offset + 4 + at);
-            const std::size_t bucket = (at - 2) / 8;
+        for (std::size_t field = 2; field + 8 <= ext->data.size(); field += 8) {
+            const std::uint32_t position = u32At(stream, ext->offset + 4 + field);
+            const std::size_t bucket = (field - 2) / 8;
             QCOMPARE(int(u16At(stream, position)), 1000 + int(bucket) * 8);
         }
     }

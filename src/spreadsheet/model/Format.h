@@ -11,9 +11,11 @@
 
 namespace ss {
 
-// Colour indexes are the automation ColorIndex: 1 to 56 name a palette slot.
-inline constexpr int ColorAutomatic = -4105; // xlColorIndexAutomatic
-inline constexpr int ColorNone = -4142;      // xlColorIndexNone (no fill)
+// Colour indexes: 1 to PaletteSize name a slot of the workbook's palette;
+// the two below stand for the automatic colour and for no colour (no fill).
+inline constexpr int PaletteSize = 56;
+inline constexpr int ColorAutomatic = 0;
+inline constexpr int ColorNone = -1;
 
 enum class HAlign : std::uint8_t { General, Left, Center, Right };
 enum class VAlign : std::uint8_t { Top, Center, Bottom };

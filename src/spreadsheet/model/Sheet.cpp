@@ -316,11 +316,11 @@ std::optional<Area> Sheet::usedArea() const
 
 Workbook::Workbook() : colors(defaultColors()) {}
 
-const std::array<std::int32_t, 56>& Workbook::defaultColors()
+const std::array<std::int32_t, PaletteSize>& Workbook::defaultColors()
 {
     // The standard 56 colours of a new workbook.
     static constexpr auto rgb = [](int r, int g, int b) { return std::int32_t(r + 256 * g + 65536 * b); };
-    static const std::array<std::int32_t, 56> palette = {
+    static const std::array<std::int32_t, PaletteSize> palette = {
         rgb(0, 0, 0),       rgb(255, 255, 255), rgb(255, 0, 0),     rgb(0, 255, 0),     rgb(0, 0, 255),
         rgb(255, 255, 0),   rgb(255, 0, 255),   rgb(0, 255, 255),   rgb(128, 0, 0),     rgb(0, 128, 0),
         rgb(0, 0, 128),     rgb(128, 128, 0),   rgb(128, 0, 128),   rgb(0, 128, 128),   rgb(192, 192, 192),

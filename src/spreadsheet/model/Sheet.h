@@ -70,18 +70,27 @@ struct EdgeCells {
 };
 std::optional<EdgeCells> edgeCells(const Area& area, RangeEdge edge);
 
-// Page set-up as the automation PageSetup object has it; margins in points.
+// Where a sheet's comments are printed: not at all, at the end of the
+// sheet, or where they stand.
+enum class CommentPrinting : std::uint8_t { None, AtEnd, InPlace };
+enum class Orientation : std::uint8_t { Portrait, Landscape };
+
+inline constexpr double PointsPerInch = 72;
+
+// The page set-up of a sheet; margins in points.
 struct PageSetup {
     QString printArea; // as assigned, e.g. "A1:I12"; empty when none
-    double leftMargin = 0.7 * 72;
-    double rightMargin = 0.7 * 72;
-    double topMargin = 0.75 * 72;
-    double bottomMargin = 0.75 * 72;
-    double headerMargin = 0.3 * 72;
-    double footerMargin = 0.3 * 72;
-    int printComments = -4142; // xlPrintNoComments
-    int orientation = 1;       // xlPortrait 1, xlLandscape 2
-    int paperSize = 9;         // xlPaperA4
+    double leftMargin = 0.7 * PointsPerInch;
+    double rightMargin = 0.7 * PointsPerInch;
+    double topMargin = 0.75 * PointsPerInch;
+    double bottomMargin = 0.75 * PointsPerInch;
+    double headerMargin = 0.3 * PointsPerInch;
+    double footerMargin = 0.3 * PointsPerInch;
+    CommentPrinting printComments = CommentPrinting::None;
+    Orientation orientation = Orientation::Portrait;
+    // The paper code, which the automation PaperSize and the file's SETUP
+    // record share: 9 is A4.
+    int paperSize = 9;
     std::optional<int> zoom = 100; // percent; empty means Zoom = False (fit to pages)
     int fitToPagesWide = 1;
     int fitToPagesTall = 1;
@@ -156,12 +165,12 @@ public:
     std::vector<std::unique_ptr<Sheet>> sheets;
     FormatTable formats;
     // Workbook.Colors(1..56): colour words red + 256 * green + 65536 * blue.
-    std::array<std::int32_t, 56> colors{};
+    std::array<std::int32_t, PaletteSize> colors{};
     int activeSheet = 0;
     QString fullName; // path after a save or an open; empty for a new book
 
     // The standard palette of a new workbook.
-    static const std::array<std::int32_t, 56>& defaultColors();
+    static const std::array<std::int32_t, PaletteSize>& defaultColors();
 
     Sheet& addSheet(const QString& name);
 };

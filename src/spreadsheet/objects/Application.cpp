@@ -1,3 +1,4 @@
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -70,15 +71,15 @@ private:
     static Variant getCancelKey(Application& self, const Call&) { return self.settings().enableCancelKey; }
     static void putCancelKey(Application& self, const Call&, const Variant& value)
     {
-        // xlDisabled 0, xlInterrupt 1, xlErrorHandler 2.
-        self.settings().enableCancelKey = checkedInt(value, 0, 2, "cancel key setting");
+        self.settings().enableCancelKey =
+            checkedInt(value, excel::xlDisabled, excel::xlErrorHandler, "cancel key setting");
     }
 
     static Variant getCursor(Application& self, const Call&) { return self.settings().cursor; }
     static void putCursor(Application& self, const Call&, const Variant& value)
     {
-        // xlDefault, xlNorthwestArrow, xlWait, xlIBeam.
-        self.settings().cursor = fromCode<int>(value, {{-4143, -4143}, {1, 1}, {2, 2}, {3, 3}}, "cursor");
+        self.settings().cursor =
+            oneOf(value, {excel::xlDefault, excel::xlNorthwestArrow, excel::xlWait, excel::xlIBeam}, "cursor");
     }
 
     static Variant workbooks(Application& self, const Call& call)
@@ -124,7 +125,10 @@ private:
             self.activeRange([](const Sheet& s) { return Area::cell(s.activeRow, s.activeColumn); }));
     }
 
-    static Variant inchesToPoints(Application&, const Call& call) { return call.positional(0).toDouble() * 72.0; }
+    static Variant inchesToPoints(Application&, const Call& call)
+    {
+        return call.positional(0).toDouble() * PointsPerInch;
+    }
 
     static Variant quit(Application& self, const Call&)
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/Dispatch.h"
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Sheet.h"
 
 #include <QString>
@@ -30,8 +31,8 @@ struct Settings {
     bool screenUpdating = true;
     bool displayAlerts = true;
     bool enableEvents = true;
-    int enableCancelKey = 1; // xlInterrupt
-    int cursor = -4143;      // xlDefault
+    int enableCancelKey = excel::xlInterrupt;
+    int cursor = excel::xlDefault;
 };
 
 // One running instance of the spreadsheet application: its open workbooks

@@ -1,5 +1,6 @@
 #include "spreadsheet/objects/Members.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ss::objects {
@@ -14,6 +15,19 @@ QString memberLabel(const Call& call, const QString& className)
 void fail(const QString& member, const QString& what) { throw MemberError(member + QStringLiteral(": ") + what); }
 
 void notAssignable() { throw quorvale::AutomationError(QStringLiteral("cannot be assigned to")); }
+
+void notValid(const char* what, int code)
+{
+    throw quorvale::AutomationError(QStringLiteral("%1 %2 is not valid").arg(QLatin1String(what)).arg(code));
+}
+
+int oneOf(const Variant& value, std::initializer_list<int> codes, const char* what)
+{
+    const int code = value.toInt32();
+    if (std::find(codes.begin(), codes.end(), code) == codes.end())
+        notValid(what, code);
+    return code;
+}
 
 namespace {
 

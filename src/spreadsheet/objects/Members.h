@@ -65,6 +65,9 @@ Variant property(Self& self, const Call& call)
     return {};
 }
 
+// Raises the error "<what> <code> is not valid".
+[[noreturn]] void notValid(const char* what, int code);
+
 // The value of an automation constant among the given ones, or the error
 // "<what> <value> is not valid".
 template <class T>
@@ -74,8 +77,12 @@ T fromCode(const Variant& value, std::initializer_list<std::pair<int, T>> codes,
     for (const auto& [c, t] : codes)
         if (c == code)
             return t;
-    throw quorvale::AutomationError(QStringLiteral("%1 %2 is not valid").arg(QLatin1String(what)).arg(code));
+    notValid(what, code);
 }
+
+// The automation constant value when it is one of codes, or the error of
+// fromCode.
+int oneOf(const Variant& value, std::initializer_list<int> codes, const char* what);
 
 // The automation constant of a value, the reverse of fromCode.
 template <class T>

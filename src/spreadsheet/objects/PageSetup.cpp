@@ -1,4 +1,6 @@
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -9,8 +11,17 @@ namespace {
 using automation::Object;
 
 // Margins in points; no page is larger than this many inches.
-constexpr double WidestMargin = 50 * 72;
-constexpr int MostPages = 32767;
+constexpr double WidestMargin = 50 * PointsPerInch;
+// The first of the XlPaperSize constants, which ExcelConstants.h does not hold.
+constexpr std::int32_t xlPaperLetter = 1;
+
+// The automation constants of PrintComments and Orientation for the model's.
+const std::initializer_list<std::pair<int, CommentPrinting>> CommentCodes = {
+    {excel::xlPrintNoComments, CommentPrinting::None},
+    {excel::xlPrintSheetEnd, CommentPrinting::AtEnd},
+    {excel::xlPrintInPlace, CommentPrinting::InPlace}};
+const std::initializer_list<std::pair<int, Orientation>> OrientationCodes = {
+    {excel::xlPortrait, Orientation::Portrait}, {excel::xlLandscape, Orientation::Landscape}};
 
 class PageSetupObject final : public automation::Dispatch {
 public:
@@ -63,11 +74,24 @@ private:
         return {};
     }
 
-    static Variant getPrintComments(PageSetupObject& self, const Call&) { return self.setup().printComments; }
+    static Variant getPrintComments(PageSetupObject& self, const Call&)
+    {
+        return toCode(self.setup().printComments, CommentCodes);
+    }
     static void putPrintComments(PageSetupObject& self, const Call&, const Variant& value)
     {
-        // xlPrintNoComments, xlPrintSheetEnd, xlPrintInPlace.
-        self.setup().printComments = fromCode<int>(value, {{-4142, -4142}, {1, 1}, {16, 16}}, "print comments setting");
+        self.setup().printComments = fromCode(value, CommentCodes, "print comments setting");
+    }
+
+    static Variant getOrientation(PageSetupObject& self, const Call&)
+    {
+        return toCode(self.setup().orientation, OrientationCodes);
+    }
+    static void putOrientation(PageSetupObject& self, const Call&, const Variant& value)
+    {
+        // Refused as out of range, like the other whole-number settings.
+        checkedInt(value, excel::xlPortrait, excel::xlLandscape, "value");
+        self.setup().orientation = fromCode(value, OrientationCodes, "orientation");
     }
 
     static Variant getZoom(PageSetupObject& self, const Call&)
@@ -81,7 +105,7 @@ private:
         if (value.type() == automation::VarType::Boolean && !value.toBool())
             self.setup().zoom.reset();
         else
-            self.setup().zoom = checkedInt(value, 10, 400, "zoom");
+            self.setup().zoom = checkedInt(value, MinZoom, MaxZoom, "zoom");
     }
 
     static const automation::MemberTable<PageSetupObject>& members()
@@ -96,14 +120,13 @@ private:
             {"HeaderMargin", &margin<&PageSetup::headerMargin>},
             {"FooterMargin", &margin<&PageSetup::footerMargin>},
             {"PrintComments", &property<Self, &getPrintComments, &putPrintComments>},
-            // xlPortrait 1, xlLandscape 2.
-            {"Orientation", &number<&PageSetup::orientation, 1, 2>},
+            {"Orientation", &property<Self, &getOrientation, &putOrientation>},
             // The paper sizes of the xlPaper constants, xlPaperUser included.
-            {"PaperSize", &number<&PageSetup::paperSize, 1, 256>},
+            {"PaperSize", &number<&PageSetup::paperSize, xlPaperLetter, excel::xlPaperUser>},
             {"Zoom", &property<Self, &getZoom, &putZoom>},
             // 0 (False) leaves that direction free.
-            {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MostPages>},
-            {"FitToPagesTall", &number<&PageSetup::fitToPagesTall, 0, MostPages>},
+            {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MaxFitToPages>},
+            {"FitToPagesTall", &number<&PageSetup::fitToPagesTall, 0, MaxFitToPages>},
         };
         return table;
     }

@@ -1,4 +1,6 @@
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 #include "spreadsheet/render/Render.h"
@@ -14,17 +16,19 @@ using automation::Object;
 // Writing more cells than this at once is refused rather than filling memory.
 constexpr std::int64_t MostCellsWritten = 1 << 20;
 
-constexpr double WidestColumn = 255;
-constexpr double TallestRow = 409;
-
-const std::initializer_list<std::pair<int, HAlign>> HorizontalCodes = {
-    {1, HAlign::General}, {-4131, HAlign::Left}, {-4108, HAlign::Center}, {-4152, HAlign::Right}};
+const std::initializer_list<std::pair<int, HAlign>> HorizontalCodes = {{excel::xlHAlignGeneral, HAlign::General},
+                                                                       {excel::xlLeft, HAlign::Left},
+                                                                       {excel::xlCenter, HAlign::Center},
+                                                                       {excel::xlRight, HAlign::Right}};
 const std::initializer_list<std::pair<int, VAlign>> VerticalCodes = {
-    {-4160, VAlign::Top}, {-4108, VAlign::Center}, {-4107, VAlign::Bottom}};
+    {excel::xlTop, VAlign::Top}, {excel::xlCenter, VAlign::Center}, {excel::xlBottom, VAlign::Bottom}};
 const std::initializer_list<std::pair<int, RangeEdge>> EdgeCodes = {
-    {7, RangeEdge::Left},           {8, RangeEdge::Top},
-    {9, RangeEdge::Bottom},         {10, RangeEdge::Right},
-    {11, RangeEdge::InsideVertical}, {12, RangeEdge::InsideHorizontal}};
+    {excel::xlEdgeLeft, RangeEdge::Left},
+    {excel::xlEdgeTop, RangeEdge::Top},
+    {excel::xlEdgeBottom, RangeEdge::Bottom},
+    {excel::xlEdgeRight, RangeEdge::Right},
+    {excel::xlInsideVertical, RangeEdge::InsideVertical},
+    {excel::xlInsideHorizontal, RangeEdge::InsideHorizontal}};
 
 // The value a cell gets from an assigned automation value: a text is read
 // as typed; nothing is ever evaluated as a formula.
@@ -232,7 +236,7 @@ private:
     }
     static void putColumnWidth(Range& self, const Call&, const Variant& value)
     {
-        const double width = checkedDouble(value, 0, WidestColumn, "column width");
+        const double width = checkedDouble(value, 0, MaxColumnWidth, "column width");
         for (int c = self.area().left; c <= self.area().right; ++c)
             self.sheet().columns[std::size_t(c)].width = width;
     }
@@ -243,7 +247,7 @@ private:
     }
     static void putRowHeight(Range& self, const Call&, const Variant& value)
     {
-        const double height = checkedDouble(value, 0, TallestRow, "row height");
+        const double height = checkedDouble(value, 0, MaxRowHeight, "row height");
         Sheet& sheet = self.sheet();
         // All rows: the sheet's default height, which costs nothing per row.
         if (self.area().wholeColumns()) {

@@ -1,4 +1,6 @@
 // The formatting objects of a range: Font, Interior and a border edge.
+#include "automation/ExcelConstants.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -8,18 +10,27 @@ namespace {
 
 using automation::Object;
 
-constexpr qsizetype LongestFontName = 31;
-constexpr double LargestFontSize = 409;
-constexpr int PaletteSize = 56;
+// The model's colours of the special automation ColorIndex values; a
+// palette slot 1..56 is the same number in both.
+const std::initializer_list<std::pair<int, int>> SpecialColorCodes = {
+    {excel::xlColorIndexAutomatic, ColorAutomatic}, {excel::xlColorIndexNone, ColorNone}};
 
-// A palette slot 1..56, or one of the given special indexes.
+bool inPalette(int index) { return index >= 1 && index <= PaletteSize; }
+
+// The model colour of an automation ColorIndex: a palette slot 1..56, or one
+// of the given special indexes.
 int colorIndex(const Variant& value, std::initializer_list<int> specials)
 {
     const int index = value.toInt32();
-    if ((index >= 1 && index <= PaletteSize) || std::find(specials.begin(), specials.end(), index) != specials.end())
+    if (inPalette(index))
         return index;
-    throw quorvale::AutomationError(QStringLiteral("colour index %1 is not valid").arg(index));
+    if (std::find(specials.begin(), specials.end(), index) == specials.end())
+        notValid("colour index", index);
+    return fromCode(value, SpecialColorCodes, "colour index");
 }
+
+// The automation ColorIndex of a model colour.
+Variant automationColor(int index) { return inPalette(index) ? index : toCode(index, SpecialColorCodes); }
 
 struct FontStyle {
     const char* name;
@@ -46,8 +57,9 @@ private:
     static void putName(FontObject& self, const Call&, const Variant& value)
     {
         const QString name = value.toString();
-        if (name.isEmpty() || name.size() > LongestFontName)
-            throw quorvale::AutomationError(QStringLiteral("a font name must have 1 to 31 characters"));
+        if (name.isEmpty() || name.size() > MaxFontName)
+            throw quorvale::AutomationError(
+                QStringLiteral("a font name must have 1 to %1 characters").arg(MaxFontName));
         self.ref.format([&](CellFormat& f) { f.font.name = name; });
     }
 
@@ -57,7 +69,7 @@ private:
     }
     static void putSize(FontObject& self, const Call&, const Variant& value)
     {
-        const double size = checkedDouble(value, 1, LargestFontSize, "font size");
+        const double size = checkedDouble(value, MinFontSize, MaxFontSize, "font size");
         self.ref.format([size](CellFormat& f) { f.font.size = size; });
     }
 
@@ -98,11 +110,11 @@ private:
 
     static Variant getColor(FontObject& self, const Call&)
     {
-        return self.ref.uniform([](const CellFormat& f) { return Variant(f.font.colorIndex); });
+        return self.ref.uniform([](const CellFormat& f) { return automationColor(f.font.colorIndex); });
     }
     static void putColor(FontObject& self, const Call&, const Variant& value)
     {
-        const int index = colorIndex(value, {ColorAutomatic});
+        const int index = colorIndex(value, {excel::xlColorIndexAutomatic});
         self.ref.format([index](CellFormat& f) { f.font.colorIndex = index; });
     }
 
@@ -133,12 +145,12 @@ public:
 private:
     static Variant getColor(Interior& self, const Call&)
     {
-        return self.ref.uniform([](const CellFormat& f) { return Variant(f.fillColorIndex); });
+        return self.ref.uniform([](const CellFormat& f) { return automationColor(f.fillColorIndex); });
     }
     static void putColor(Interior& self, const Call&, const Variant& value)
     {
         // An automatic fill is no fill.
-        const int given = colorIndex(value, {ColorNone, ColorAutomatic});
+        const int given = colorIndex(value, {excel::xlColorIndexNone, excel::xlColorIndexAutomatic});
         const int index = given == ColorAutomatic ? ColorNone : given;
         self.ref.format([index](CellFormat& f) { f.fillColorIndex = index; });
     }
@@ -152,13 +164,15 @@ private:
     }
 };
 
-const std::initializer_list<std::pair<int, LineStyle>> LineStyleCodes = {{1, LineStyle::Continuous},
-                                                                           {-4115, LineStyle::Dash},
-                                                                           {-4118, LineStyle::Dot},
-                                                                           {-4119, LineStyle::Double},
-                                                                           {-4142, LineStyle::None}};
-const std::initializer_list<std::pair<int, LineWeight>> WeightCodes = {
-    {1, LineWeight::Hairline}, {2, LineWeight::Thin}, {-4138, LineWeight::Medium}, {4, LineWeight::Thick}};
+const std::initializer_list<std::pair<int, LineStyle>> LineStyleCodes = {{excel::xlContinuous, LineStyle::Continuous},
+                                                                           {excel::xlDash, LineStyle::Dash},
+                                                                           {excel::xlDot, LineStyle::Dot},
+                                                                           {excel::xlDouble, LineStyle::Double},
+                                                                           {excel::xlLineStyleNone, LineStyle::None}};
+const std::initializer_list<std::pair<int, LineWeight>> WeightCodes = {{excel::xlHairline, LineWeight::Hairline},
+                                                                       {excel::xlThin, LineWeight::Thin},
+                                                                       {excel::xlMedium, LineWeight::Medium},
+                                                                       {excel::xlThick, LineWeight::Thick}};
 
 // One edge of a range: Borders(edge).
 class Border final : public automation::Dispatch {
@@ -224,11 +238,12 @@ private:
 
     static Variant getColor(Border& self, const Call&)
     {
-        return self.uniform([](const BorderLine* line) { return Variant(line ? line->colorIndex : ColorAutomatic); });
+        return self.uniform(
+            [](const BorderLine* line) { return automationColor(line ? line->colorIndex : ColorAutomatic); });
     }
     static void putColor(Border& self, const Call&, const Variant& value)
     {
-        const int index = colorIndex(value, {ColorAutomatic});
+        const int index = colorIndex(value, {excel::xlColorIndexAutomatic});
         self.change([index](BorderLine& line) {
             drawIfNone(line);
             line.colorIndex = index;

@@ -1,3 +1,4 @@
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -7,18 +8,21 @@ namespace {
 
 using automation::Object;
 
-constexpr qsizetype LongestSheetName = 31;
+QString faultText(const SheetNameFault& fault)
+{
+    switch (fault.rule) {
+    case SheetNameFault::Length: return QStringLiteral("a sheet name must have 1 to %1 characters").arg(MaxSheetName);
+    case SheetNameFault::Character: return QStringLiteral("a sheet name cannot contain %1").arg(fault.character);
+    case SheetNameFault::Apostrophe: return QStringLiteral("a sheet name cannot begin or end with an apostrophe");
+    }
+    return {};
+}
 
 // Why name cannot name a sheet of book beside sheet itself, or nothing.
 QString sheetNameProblem(const Book& book, const Sheet* sheet, const QString& name)
 {
-    if (name.isEmpty() || name.size() > LongestSheetName)
-        return QStringLiteral("a sheet name must have 1 to 31 characters");
-    for (QChar c : QStringLiteral(":\\/?*[]"))
-        if (name.contains(c))
-            return QStringLiteral("a sheet name cannot contain %1").arg(c);
-    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
-        return QStringLiteral("a sheet name cannot begin or end with an apostrophe");
+    if (const std::optional<SheetNameFault> fault = sheetNameFault(name))
+        return faultText(*fault);
     for (const auto& other : book.model.sheets)
         if (other.get() != sheet && other->name.compare(name, Qt::CaseInsensitive) == 0)
             return QStringLiteral("a sheet named \"%1\" already exists").arg(other->name);

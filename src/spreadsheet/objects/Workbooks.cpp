@@ -1,3 +1,4 @@
+#include "automation/ExcelConstants.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 #include "spreadsheet/xls/Xls.h"
@@ -21,9 +22,10 @@ QString filePath(const Variant& value)
     return QFileInfo(path.replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
 }
 
+// Only the Excel 97-2003 formats are written.
 void checkFileFormat(const Variant& format)
 {
-    fromCode<int>(format, {{56, 56}, {-4143, -4143}}, "file format");
+    oneOf(format, {excel::xlExcel8, excel::xlWorkbookNormal}, "file format");
 }
 
 class Workbooks final : public automation::Dispatch {
@@ -94,7 +96,6 @@ private:
     {
         const Variant* name = call.argument(0, "Filename");
         const QString path = filePath(name ? *name : Variant());
-        // Only the Excel 97-2003 formats are written: xlExcel8 and xlWorkbookNormal.
         if (const Variant* format = call.argument(1, "FileFormat"))
             checkFileFormat(*format);
         xls::save(self.model(), path);
@@ -125,7 +126,7 @@ private:
 
     static std::int32_t& colorSlot(WorkbookObject& self, const Call& call)
     {
-        const int index = checkedInt(call.positional(0), 1, 56, "colour index");
+        const int index = checkedInt(call.positional(0), 1, PaletteSize, "colour index");
         return self.model().colors[std::size_t(index - 1)];
     }
     static Variant getColor(WorkbookObject& self, const Call& call) { return colorSlot(self, call); }

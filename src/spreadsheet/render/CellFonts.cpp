@@ -1,5 +1,7 @@
 #include "spreadsheet/render/CellFonts.h"
 
+#include "spreadsheet/model/Limits.h"
+
 #include <QFontDatabase>
 
 #include <algorithm>
@@ -30,9 +32,6 @@ constexpr std::array<Substitute, 9> Substitutes{{
     {"Verdana", {"DejaVu Sans", "Liberation Sans"}},
 }};
 
-constexpr double MinPointSize = 1;
-constexpr double MaxPointSize = 409;
-
 } // namespace
 
 QString installedFamily(const QString& name)
@@ -53,7 +52,7 @@ QFont screenFont(const Font& font)
 {
     QFont result(installedFamily(font.name));
     result.setStyleHint(QFont::SansSerif);
-    result.setPointSizeF(font.size >= MinPointSize ? std::min(font.size, MaxPointSize) : MinPointSize);
+    result.setPointSizeF(font.size >= MinFontSize ? std::min(font.size, MaxFontSize) : MinFontSize);
     result.setBold(font.bold);
     result.setItalic(font.italic);
     return result;

@@ -1,5 +1,7 @@
 #include "spreadsheet/render/Geometry.h"
 
+#include "spreadsheet/model/Limits.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 
@@ -9,10 +11,6 @@
 namespace ss::render {
 
 namespace {
-
-// The widest column and the tallest row a spreadsheet allows.
-constexpr double MaxColumnWidth = 255;
-constexpr double MaxRowHeight = 409.5;
 
 // Appends edges for the sizes given by pixelsOf(first), pixelsOf(first + 1),
 // ... up to last, stopping before the one that would pass limit.
@@ -55,7 +53,7 @@ int rowPixels(double points, double dpi)
 {
     if (!(points > 0))
         return 0;
-    return int(std::lround(std::min(points, MaxRowHeight) * dpi / 72.0));
+    return int(std::lround(std::min(points, MaxStoredRowHeight) * dpi / PointsPerInch));
 }
 
 Grid layoutGrid(const Sheet& sheet, const Area& area, int digitWidth, double dpi)

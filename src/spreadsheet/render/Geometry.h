@@ -53,9 +53,9 @@ struct Grid {
     // The rectangle of cells of the grid.
     QRect rect(const Area& cells) const
     {
-        const auto left = std::size_t(cells.left), top = std::size_t(cells.top);
-        const auto right = std::size_t(cells.right) + 1, bottom = std::size_t(cells.bottom) + 1;
-        return QRect(x[left], y[top], x[right] - x[left], y[bottom] - y[top]);
+        const auto col = std::size_t(cells.left), row = std::size_t(cells.top);
+        const auto endCol = std::size_t(cells.right) + 1, endRow = std::size_t(cells.bottom) + 1;
+        return QRect(x[col], y[row], x[endCol] - x[col], y[endRow] - y[row]);
     }
     QRect cellRect(int r, int c) const { return rect(Area::cell(r, c)); }
 };

@@ -9,42 +9,12 @@ namespace ss::xls {
 
 namespace {
 
-QString recordName(std::uint16_t type)
+QString nameOf(std::uint16_t type)
 {
-    switch (type) {
-    case rec::Bof: return QStringLiteral("BOF");
-    case rec::Font: return QStringLiteral("FONT");
-    case rec::Xf: return QStringLiteral("XF");
-    case rec::Format: return QStringLiteral("FORMAT");
-    case rec::Palette: return QStringLiteral("PALETTE");
-    case rec::BoundSheet: return QStringLiteral("BOUNDSHEET");
-    case rec::Window1: return QStringLiteral("WINDOW1");
-    case rec::ExternSheet: return QStringLiteral("EXTERNSHEET");
-    case rec::Name: return QStringLiteral("NAME");
-    case rec::Sst: return QStringLiteral("SST");
-    case rec::Continue: return QStringLiteral("CONTINUE");
-    case rec::DefaultRowHeight: return QStringLiteral("DEFAULTROWHEIGHT");
-    case rec::DefColWidth: return QStringLiteral("DEFCOLWIDTH");
-    case rec::ColInfo: return QStringLiteral("COLINFO");
-    case rec::Row: return QStringLiteral("ROW");
-    case rec::LabelSst: return QStringLiteral("LABELSST");
-    case rec::Label: return QStringLiteral("LABEL");
-    case rec::Number: return QStringLiteral("NUMBER");
-    case rec::Rk: return QStringLiteral("RK");
-    case rec::MulRk: return QStringLiteral("MULRK");
-    case rec::Blank: return QStringLiteral("BLANK");
-    case rec::MulBlank: return QStringLiteral("MULBLANK");
-    case rec::MergedCells: return QStringLiteral("MERGEDCELLS");
-    case rec::Selection: return QStringLiteral("SELECTION");
-    case rec::WsBool: return QStringLiteral("WSBOOL");
-    case rec::Setup: return QStringLiteral("SETUP");
-    case rec::Window2: return QStringLiteral("WINDOW2");
-    case rec::LeftMargin: return QStringLiteral("LEFTMARGIN");
-    case rec::RightMargin: return QStringLiteral("RIGHTMARGIN");
-    case rec::TopMargin: return QStringLiteral("TOPMARGIN");
-    case rec::BottomMargin: return QStringLiteral("BOTTOMMARGIN");
-    default: return QStringLiteral("0x%1").arg(QString::number(type, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-    }
+    const std::string_view name = rec::recordName(type);
+    if (!name.empty())
+        return QString::fromLatin1(name.data(), qsizetype(name.size()));
+    return QStringLiteral("0x%1").arg(QString::number(type, 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
 } // namespace
@@ -56,7 +26,7 @@ void damaged(const QString& what)
 
 QString Record::where() const
 {
-    return QStringLiteral("the %1 record at offset %2").arg(recordName(type)).arg(offset);
+    return QStringLiteral("the %1 record at offset %2").arg(nameOf(type)).arg(offset);
 }
 
 RecordStream::RecordStream(const Bytes& stream, std::size_t start) : m_stream(stream), m_position(start) {}
@@ -131,7 +101,7 @@ void Cursor::skip(std::size_t count)
 
 QString Cursor::flaggedChars(std::size_t count)
 {
-    const bool wide = u8() & 0x01;
+    const bool wide = u8() & rec::StringWide;
     need(count * (wide ? 2 : 1));
     QString text(qsizetype(count), Qt::Uninitialized);
     for (std::size_t i = 0; i < count; ++i)
@@ -202,7 +172,7 @@ QString ContinuedCursor::chars(std::size_t count, bool wide)
             if (!nextPiece())
                 damaged(QStringLiteral("the shared string table ends inside a string (%1 and its continuations)")
                             .arg(m_pieces.front().where()));
-            wide = u8() & 0x01;
+            wide = u8() & rec::StringWide;
             continue;
         }
         if (wide) {

@@ -53,7 +53,7 @@ BiffWriter& BiffWriter::zeros(std::size_t count)
 BiffWriter& BiffWriter::flaggedChars(QStringView text)
 {
     const bool compressed = fitsLatin1(text);
-    u8(compressed ? 0x00 : 0x01);
+    u8(compressed ? 0 : rec::StringWide);
     for (const QChar c : text) {
         if (compressed)
             u8(c.unicode());

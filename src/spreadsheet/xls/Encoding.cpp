@@ -1,5 +1,6 @@
 #include "spreadsheet/xls/Encoding.h"
 
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffReader.h"
 
 #include "automation/Error.h"
@@ -36,7 +37,7 @@ std::uint16_t colorCode(int colorIndex, std::uint16_t automatic)
         return automatic;
     if (colorIndex < 1 || colorIndex > PaletteSize)
         throw quorvale::AutomationError(
-            QStringLiteral("Colour index %1 is not one of the 56 palette colours").arg(colorIndex));
+            QStringLiteral("Colour index %1 is not one of the %2 palette colours").arg(colorIndex).arg(PaletteSize));
     return std::uint16_t(colorIndex + FirstPaletteCode - 1);
 }
 
@@ -145,7 +146,7 @@ double charactersOfColInfo(std::uint16_t units)
 
 std::uint16_t defColWidthOf(double characters)
 {
-    return std::uint16_t(std::clamp(std::trunc(characters), 0.0, 255.0));
+    return std::uint16_t(std::clamp(std::trunc(characters), 0.0, MaxColumnWidth));
 }
 
 double standardWidthOf(std::uint16_t defColWidth)

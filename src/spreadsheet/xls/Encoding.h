@@ -10,7 +10,6 @@ namespace ss::xls {
 inline constexpr std::uint16_t FontColorAutomatic = 0x7FFF;
 inline constexpr std::uint16_t SystemWindowText = 64;       // automatic line and pattern colour
 inline constexpr std::uint16_t SystemWindowBackground = 65; // automatic pattern background
-inline constexpr int PaletteSize = 56;
 inline constexpr int FirstPaletteCode = 8; // palette slot 1 is colour code 8
 
 // Pixels of the widest digit of the standard font (Arial 10 at 96 DPI).

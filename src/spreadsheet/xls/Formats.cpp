@@ -1,5 +1,6 @@
 #include "spreadsheet/xls/Formats.h"
 
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
 
@@ -12,21 +13,15 @@ namespace ss::xls {
 
 namespace {
 
-constexpr std::size_t StandardFonts = 4;
-constexpr std::uint16_t FirstOwnFont = 5;
+// Font 0 and its copies up to the index that does not exist.
+constexpr std::size_t StandardFonts = rec::SkippedFontIndex;
+constexpr std::uint16_t FirstOwnFont = rec::SkippedFontIndex + 1;
 constexpr std::uint16_t FirstOwnXf = 21;
 // What Excel 97-2003 keeps at most.
 constexpr std::size_t MaxCellFormats = 4000;
 constexpr std::size_t MaxFonts = 500;
-constexpr qsizetype MaxFontName = 255;
 
 constexpr std::uint16_t Unused = 0xFFFF;
-// XF flags: locked; a style XF has the style bit and parent 0xFFF.
-constexpr std::uint16_t CellXfFlags = 0x0001;
-constexpr std::uint16_t StyleXfFlags = 0xFFF5;
-// Attribute groups a cell XF sets itself: font, alignment, border, pattern, protection.
-constexpr std::uint8_t CellXfAttributes = 0xF8;
-constexpr std::uint8_t SolidPattern = 1;
 
 // The built-in number formats that Excel writes out, with their codes.
 struct NumberFormat {
@@ -97,10 +92,9 @@ std::vector<bool> formatsInUse(const Workbook& book)
 void writeFont(BiffWriter& out, const Font& font)
 {
     out.begin(rec::Font);
-    // Bold shows in the weight; older readers look at the first option bit.
-    const std::uint16_t options = (font.bold ? 0x0001 : 0) | (font.italic ? 0x0002 : 0);
+    const std::uint16_t options = (font.bold ? rec::FontBold : 0) | (font.italic ? rec::FontItalic : 0);
     out.u16(twips(font.size)).u16(options).u16(colorCode(font.colorIndex, FontColorAutomatic));
-    out.u16(font.bold ? 700 : 400).u16(0).u8(0).u8(0).u8(0).u8(0);
+    out.u16(font.bold ? rec::FontWeightBold : rec::FontWeightNormal).u16(0).u8(0).u8(0).u8(0).u8(0);
     out.u8(std::uint32_t(font.name.size())).flaggedChars(font.name);
     out.end();
 }
@@ -108,9 +102,9 @@ void writeFont(BiffWriter& out, const Font& font)
 void writeStyleXf(BiffWriter& out, const StyleXf& xf)
 {
     out.begin(rec::Xf);
-    out.u16(xf.font).u16(xf.numberFormat).u16(StyleXfFlags);
-    out.u8(verticalCode(VAlign::Bottom) << 4).u8(0).u8(0).u8(xf.ignored);
-    out.u32(0).u32(0).u16(SystemWindowText | SystemWindowBackground << 7);
+    out.u16(xf.font).u16(xf.numberFormat).u16(rec::StyleXfFlags);
+    out.u8(verticalCode(VAlign::Bottom) << rec::XfVerticalShift).u8(0).u8(0).u8(xf.ignored);
+    out.u32(0).u32(0).u16(SystemWindowText | SystemWindowBackground << rec::XfBackgroundShift);
     out.end();
 }
 
@@ -123,12 +117,15 @@ std::uint32_t lineColor(const BorderLine& line)
 
 void checkFont(const Font& font)
 {
-    if (font.name.isEmpty() || font.name.size() > MaxFontName)
+    if (font.name.isEmpty() || font.name.size() > MaxStoredFontName)
         throw quorvale::AutomationError(QStringLiteral("The font name \"%1\" must have 1 to %2 characters")
                                             .arg(font.name)
-                                            .arg(MaxFontName));
-    if (!(font.size >= 1 && font.size <= 409))
-        throw quorvale::AutomationError(QStringLiteral("The font size %1 is outside 1 to 409 points").arg(font.size));
+                                            .arg(MaxStoredFontName));
+    if (!(font.size >= MinFontSize && font.size <= MaxFontSize))
+        throw quorvale::AutomationError(QStringLiteral("The font size %1 is outside %2 to %3 points")
+                                            .arg(font.size)
+                                            .arg(MinFontSize)
+                                            .arg(MaxFontSize));
     colorCode(font.colorIndex, FontColorAutomatic);
 }
 
@@ -174,7 +171,9 @@ void FormatPlan::write(BiffWriter& out) const
     }
     writeXfs(out);
     for (const BuiltInStyle& style : BuiltInStyles)
-        out.record(rec::Style, [&](BiffWriter& w) { w.u16(0x8000u | style.xf).u8(style.id).u8(0xFF); });
+        out.record(rec::Style, [&](BiffWriter& w) {
+            w.u16(rec::StyleBuiltIn | style.xf).u8(style.id).u8(rec::StyleNoLevel);
+        });
 }
 
 void FormatPlan::writeFonts(BiffWriter& out) const
@@ -201,16 +200,20 @@ void FormatPlan::writeCellXf(BiffWriter& out, const CellFormat& format) const
     const auto& b = format.borders;
     const bool filled = format.fillColorIndex != ColorNone;
     out.begin(rec::Xf);
-    out.u16(fontIndexOf(format.font)).u16(0).u16(CellXfFlags);
-    out.u8(horizontalCode(format.horizontal) | (format.wrap ? 0x08 : 0) | verticalCode(format.vertical) << 4);
-    out.u8(0).u8(0).u8(CellXfAttributes);
-    out.u32(std::uint32_t(borderCode(b[EdgeLeft])) | std::uint32_t(borderCode(b[EdgeRight])) << 4
-            | std::uint32_t(borderCode(b[EdgeTop])) << 8 | std::uint32_t(borderCode(b[EdgeBottom])) << 12
-            | lineColor(b[EdgeLeft]) << 16 | lineColor(b[EdgeRight]) << 23);
-    out.u32(lineColor(b[EdgeTop]) | lineColor(b[EdgeBottom]) << 7 | std::uint32_t(filled ? SolidPattern : 0) << 26);
+    out.u16(fontIndexOf(format.font)).u16(0).u16(rec::CellXfFlags);
+    out.u8(horizontalCode(format.horizontal) | (format.wrap ? rec::XfWrap : 0)
+           | verticalCode(format.vertical) << rec::XfVerticalShift);
+    out.u8(0).u8(0).u8(rec::CellXfAttributes);
+    out.u32(std::uint32_t(borderCode(b[EdgeLeft])) << rec::XfLeftLineShift
+            | std::uint32_t(borderCode(b[EdgeRight])) << rec::XfRightLineShift
+            | std::uint32_t(borderCode(b[EdgeTop])) << rec::XfTopLineShift
+            | std::uint32_t(borderCode(b[EdgeBottom])) << rec::XfBottomLineShift
+            | lineColor(b[EdgeLeft]) << rec::XfLeftColorShift | lineColor(b[EdgeRight]) << rec::XfRightColorShift);
+    out.u32(lineColor(b[EdgeTop]) << rec::XfTopColorShift | lineColor(b[EdgeBottom]) << rec::XfBottomColorShift
+            | std::uint32_t(filled ? rec::XfSolidPattern : 0) << rec::XfPatternShift);
     // A solid fill is the fill colour on the automatic background.
-    out.u16(filled ? colorCode(format.fillColorIndex, SystemWindowText) | SystemWindowText << 7
-                   : SystemWindowText | SystemWindowBackground << 7);
+    out.u16(filled ? colorCode(format.fillColorIndex, SystemWindowText) | SystemWindowText << rec::XfBackgroundShift
+                   : SystemWindowText | SystemWindowBackground << rec::XfBackgroundShift);
     out.end();
 }
 

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
-// Record identifiers and limits of the Excel 97-2003 (BIFF8) workbook stream.
+// Record identifiers, their fields' flags and the limits of the Excel 97-2003
+// (BIFF8) workbook stream, for the writer and the reader alike.
 namespace ss::xls::rec {
 
 inline constexpr std::uint16_t Formula = 0x0006;
@@ -70,6 +72,8 @@ inline constexpr std::uint16_t Dimensions = 0x0200;
 inline constexpr std::uint16_t Blank = 0x0201;
 inline constexpr std::uint16_t Number = 0x0203;
 inline constexpr std::uint16_t Label = 0x0204;
+inline constexpr std::uint16_t BoolErr = 0x0205;
+inline constexpr std::uint16_t String = 0x0207;
 inline constexpr std::uint16_t Row = 0x0208;
 inline constexpr std::uint16_t Index = 0x020B;
 inline constexpr std::uint16_t DefaultRowHeight = 0x0225;
@@ -80,6 +84,55 @@ inline constexpr std::uint16_t Format = 0x041E;
 inline constexpr std::uint16_t ColInfo = 0x007D;
 inline constexpr std::uint16_t Bof = 0x0809;
 
+// The records that the reader's messages call by name, "the FONT record at
+// offset 1234"; they give any other by its number, "the 0x0006 record".
+struct RecordName {
+    std::uint16_t id;
+    std::string_view name;
+};
+inline constexpr RecordName RecordNames[] = {
+    {Bof, "BOF"},
+    {Font, "FONT"},
+    {Xf, "XF"},
+    {Format, "FORMAT"},
+    {Palette, "PALETTE"},
+    {BoundSheet, "BOUNDSHEET"},
+    {Window1, "WINDOW1"},
+    {ExternSheet, "EXTERNSHEET"},
+    {Name, "NAME"},
+    {Sst, "SST"},
+    {Continue, "CONTINUE"},
+    {DefaultRowHeight, "DEFAULTROWHEIGHT"},
+    {DefColWidth, "DEFCOLWIDTH"},
+    {ColInfo, "COLINFO"},
+    {Row, "ROW"},
+    {LabelSst, "LABELSST"},
+    {Label, "LABEL"},
+    {Number, "NUMBER"},
+    {Rk, "RK"},
+    {MulRk, "MULRK"},
+    {Blank, "BLANK"},
+    {MulBlank, "MULBLANK"},
+    {MergedCells, "MERGEDCELLS"},
+    {Selection, "SELECTION"},
+    {WsBool, "WSBOOL"},
+    {Setup, "SETUP"},
+    {Window2, "WINDOW2"},
+    {LeftMargin, "LEFTMARGIN"},
+    {RightMargin, "RIGHTMARGIN"},
+    {TopMargin, "TOPMARGIN"},
+    {BottomMargin, "BOTTOMMARGIN"},
+};
+
+// The name of a record in RecordNames; empty for any other.
+constexpr std::string_view recordName(std::uint16_t id)
+{
+    for (const RecordName& record : RecordNames)
+        if (record.id == id)
+            return record.name;
+    return {};
+}
+
 // BOF fields.
 inline constexpr std::uint16_t Biff8Version = 0x0600;
 inline constexpr std::uint16_t BofGlobals = 0x0005;
@@ -88,6 +141,119 @@ inline constexpr std::uint16_t BofWorksheet = 0x0010;
 // The most data one record carries; longer contents go on in CONTINUE records.
 inline constexpr std::size_t MaxRecordData = 8224;
 inline constexpr std::size_t HeaderSize = 4;
+
+// The option flags of a stored string: two-byte characters, an extension
+// block and formatting runs.
+inline constexpr std::uint8_t StringWide = 0x01;
+inline constexpr std::uint8_t StringExtended = 0x04;
+inline constexpr std::uint8_t StringRich = 0x08;
+
+// FONT: the option bits and the weights. Bold shows in the weight; older
+// readers look at the first option bit. A weight from 600 up is bold.
+inline constexpr std::uint16_t FontBold = 0x0001;
+inline constexpr std::uint16_t FontItalic = 0x0002;
+inline constexpr std::uint16_t FontWeightNormal = 400;
+inline constexpr std::uint16_t FontWeightBold = 700;
+inline constexpr std::uint16_t FontWeightBoldFrom = 600;
+// Font index 4 does not exist: the fifth FONT record is font 5.
+inline constexpr std::uint16_t SkippedFontIndex = 4;
+
+// FORMAT: codes below this one are built-in number formats.
+inline constexpr std::uint16_t FirstCustomNumberFormat = 164;
+
+// XF flags: locked; a style XF has the style bit and parent 0xFFF.
+inline constexpr std::uint16_t CellXfFlags = 0x0001;
+inline constexpr std::uint16_t StyleXfFlags = 0xFFF5;
+// Attribute groups a cell XF sets itself: font, alignment, border, pattern, protection.
+inline constexpr std::uint8_t CellXfAttributes = 0xF8;
+// The alignment byte: the horizontal alignment in bits 0 to 2, the wrap
+// flag, the vertical alignment in bits 4 to 6.
+inline constexpr std::uint8_t XfHorizontalMask = 0x07;
+inline constexpr std::uint8_t XfWrap = 0x08;
+inline constexpr int XfVerticalShift = 4;
+inline constexpr std::uint8_t XfVerticalMask = 0x07;
+// The first border word: the line styles of the left, right, top and bottom
+// edges, four bits each, then the colours of the left and right lines.
+inline constexpr int XfLeftLineShift = 0;
+inline constexpr int XfRightLineShift = 4;
+inline constexpr int XfTopLineShift = 8;
+inline constexpr int XfBottomLineShift = 12;
+inline constexpr int XfLeftColorShift = 16;
+inline constexpr int XfRightColorShift = 23;
+inline constexpr std::uint32_t XfLineMask = 0x0F;
+// The second border word: the colours of the top and bottom lines, then the
+// fill pattern.
+inline constexpr int XfTopColorShift = 0;
+inline constexpr int XfBottomColorShift = 7;
+inline constexpr int XfPatternShift = 26;
+inline constexpr std::uint32_t XfPatternMask = 0x3F;
+inline constexpr std::uint8_t XfSolidPattern = 1;
+// The pattern colours: the foreground, then the background.
+inline constexpr int XfBackgroundShift = 7;
+// Every colour of an XF takes seven bits.
+inline constexpr std::uint32_t XfColorMask = 0x7F;
+
+// STYLE: the flag of a built-in style, and the level of one that is no
+// outline style.
+inline constexpr std::uint16_t StyleBuiltIn = 0x8000;
+inline constexpr std::uint8_t StyleNoLevel = 0xFF;
+
+// BOUNDSHEET: a visible sheet, and the kind of a worksheet.
+inline constexpr std::uint8_t SheetVisible = 0;
+inline constexpr std::uint8_t SheetWorksheet = 0;
+
+// SUPBOOK of the workbook itself.
+inline constexpr std::uint16_t InternalSupBook = 0x0401;
+// NAME: a built-in name, the one of a print area, and its formula: one 3-D
+// area token in the reference class. The low five bits give a token's kind
+// in any class.
+inline constexpr std::uint16_t NameBuiltIn = 0x0020;
+inline constexpr char16_t PrintAreaName = 0x06;
+inline constexpr std::uint8_t PtgArea3d = 0x3B;
+inline constexpr std::uint8_t PtgKindMask = 0x1F;
+inline constexpr std::uint16_t Area3dSize = 11;
+// A column field of a reference: the column in the low byte, flags above.
+inline constexpr std::uint16_t RefColumnMask = 0x00FF;
+
+// ROW options: always set, a height of its own, a format of its own. The
+// height takes the low 15 bits of its field, the XF the low 12 of its own.
+inline constexpr std::uint16_t RowFlagsAlways = 0x0100;
+inline constexpr std::uint16_t RowCustomHeight = 0x0040;
+inline constexpr std::uint16_t RowFormatted = 0x0080;
+inline constexpr std::uint16_t RowHeightMask = 0x7FFF;
+inline constexpr std::uint16_t RowXfMask = 0x0FFF;
+
+// COLINFO options: the width was set.
+inline constexpr std::uint16_t ColumnWidthSet = 0x0002;
+
+// RK: the two low bits say that the stored value is a 30-bit integer (else
+// the high bits of a double) and that the number is a hundredth of it; the
+// value lies above them.
+inline constexpr std::uint32_t RkInteger = 0x2;
+inline constexpr std::uint32_t RkHundredths = 0x1;
+inline constexpr int RkValueShift = 2;
+
+// WSBOOL: the options a sheet has, and fitting to pages.
+inline constexpr std::uint16_t WsBoolDefault = 0x04C1;
+inline constexpr std::uint16_t WsBoolFitToPage = 0x0100;
+
+// SETUP options.
+inline constexpr std::uint16_t SetupPortrait = 0x0002;
+inline constexpr std::uint16_t SetupNoPrinterData = 0x0004;
+inline constexpr std::uint16_t SetupComments = 0x0020;
+inline constexpr std::uint16_t SetupNoOrientation = 0x0040;
+inline constexpr std::uint16_t SetupCommentsAtEnd = 0x0200;
+
+// WINDOW1 options: scroll bars and sheet tabs shown.
+inline constexpr std::uint16_t Window1Default = 0x0038;
+
+// WINDOW2 options: grid, headers, zeros and outline symbols shown; the
+// sheet selected and shown.
+inline constexpr std::uint16_t Window2Default = 0x00B6;
+inline constexpr std::uint16_t Window2Active = 0x0600;
+
+// SELECTION: the pane of a sheet without split panes.
+inline constexpr std::uint8_t PaneMain = 3;
 
 // The first cell XF: the default format of cells, rows and columns.
 inline constexpr std::uint16_t DefaultCellXf = 15;

@@ -9,9 +9,6 @@ namespace ss::xls {
 
 namespace {
 
-constexpr std::uint8_t WideChars = 0x01;
-constexpr std::uint8_t ExtendedString = 0x04;
-constexpr std::uint8_t RichString = 0x08;
 // The string header: character count and option flags.
 constexpr std::size_t StringHeader = 3;
 constexpr std::size_t MaxBuckets = 1024;
@@ -66,7 +63,7 @@ void SharedStrings::writeString(BiffWriter& out, const QString& text, std::size_
 {
     const bool wide = !fitsLatin1(text);
     const std::size_t unit = wide ? 2 : 1;
-    out.u16(std::uint32_t(text.size())).u8(wide ? WideChars : 0);
+    out.u16(std::uint32_t(text.size())).u8(wide ? rec::StringWide : 0);
     qsizetype at = 0;
     while (at < text.size()) {
         qsizetype fit = std::min<qsizetype>(text.size() - at, qsizetype(roomLeft(out) / unit));
@@ -76,7 +73,7 @@ void SharedStrings::writeString(BiffWriter& out, const QString& text, std::size_
         if (fit == 0) {
             // The rest goes on in a CONTINUE record, which repeats the option flag.
             startContinue(out, recordStart);
-            out.u8(wide ? WideChars : 0);
+            out.u8(wide ? rec::StringWide : 0);
             continue;
         }
         for (qsizetype i = at; i < at + fit; ++i) {
@@ -108,9 +105,9 @@ std::vector<QString> readSharedStrings(ContinuedCursor& in)
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint16_t length = in.u16();
         const std::uint8_t flags = in.u8();
-        const std::uint16_t runs = flags & RichString ? in.u16() : 0;
-        const std::uint32_t extension = flags & ExtendedString ? in.u32() : 0;
-        strings.push_back(in.chars(length, flags & WideChars));
+        const std::uint16_t runs = flags & rec::StringRich ? in.u16() : 0;
+        const std::uint32_t extension = flags & rec::StringExtended ? in.u32() : 0;
+        strings.push_back(in.chars(length, flags & rec::StringWide));
         in.skip(std::size_t(runs) * 4);
         in.skip(extension);
     }

@@ -1,6 +1,7 @@
 #include "spreadsheet/xls/SheetReader.h"
 
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffReader.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
@@ -14,29 +15,23 @@ namespace ss::xls {
 
 namespace {
 
-constexpr std::uint16_t Boolerr = 0x0205;
-constexpr std::uint16_t StringResult = 0x0207;
-constexpr std::uint16_t RowCustomHeight = 0x0040;
-constexpr std::uint16_t RowFormatted = 0x0080;
-constexpr std::uint16_t ColumnWidthSet = 0x0002;
-constexpr std::uint16_t WsBoolFitToPage = 0x0100;
-constexpr std::uint16_t SetupPortrait = 0x0002;
-constexpr std::uint16_t SetupNoPrinterData = 0x0004;
-constexpr std::uint16_t SetupComments = 0x0020;
-constexpr std::uint16_t SetupNoOrientation = 0x0040;
-constexpr std::uint16_t SetupCommentsAtEnd = 0x0200;
-constexpr std::uint8_t PaneMain = 3;
-
 double numberOfRk(std::uint32_t rk)
 {
     double value = 0;
-    if (rk & 0x2) {
-        value = double(std::int32_t(rk) >> 2);
+    if (rk & rec::RkInteger) {
+        value = double(std::int32_t(rk) >> rec::RkValueShift);
     } else {
-        const std::uint64_t bits = std::uint64_t(rk & 0xFFFFFFFCu) << 32;
+        const std::uint64_t bits = std::uint64_t(rk & ~(rec::RkInteger | rec::RkHundredths)) << 32;
         std::memcpy(&value, &bits, sizeof value);
     }
-    return rk & 0x1 ? value / 100 : value;
+    return rk & rec::RkHundredths ? value / 100 : value;
+}
+
+CommentPrinting commentPrintingOf(std::uint16_t setupOptions)
+{
+    if (!(setupOptions & rec::SetupComments))
+        return CommentPrinting::None;
+    return setupOptions & rec::SetupCommentsAtEnd ? CommentPrinting::AtEnd : CommentPrinting::InPlace;
 }
 
 struct ColumnRecord {
@@ -108,7 +103,8 @@ void SheetParser::read(std::size_t offset)
         dispatch(records, record);
     }
     finishColumns();
-    m_sheet.pageSetup.zoom = m_fitToPage ? std::nullopt : std::optional<int>(m_scale >= 10 && m_scale <= 400 ? m_scale : 100);
+    const bool scaleKnown = m_scale >= MinZoom && m_scale <= MaxZoom;
+    m_sheet.pageSetup.zoom = m_fitToPage ? std::nullopt : std::optional<int>(scaleKnown ? m_scale : 100);
 }
 
 void SheetParser::dispatch(RecordStream& records, const Record& record)
@@ -144,10 +140,10 @@ void SheetParser::dispatch(RecordStream& records, const Record& record)
     case rec::MulRk: mulRk(record); break;
     case rec::MulBlank: mulBlank(record); break;
     case rec::Formula: formula(records, record); break;
-    case Boolerr: boolErr(record); break;
+    case rec::BoolErr: boolErr(record); break;
     case rec::MergedCells: mergedCells(record); break;
     case rec::Selection: selection(record); break;
-    case rec::WsBool: m_fitToPage = in.u16() & WsBoolFitToPage; break;
+    case rec::WsBool: m_fitToPage = in.u16() & rec::WsBoolFitToPage; break;
     case rec::LeftMargin: margin(record, m_sheet.pageSetup.leftMargin); break;
     case rec::RightMargin: margin(record, m_sheet.pageSetup.rightMargin); break;
     case rec::TopMargin: margin(record, m_sheet.pageSetup.topMargin); break;
@@ -197,7 +193,7 @@ void SheetParser::put(const Record& record, std::uint16_t row, std::uint16_t col
 void SheetParser::defaultRowHeight(Cursor in)
 {
     in.u16();
-    m_sheet.defaultRowHeight = pointsOf(in.u16() & 0x7FFF);
+    m_sheet.defaultRowHeight = pointsOf(in.u16() & rec::RowHeightMask);
 }
 
 void SheetParser::colInfo(const Record& record)
@@ -213,7 +209,7 @@ void SheetParser::colInfo(const Record& record)
         damaged(QStringLiteral("%1 covers columns %2 to %3, which do not exist").arg(record.where()).arg(first + 1).arg(last + 1));
     formatOf(xf, record);
     for (int c = first; c <= last; ++c)
-        m_columns[c] = ColumnRecord{width, xf, bool(options & ColumnWidthSet)};
+        m_columns[c] = ColumnRecord{width, xf, bool(options & rec::ColumnWidthSet)};
 }
 
 void SheetParser::row(const Record& record)
@@ -221,13 +217,13 @@ void SheetParser::row(const Record& record)
     Cursor in(record);
     const std::uint16_t r = in.u16();
     in.skip(4);
-    const std::uint16_t height = in.u16() & 0x7FFF;
+    const std::uint16_t height = in.u16() & rec::RowHeightMask;
     in.skip(4);
     const std::uint16_t flags = in.u16();
-    const std::uint16_t xf = in.u16() & 0x0FFF;
+    const std::uint16_t xf = in.u16() & rec::RowXfMask;
     Row& row = m_sheet.rowAt(r);
-    row.height = flags & RowCustomHeight ? std::optional<double>(pointsOf(height)) : std::nullopt;
-    row.format = flags & RowFormatted ? formatOf(xf, record) : NoFormat;
+    row.height = flags & rec::RowCustomHeight ? std::optional<double>(pointsOf(height)) : std::nullopt;
+    row.format = flags & rec::RowFormatted ? formatOf(xf, record) : NoFormat;
 }
 
 void SheetParser::labelSst(const Record& record)
@@ -285,7 +281,7 @@ void SheetParser::formula(RecordStream& records, const Record& record)
         return;
     }
     CellValue value;
-    if (result[0] == 0 && records.peekType() == StringResult) {
+    if (result[0] == 0 && records.peekType() == rec::String) {
         const Record text = records.next();
         value = Cursor(text).string();
     } else if (result[0] == 1) {
@@ -327,7 +323,7 @@ void SheetParser::selection(const Record& record)
     const std::uint8_t pane = in.u8();
     const std::uint16_t row = in.u16(), col = in.u16(), active = in.u16(), count = in.u16();
     in.need(std::size_t(count) * 6);
-    if (m_mainPaneSeen && pane != PaneMain)
+    if (m_mainPaneSeen && pane != rec::PaneMain)
         return;
     if (active >= count || col >= MaxColumns)
         damaged(QStringLiteral("%1 names a selection it does not hold").arg(record.where()));
@@ -343,15 +339,15 @@ void SheetParser::selection(const Record& record)
     m_sheet.activeRow = row;
     m_sheet.activeColumn = col;
     m_sheet.selection = area;
-    m_mainPaneSeen = m_mainPaneSeen || pane == PaneMain;
+    m_mainPaneSeen = m_mainPaneSeen || pane == rec::PaneMain;
 }
 
 void SheetParser::margin(const Record& record, double& points)
 {
     const double inches = Cursor(record).f64();
-    if (!(inches >= 0 && inches <= 49))
+    if (!(inches >= 0 && inches <= MaxStoredMargin))
         damaged(QStringLiteral("%1 gives a margin of %2 inches").arg(record.where()).arg(inches));
-    points = inches * 72;
+    points = inches * PointsPerInch;
 }
 
 void SheetParser::setup(const Record& record)
@@ -367,17 +363,19 @@ void SheetParser::setup(const Record& record)
     in.skip(4); // printer resolutions
     const double header = in.f64();
     const double footer = in.f64();
-    if (!(header >= 0 && header <= 49 && footer >= 0 && footer <= 49))
-        damaged(QStringLiteral("%1 gives header or footer margins outside 0 to 49 inches").arg(record.where()));
-    page.headerMargin = header * 72;
-    page.footerMargin = footer * 72;
-    page.printComments = options & SetupComments ? (options & SetupCommentsAtEnd ? 1 : 16) : -4142;
-    if (options & SetupNoPrinterData)
+    if (!(header >= 0 && header <= MaxStoredMargin && footer >= 0 && footer <= MaxStoredMargin))
+        damaged(QStringLiteral("%1 gives header or footer margins outside 0 to %2 inches")
+                    .arg(record.where())
+                    .arg(MaxStoredMargin));
+    page.headerMargin = header * PointsPerInch;
+    page.footerMargin = footer * PointsPerInch;
+    page.printComments = commentPrintingOf(options);
+    if (options & rec::SetupNoPrinterData)
         return;
     page.paperSize = paper;
     m_scale = scale;
-    if (!(options & SetupNoOrientation))
-        page.orientation = options & SetupPortrait ? 1 : 2;
+    if (!(options & rec::SetupNoOrientation))
+        page.orientation = options & rec::SetupPortrait ? Orientation::Portrait : Orientation::Landscape;
 }
 
 // The sheet's default format is the one most columns show; the others keep

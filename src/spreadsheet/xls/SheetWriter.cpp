@@ -1,6 +1,7 @@
 #include "spreadsheet/xls/SheetWriter.h"
 
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffWriter.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Formats.h"
@@ -20,28 +21,7 @@ namespace {
 constexpr std::size_t RowsPerBlock = 32;
 constexpr std::size_t RowRecordSize = rec::HeaderSize + 16;
 constexpr std::size_t MergesPerRecord = 1026;
-constexpr qsizetype MaxSheetName = 31;
 constexpr qsizetype MaxCellText = 32767;
-constexpr double MaxRowHeight = 409.5;
-constexpr double MaxColumnWidth = 255;
-
-constexpr std::uint16_t RowFlagsAlways = 0x0100;
-constexpr std::uint16_t RowCustomHeight = 0x0040;
-constexpr std::uint16_t RowFormatted = 0x0080;
-constexpr std::uint16_t ColumnWidthSet = 0x0002;
-constexpr std::uint16_t WsBoolDefault = 0x04C1;
-constexpr std::uint16_t WsBoolFitToPage = 0x0100;
-constexpr std::uint16_t SetupPortrait = 0x0002;
-constexpr std::uint16_t SetupComments = 0x0020;
-constexpr std::uint16_t SetupCommentsAtEnd = 0x0200;
-constexpr std::uint16_t Window2Default = 0x00B6; // grid, headers, zeros, outline symbols
-constexpr std::uint16_t Window2Active = 0x0600;  // selected and shown
-constexpr std::uint8_t PaneMain = 3;
-
-constexpr int PrintNoComments = -4142;
-constexpr int PrintInPlace = 16;
-constexpr int PrintSheetEnd = 1;
-constexpr int Landscape = 2;
 
 [[noreturn]] void refuse(const Sheet& sheet, const QString& what)
 {
@@ -56,12 +36,10 @@ bool inSheet(const Area& a)
 
 void checkName(const Sheet& sheet)
 {
-    static const QString forbidden = QStringLiteral("[]:*?/\\");
-    const QString& name = sheet.name;
-    const bool badChar = std::any_of(name.begin(), name.end(), [](QChar c) { return forbidden.contains(c); });
-    if (name.isEmpty() || name.size() > MaxSheetName || badChar || name.startsWith(u'\'') || name.endsWith(u'\''))
-        refuse(sheet, QStringLiteral("a sheet name has 1 to 31 characters, none of []:*?/\\ and no apostrophe at "
-                                     "either end"));
+    if (sheetNameFault(sheet.name))
+        refuse(sheet, QStringLiteral("a sheet name has 1 to %1 characters, none of []:*?/\\ and no apostrophe at "
+                                     "either end")
+                          .arg(MaxSheetName));
 }
 
 void checkCells(const Sheet& sheet)
@@ -72,8 +50,11 @@ void checkCells(const Sheet& sheet)
         const Row& row = sheet.rows[r];
         if (row.cells.size() > std::size_t(MaxColumns))
             refuse(sheet, QStringLiteral("row %1 has more than %2 columns").arg(r + 1).arg(MaxColumns));
-        if (row.height && !(*row.height >= 0 && *row.height <= MaxRowHeight))
-            refuse(sheet, QStringLiteral("row %1 is %2 points high, outside 0 to 409.5").arg(r + 1).arg(*row.height));
+        if (row.height && !(*row.height >= 0 && *row.height <= MaxStoredRowHeight))
+            refuse(sheet, QStringLiteral("row %1 is %2 points high, outside 0 to %3")
+                              .arg(r + 1)
+                              .arg(*row.height)
+                              .arg(MaxStoredRowHeight));
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
             const CellValue& value = row.cells[c].value;
             const auto at = [&] { return addressText(Area::cell(int(r), int(c))); };
@@ -92,12 +73,19 @@ void checkGeometry(const Sheet& sheet)
     for (int c = 0; c < MaxColumns; ++c) {
         const auto& width = sheet.columns[std::size_t(c)].width;
         if (width && !(*width >= 0 && *width <= MaxColumnWidth))
-            refuse(sheet, QStringLiteral("column %1 is %2 characters wide, outside 0 to 255").arg(columnName(c)).arg(*width));
+            refuse(sheet, QStringLiteral("column %1 is %2 characters wide, outside 0 to %3")
+                              .arg(columnName(c))
+                              .arg(*width)
+                              .arg(MaxColumnWidth));
     }
     if (!(sheet.standardWidth >= 0 && sheet.standardWidth <= MaxColumnWidth))
-        refuse(sheet, QStringLiteral("the standard column width %1 is outside 0 to 255").arg(sheet.standardWidth));
-    if (!(sheet.defaultRowHeight >= 0 && sheet.defaultRowHeight <= MaxRowHeight))
-        refuse(sheet, QStringLiteral("the standard row height %1 is outside 0 to 409.5").arg(sheet.defaultRowHeight));
+        refuse(sheet, QStringLiteral("the standard column width %1 is outside 0 to %2")
+                          .arg(sheet.standardWidth)
+                          .arg(MaxColumnWidth));
+    if (!(sheet.defaultRowHeight >= 0 && sheet.defaultRowHeight <= MaxStoredRowHeight))
+        refuse(sheet, QStringLiteral("the standard row height %1 is outside 0 to %2")
+                          .arg(sheet.defaultRowHeight)
+                          .arg(MaxStoredRowHeight));
     for (const Area& merge : sheet.merges)
         if (!inSheet(merge))
             refuse(sheet, QStringLiteral("a merged range lies outside the sheet"));
@@ -110,19 +98,18 @@ void checkPageSetup(const Sheet& sheet)
     const PageSetup& page = sheet.pageSetup;
     for (const double margin : {page.leftMargin, page.rightMargin, page.topMargin, page.bottomMargin,
                                 page.headerMargin, page.footerMargin})
-        if (!(margin >= 0 && margin <= 72 * 49))
-            refuse(sheet, QStringLiteral("a page margin of %1 points is outside 0 to 49 inches").arg(margin));
-    if (page.zoom && (*page.zoom < 10 || *page.zoom > 400))
-        refuse(sheet, QStringLiteral("the print zoom %1% is outside 10% to 400%").arg(*page.zoom));
-    if (page.fitToPagesWide < 0 || page.fitToPagesWide > 32767 || page.fitToPagesTall < 0 || page.fitToPagesTall > 32767)
+        if (!(margin >= 0 && margin <= PointsPerInch * MaxStoredMargin))
+            refuse(sheet, QStringLiteral("a page margin of %1 points is outside 0 to %2 inches")
+                              .arg(margin)
+                              .arg(MaxStoredMargin));
+    if (page.zoom && (*page.zoom < MinZoom || *page.zoom > MaxZoom))
+        refuse(sheet,
+               QStringLiteral("the print zoom %1% is outside %2% to %3%").arg(*page.zoom).arg(MinZoom).arg(MaxZoom));
+    const auto pagesInRange = [](int pages) { return pages >= 0 && pages <= MaxFitToPages; };
+    if (!pagesInRange(page.fitToPagesWide) || !pagesInRange(page.fitToPagesTall))
         refuse(sheet, QStringLiteral("the pages to fit to are outside 0 to 32,767"));
     if (page.paperSize < 0 || page.paperSize > 0xFFFF)
         refuse(sheet, QStringLiteral("paper size %1 does not exist").arg(page.paperSize));
-    if (page.orientation != 1 && page.orientation != Landscape)
-        refuse(sheet, QStringLiteral("orientation %1 is neither portrait (1) nor landscape (2)").arg(page.orientation));
-    if (page.printComments != PrintNoComments && page.printComments != PrintInPlace
-        && page.printComments != PrintSheetEnd)
-        refuse(sheet, QStringLiteral("the comment printing %1 is not one Excel knows").arg(page.printComments));
     if (!page.printArea.isEmpty()) {
         try {
             parseAddress(page.printArea);
@@ -196,7 +183,7 @@ void defaultRowHeight(BiffWriter& out, const Sheet& sheet)
 
 void wsBool(BiffWriter& out, const PageSetup& page)
 {
-    out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(WsBoolDefault | (page.zoom ? 0 : WsBoolFitToPage)); });
+    out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(rec::WsBoolDefault | (page.zoom ? 0 : rec::WsBoolFitToPage)); });
 }
 
 void margins(BiffWriter& out, const PageSetup& page)
@@ -204,7 +191,7 @@ void margins(BiffWriter& out, const PageSetup& page)
     out.record(rec::HCenter, [](BiffWriter& w) { w.u16(0); });
     out.record(rec::VCenter, [](BiffWriter& w) { w.u16(0); });
     const auto margin = [&](std::uint16_t type, double points) {
-        out.record(type, [&](BiffWriter& w) { w.f64(points / 72); });
+        out.record(type, [&](BiffWriter& w) { w.f64(points / PointsPerInch); });
     };
     margin(rec::LeftMargin, page.leftMargin);
     margin(rec::RightMargin, page.rightMargin);
@@ -214,11 +201,11 @@ void margins(BiffWriter& out, const PageSetup& page)
 
 std::uint16_t setupOptions(const PageSetup& page)
 {
-    std::uint16_t options = page.orientation == Landscape ? 0 : SetupPortrait;
-    if (page.printComments != PrintNoComments)
-        options |= SetupComments;
-    if (page.printComments == PrintSheetEnd)
-        options |= SetupCommentsAtEnd;
+    std::uint16_t options = page.orientation == Orientation::Landscape ? 0 : rec::SetupPortrait;
+    if (page.printComments != CommentPrinting::None)
+        options |= rec::SetupComments;
+    if (page.printComments == CommentPrinting::AtEnd)
+        options |= rec::SetupCommentsAtEnd;
     return options;
 }
 
@@ -228,7 +215,7 @@ void setup(BiffWriter& out, const PageSetup& page)
         w.u16(std::uint32_t(page.paperSize)).u16(std::uint32_t(page.zoom.value_or(100))).u16(1);
         w.u16(std::uint32_t(page.fitToPagesWide)).u16(std::uint32_t(page.fitToPagesTall));
         w.u16(setupOptions(page)).u16(600).u16(600);
-        w.f64(page.headerMargin / 72).f64(page.footerMargin / 72).u16(1);
+        w.f64(page.headerMargin / PointsPerInch).f64(page.footerMargin / PointsPerInch).u16(1);
     });
 }
 
@@ -245,7 +232,7 @@ void colInfos(const SheetOut& s)
         const Column& column = s.sheet.columns[std::size_t(c)];
         const FormatId format = column.format != NoFormat ? column.format : s.sheet.defaultFormat;
         return ColumnLook{colInfoWidth(column.width.value_or(s.sheet.standardWidth)), s.formats.xfOf(format),
-                          std::uint16_t(column.width ? ColumnWidthSet : 0)};
+                          std::uint16_t(column.width ? rec::ColumnWidthSet : 0)};
     };
     const auto needed = [](const ColumnLook& look) { return look.options != 0 || look.xf != rec::DefaultCellXf; };
     for (int first = 0; first < MaxColumns;) {
@@ -283,15 +270,15 @@ void rowRecord(const SheetOut& s, int r)
             first = first < 0 ? c : first;
             last = c;
         }
-    std::uint16_t flags = RowFlagsAlways;
+    std::uint16_t flags = rec::RowFlagsAlways;
     if (row.height)
-        flags |= RowCustomHeight;
+        flags |= rec::RowCustomHeight;
     if (row.format != NoFormat)
-        flags |= RowFormatted;
+        flags |= rec::RowFormatted;
     const std::uint16_t xf = row.format != NoFormat ? s.formats.xfOf(row.format) : rec::DefaultCellXf;
     s.out.record(rec::Row, [&](BiffWriter& w) {
         w.u16(std::uint32_t(r)).u16(std::uint32_t(std::max(first, 0))).u16(std::uint32_t(last + 1));
-        w.u16(twips(row.height.value_or(s.sheet.defaultRowHeight))).u16(0).u16(0).u16(flags).u16(xf & 0x0FFFu);
+        w.u16(twips(row.height.value_or(s.sheet.defaultRowHeight))).u16(0).u16(0).u16(flags).u16(xf & rec::RowXfMask);
     });
 }
 
@@ -303,7 +290,7 @@ std::optional<std::uint32_t> rkOf(double value)
         return std::nullopt;
     constexpr double limit = 1 << 29;
     if (value == std::trunc(value) && value >= -limit && value < limit)
-        return std::uint32_t(std::int32_t(value)) << 2 | 0x2;
+        return std::uint32_t(std::int32_t(value)) << rec::RkValueShift | rec::RkInteger;
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     if ((bits & 0x3FFFFFFFFull) == 0)
@@ -396,7 +383,7 @@ std::size_t rowBlock(const SheetOut& s, const std::vector<int>& rows)
 void window2(BiffWriter& out, bool active)
 {
     out.record(rec::Window2, [&](BiffWriter& w) {
-        w.u16(Window2Default | (active ? Window2Active : 0)).u16(0).u16(0).u16(SystemWindowText).u16(0);
+        w.u16(rec::Window2Default | (active ? rec::Window2Active : 0)).u16(0).u16(0).u16(SystemWindowText).u16(0);
         w.u16(0).u16(0).u32(0);
     });
 }
@@ -405,7 +392,7 @@ void selection(BiffWriter& out, const Sheet& sheet)
 {
     const Area& a = sheet.selection;
     out.record(rec::Selection, [&](BiffWriter& w) {
-        w.u8(PaneMain).u16(std::uint32_t(sheet.activeRow)).u16(std::uint32_t(sheet.activeColumn)).u16(0).u16(1);
+        w.u8(rec::PaneMain).u16(std::uint32_t(sheet.activeRow)).u16(std::uint32_t(sheet.activeColumn)).u16(0).u16(1);
         w.u16(std::uint32_t(a.top)).u16(std::uint32_t(a.bottom)).u8(std::uint32_t(a.left)).u8(std::uint32_t(a.right));
     });
 }

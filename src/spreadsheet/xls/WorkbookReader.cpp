@@ -14,11 +14,6 @@ namespace ss::xls {
 
 namespace {
 
-constexpr std::uint16_t FirstCustomNumberFormat = 164;
-constexpr std::uint16_t BuiltInName = 0x0020;
-constexpr char16_t PrintAreaName = 0x06;
-constexpr std::size_t Area3dSize = 11;
-
 struct SheetEntry {
     std::uint32_t offset;
     QString name;
@@ -104,9 +99,9 @@ void GlobalsParser::font(const Record& record)
     Cursor in(record);
     Font font;
     font.size = pointsOf(in.u16());
-    font.italic = in.u16() & 0x0002;
+    font.italic = in.u16() & rec::FontItalic;
     font.colorIndex = colorIndexOf(in.u16());
-    font.bold = in.u16() >= 600;
+    font.bold = in.u16() >= rec::FontWeightBoldFrom;
     in.skip(6);
     font.name = in.shortString();
     m_globals.fonts.push_back(font);
@@ -117,7 +112,10 @@ void GlobalsParser::palette(const Record& record)
     Cursor in(record);
     const std::uint16_t count = in.u16();
     if (count > m_book.colors.size())
-        damaged(QStringLiteral("%1 holds %2 colours; a palette has 56").arg(record.where()).arg(count));
+        damaged(QStringLiteral("%1 holds %2 colours; a palette has %3")
+                    .arg(record.where())
+                    .arg(count)
+                    .arg(PaletteSize));
     for (std::uint16_t i = 0; i < count; ++i) {
         const std::uint8_t r = in.u8(), g = in.u8(), b = in.u8();
         in.u8();
@@ -130,7 +128,7 @@ void GlobalsParser::boundSheet(const Record& record)
     Cursor in(record);
     const std::uint32_t offset = in.u32();
     in.u8(); // visibility
-    if (in.u8() != 0)
+    if (in.u8() != rec::SheetWorksheet)
         damaged(QStringLiteral("%1 is a chart or macro sheet, which this application cannot open").arg(record.where()));
     m_globals.sheets.push_back({offset, in.shortString()});
 }
@@ -148,17 +146,17 @@ void GlobalsParser::name(const Record& record)
     in.skip(4);
     const QString text = in.flaggedChars(length);
     in.need(formulaSize);
-    const bool printArea = (options & BuiltInName) && text == QString(QChar(PrintAreaName));
-    if (!printArea || formulaSize != Area3dSize)
+    const bool printArea = (options & rec::NameBuiltIn) && text == QString(QChar(rec::PrintAreaName));
+    if (!printArea || formulaSize != rec::Area3dSize)
         return;
     const std::uint8_t token = in.u8();
-    if ((token & 0x1F) != 0x1B) // a 3-D area in any class
+    if ((token & rec::PtgKindMask) != (rec::PtgArea3d & rec::PtgKindMask)) // a 3-D area in any class
         return;
     PrintArea area{sheet, in.u16(), {}};
     area.area.top = in.u16();
     area.area.bottom = in.u16();
-    area.area.left = in.u16() & 0x00FF;
-    area.area.right = in.u16() & 0x00FF;
+    area.area.left = in.u16() & rec::RefColumnMask;
+    area.area.right = in.u16() & rec::RefColumnMask;
     if (area.area.top > area.area.bottom || area.area.left > area.area.right)
         damaged(QStringLiteral("%1 holds a print area that is not a range of the sheet").arg(record.where()));
     m_globals.printAreas.push_back(area);
@@ -178,32 +176,32 @@ CellFormat cellFormatOf(const Record& xf, const Globals& globals)
     Cursor in(xf);
     const std::uint16_t fontIndex = in.u16();
     const std::uint16_t numberFormat = in.u16();
-    // Font 4 does not exist: the fifth FONT record is font 5.
-    const std::size_t fontRecord = fontIndex < 4 ? fontIndex : std::size_t(fontIndex) - 1;
-    if (fontIndex == 4 || fontRecord >= globals.fonts.size())
+    const std::size_t fontRecord = fontIndex < rec::SkippedFontIndex ? fontIndex : std::size_t(fontIndex) - 1;
+    if (fontIndex == rec::SkippedFontIndex || fontRecord >= globals.fonts.size())
         damaged(QStringLiteral("%1 uses font %2, which the file does not have").arg(xf.where()).arg(fontIndex));
-    if (numberFormat >= FirstCustomNumberFormat && !globals.numberFormats.count(numberFormat))
+    if (numberFormat >= rec::FirstCustomNumberFormat && !globals.numberFormats.count(numberFormat))
         damaged(QStringLiteral("%1 uses number format %2, which the file does not define").arg(xf.where()).arg(numberFormat));
     CellFormat format;
     format.font = globals.fonts[fontRecord];
     in.u16();
     const std::uint8_t align = in.u8();
-    format.horizontal = horizontalOf(align & 0x07);
-    format.wrap = align & 0x08;
-    format.vertical = verticalOf(align >> 4 & 0x07);
+    format.horizontal = horizontalOf(align & rec::XfHorizontalMask);
+    format.wrap = align & rec::XfWrap;
+    format.vertical = verticalOf(align >> rec::XfVerticalShift & rec::XfVerticalMask);
     in.skip(3);
     const std::uint32_t lines = in.u32();
     const std::uint32_t colours = in.u32();
     const std::uint16_t pattern = in.u16();
     const auto line = [](std::uint32_t code, std::uint32_t colour) {
-        return borderLineOf(std::uint8_t(code & 0x0F), colorIndexOf(std::uint16_t(colour & 0x7F)));
+        const int colorIndex = colorIndexOf(std::uint16_t(colour & rec::XfColorMask));
+        return borderLineOf(std::uint8_t(code & rec::XfLineMask), colorIndex);
     };
-    format.borders[EdgeLeft] = line(lines, lines >> 16);
-    format.borders[EdgeRight] = line(lines >> 4, lines >> 23);
-    format.borders[EdgeTop] = line(lines >> 8, colours);
-    format.borders[EdgeBottom] = line(lines >> 12, colours >> 7);
-    const bool filled = (colours >> 26 & 0x3F) != 0;
-    format.fillColorIndex = filled ? colorIndexOf(pattern & 0x7F) : ColorNone;
+    format.borders[EdgeLeft] = line(lines >> rec::XfLeftLineShift, lines >> rec::XfLeftColorShift);
+    format.borders[EdgeRight] = line(lines >> rec::XfRightLineShift, lines >> rec::XfRightColorShift);
+    format.borders[EdgeTop] = line(lines >> rec::XfTopLineShift, colours >> rec::XfTopColorShift);
+    format.borders[EdgeBottom] = line(lines >> rec::XfBottomLineShift, colours >> rec::XfBottomColorShift);
+    const bool filled = (colours >> rec::XfPatternShift & rec::XfPatternMask) != 0;
+    format.fillColorIndex = filled ? colorIndexOf(pattern & rec::XfColorMask) : ColorNone;
     return format;
 }
 

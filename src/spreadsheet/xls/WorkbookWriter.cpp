@@ -20,10 +20,6 @@ namespace {
 constexpr std::size_t MinimumStreamSize = 4096;
 constexpr std::size_t WriteAccessLength = 112;
 constexpr std::uint16_t Utf16CodePage = 1200;
-constexpr std::uint16_t InternalSupBook = 0x0401;
-constexpr std::uint16_t BuiltInName = 0x0020;
-constexpr char16_t PrintAreaName = 0x06;
-constexpr std::uint8_t PtgArea3d = 0x3B;
 
 void u16Record(BiffWriter& out, std::uint16_t type, std::uint16_t value)
 {
@@ -97,7 +93,7 @@ void tabId(BiffWriter& out, const Workbook& book)
 void window1(BiffWriter& out, const Workbook& book)
 {
     out.record(rec::Window1, [&](BiffWriter& w) {
-        w.u16(0).u16(0).u16(16384).u16(8192).u16(0x0038);
+        w.u16(0).u16(0).u16(16384).u16(8192).u16(rec::Window1Default);
         w.u16(std::uint32_t(book.activeSheet)).u16(0).u16(1).u16(600);
     });
 }
@@ -118,7 +114,7 @@ std::vector<std::size_t> boundSheets(BiffWriter& out, const Workbook& book)
     for (const auto& sheet : book.sheets) {
         out.begin(rec::BoundSheet);
         offsets.push_back(out.position());
-        out.u32(0).u8(0).u8(0);
+        out.u32(0).u8(rec::SheetVisible).u8(rec::SheetWorksheet);
         out.u8(std::uint32_t(sheet->name.size())).flaggedChars(sheet->name);
         out.end();
     }
@@ -144,7 +140,8 @@ void printAreaNames(BiffWriter& out, const Workbook& book)
     const auto areas = printAreasOf(book);
     if (areas.empty())
         return;
-    out.record(rec::SupBook, [&](BiffWriter& w) { w.u16(std::uint32_t(book.sheets.size())).u16(InternalSupBook); });
+    out.record(rec::SupBook,
+               [&](BiffWriter& w) { w.u16(std::uint32_t(book.sheets.size())).u16(rec::InternalSupBook); });
     out.begin(rec::ExternSheet);
     out.u16(std::uint32_t(areas.size()));
     for (const auto& [sheet, area] : areas)
@@ -153,9 +150,9 @@ void printAreaNames(BiffWriter& out, const Workbook& book)
     for (std::size_t ref = 0; ref < areas.size(); ++ref) {
         const auto& [sheet, area] = areas[ref];
         out.begin(rec::Name);
-        out.u16(BuiltInName).u8(0).u8(1).u16(11).u16(0).u16(std::uint32_t(sheet + 1)).u32(0);
-        out.u8(0).u8(PrintAreaName);
-        out.u8(PtgArea3d).u16(std::uint32_t(ref)).u16(std::uint32_t(area.top)).u16(std::uint32_t(area.bottom));
+        out.u16(rec::NameBuiltIn).u8(0).u8(1).u16(rec::Area3dSize).u16(0).u16(std::uint32_t(sheet + 1)).u32(0);
+        out.u8(0).u8(rec::PrintAreaName);
+        out.u8(rec::PtgArea3d).u16(std::uint32_t(ref)).u16(std::uint32_t(area.top)).u16(std::uint32_t(area.bottom));
         out.u16(std::uint32_t(area.left)).u16(std::uint32_t(area.right));
         out.end();
     }
