@@ -54,6 +54,7 @@ inline constexpr std::int32_t xlPortrait = 1;
 inline constexpr std::int32_t xlLandscape = 2;
 
 // XlPaperSize: the paper codes run from 1 (xlPaperLetter) to 256 (xlPaperUser).
+inline constexpr std::int32_t xlPaperLetter = 1;
 inline constexpr std::int32_t xlPaperA4 = 9;
 inline constexpr std::int32_t xlPaperUser = 256;
 

@@ -12,8 +12,6 @@ using automation::Object;
 
 // Margins in points; no page is larger than this many inches.
 constexpr double WidestMargin = 50 * PointsPerInch;
-// The first of the XlPaperSize constants, which ExcelConstants.h does not hold.
-constexpr std::int32_t xlPaperLetter = 1;
 
 // The automation constants of PrintComments and Orientation for the model's.
 const std::initializer_list<std::pair<int, CommentPrinting>> CommentCodes = {
@@ -122,7 +120,7 @@ private:
             {"PrintComments", &property<Self, &getPrintComments, &putPrintComments>},
             {"Orientation", &property<Self, &getOrientation, &putOrientation>},
             // The paper sizes of the xlPaper constants, xlPaperUser included.
-            {"PaperSize", &number<&PageSetup::paperSize, xlPaperLetter, excel::xlPaperUser>},
+            {"PaperSize", &number<&PageSetup::paperSize, excel::xlPaperLetter, excel::xlPaperUser>},
             {"Zoom", &property<Self, &getZoom, &putZoom>},
             // 0 (False) leaves that direction free.
             {"FitToPagesWide", &number<&PageSetup::fitToPagesWide, 0, MaxFitToPages>},
