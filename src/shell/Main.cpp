@@ -1,6 +1,7 @@
 #include "shell/Main.h"
 
 #include "automation/Servers.h"
+#include "shell/Services.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -63,7 +64,7 @@ void SetFormColours(QWidget* window)
 
 QString applicationFile(const QString& name)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    return QDir(shell::Services::current().applicationFolder()).filePath(name);
 }
 
 void ApplySkin(QWidget* mainWindow)

@@ -85,6 +85,8 @@ int Services::randomDigit()
     return int(QRandomGenerator::system()->bounded(1, 10));
 }
 
+QString Services::applicationFolder() { return QCoreApplication::applicationDirPath(); }
+
 Services& Services::current() { return g_current ? *g_current : g_default; }
 
 void Services::install(Services* s) { g_current = s; }

@@ -27,8 +27,8 @@ struct SaveDialogRequest {
 
 // Every effect that a test must see or steer goes through the one installed
 // Services object: message boxes, the save dialog, the end of the
-// application, the clipboard picture and the random digits of temporary
-// names. The default shows real boxes and dialogs; tests install their own.
+// application, the clipboard picture, the random digits of temporary names
+// and the application's folder. The default shows real boxes and dialogs; tests install their own.
 class Services {
 public:
     virtual ~Services() = default;
@@ -43,6 +43,9 @@ public:
     virtual QImage clipboardImage();
     // A digit from 1 to 9, drawn from a properly seeded random source.
     virtual int randomDigit();
+    // The application's folder, which may hold the files that change the
+    // look ("HAND-M.CUR").
+    virtual QString applicationFolder();
 
     static Services& current();
     // Installs s (not owned); nullptr puts the default back.

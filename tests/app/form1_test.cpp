@@ -29,7 +29,7 @@ namespace {
 
 const QString kNoFinalSeparatorRecord = QStringLiteral("7||SEP1||Bolt") + QStringLiteral("||SEP1||").repeated(7);
 
-QString handCursorPath() { return Main::applicationFile(QStringLiteral("HAND-M.CUR")); }
+QString handCursorPath() { return QDir(TestServices::ownApplicationFolder()).filePath(QStringLiteral("HAND-M.CUR")); }
 
 void moveMouseOver(QWidget* w)
 {

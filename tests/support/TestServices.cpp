@@ -35,6 +35,12 @@ QString TestServices::saveFileName(QWidget*, const shell::SaveDialogRequest& req
     return p;
 }
 
+QString TestServices::ownApplicationFolder()
+{
+    static QTemporaryDir folder;
+    return folder.path();
+}
+
 void TestServices::endApplication()
 {
     ++endCalls;

@@ -24,6 +24,10 @@ public:
     void endApplication() override;
     QImage clipboardImage() override;
     int randomDigit() override;
+    // A folder of this test program's own, so that a cursor file one test
+    // puts there is never seen by another program's windows.
+    QString applicationFolder() override { return ownApplicationFolder(); }
+    static QString ownApplicationFolder();
 
     // What happened.
     std::vector<shell::MessageRequest> messages;
