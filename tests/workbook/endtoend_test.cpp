@@ -9,9 +9,12 @@
 #include "preview/Form2.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
+#include "shell/Twips.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/TestServices.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -147,6 +150,44 @@ private slots:
         QCOMPARE(shell::lockedWindow(), nullptr);
 
         checkWithXlrd(workbook.filePath(), rows);
+    }
+
+    // Past its snapshot the preview shows the rest of the sheet: the picture
+    // is the whole used range, its bottom rows are the table's bottom
+    // border, and around the seams of snapshot and bands it is what a
+    // single picture of those rows is, pixel for pixel.
+    void thePreviewShowsEveryRow()
+    {
+        if (twips::dpiY(nullptr) != 96.0)
+            QSKIP("the screen's logical DPI is not 96");
+        support::fillItems(form->items(), manyItems(1000));
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+        QCOMPARE(services->texts(), QStringList());
+        Form2& preview = windows->preview();
+        const QSize whole = preview.Picture1->wholeSize();
+        const auto rowTop = [](int row) { return row == 1 ? 0 : row == 2 ? 58 : 118 + (row - 3) * 20; };
+        QCOMPARE(whole.height(), rowTop(1003)); // 43.5 and 45 points, then 15 points an item
+        QCOMPARE(preview.imageBox.height(), whole.height() * 15);
+
+        const QImage bottom = preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3)).toImage();
+        const QColor border = QColor::fromRgb(175, 180, 135); // palette entry 14 of the table's edges
+        QCOMPARE(bottom.pixelColor(40, 1), border);
+        QCOMPARE(bottom.pixelColor(40, 2), border);
+        QCOMPARE(bottom.pixelColor(whole.width() - 1, 2), border);
+
+        const automation::Object excel = automation::Servers::createObject(QStringLiteral("Excel.Application"));
+        excel.object("Workbooks").call("Open", {automation::Variant(preview.mExcelFile)});
+        const automation::Object sheet = excel.object("ActiveSheet");
+        for (const int row : {101, 201, 650, 990}) {
+            sheet.object("Range", {automation::Variant(QStringLiteral("A%1:I%2").arg(row - 8).arg(row + 8))})
+                .call("CopyPicture");
+            const QImage single = QGuiApplication::clipboard()->image().copy(0, 3 * 20, whole.width(), 10 * 20);
+            const QImage shown =
+                preview.Picture1->grab(QRect(0, rowTop(row - 5), whole.width(), 10 * 20)).toImage().convertToFormat(single.format());
+            QVERIFY2(shown == single, qPrintable(QStringLiteral("around row %1").arg(row)));
+        }
+        excel.call("Quit");
+        QVERIFY(preview.Picture1->keptBands() <= PictureBox::MaxKeptBands);
     }
 
     void everyInstanceOfTheRunHasQuit()
