@@ -13,14 +13,14 @@
 
 namespace bench {
 
-// The process's peak resident set size in MiB (VmHWM) since the last
-// resetPeakRss().
-inline double peakRssMiB()
+// A size in MiB from /proc/self/status: VmHWM, the peak resident set size
+// since the last resetPeakRss(), or VmRSS, the resident set size now.
+inline double statusMiB(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
     std::string key;
     while (status >> key) {
-        if (key == "VmHWM:") {
+        if (key == field) {
             double kib = 0;
             status >> kib;
             return kib / 1024.0;
@@ -29,6 +29,9 @@ inline double peakRssMiB()
     }
     return 0;
 }
+
+inline double peakRssMiB() { return statusMiB("VmHWM:"); }
+inline double rssMiB() { return statusMiB("VmRSS:"); }
 
 // Lowers the peak resident set size to what the process holds now, so the
 // next case's peak is its own and not an earlier case's.

@@ -44,6 +44,8 @@ public:
     // The bands kept for drawing again, at most MaxKeptBands.
     static constexpr std::size_t MaxKeptBands = 6;
     std::size_t keptBands() const { return m_kept.size(); }
+    // Lets the kept bands go; each is drawn anew when it shows again.
+    void forgetKeptBands() { m_kept.clear(); }
 
 signals:
     void pictureChanged();

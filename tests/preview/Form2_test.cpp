@@ -39,6 +39,28 @@ void sendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons b
     QCoreApplication::sendEvent(target, &event);
 }
 
+// Bands of 100 pixel rows past a snapshot: red ones, every third of them
+// out of reach.
+class StripedBands final : public preview::PictureBands {
+public:
+    std::optional<Layout> layout(const QSize&) override { return Layout{QSize(300, 1000), 200}; }
+    Band bandAt(int y) override
+    {
+        ++asked;
+        Band band{y / 100 * 100, 100, {}, {}};
+        if (band.top / 100 % 3 == 0) {
+            band.failure = QStringLiteral("out of reach");
+            return band;
+        }
+        band.picture = QImage(300, 100, QImage::Format_RGB32);
+        band.picture.fill(Qt::red);
+        return band;
+    }
+    void release() override { released = true; }
+    int asked = 0;
+    bool released = false;
+};
+
 } // namespace
 
 // The preview window under the offscreen platform (96 DPI, 15 twips a
@@ -108,6 +130,7 @@ private slots:
     void narrowImageBarsEnableWhenAZoomMakesItWide();
     void zoomDrawsTheSnapshotScaled();
     void zoomPastTheLargestWidgetFallsBackToOne();
+    void bandsGoOnPastTheSnapshot();
     void scrollBarsMoveTheImage();
     void wheelAndKeysMoveAndZoom();
     void dragMovesTheImageAndReleaseSetsTheBars();
@@ -370,6 +393,33 @@ void Form2Test::zoomPastTheLargestWidgetFallsBackToOne()
     form.PushButton1_Click();
     QCOMPARE(form.mZoom, 1.25f);
     QVERIFY(services->errorReports().empty());
+}
+
+// Past the snapshot the picture goes on in bands, each drawn when it first
+// shows and kept; a band out of reach is a plain area, and "< Back" lets
+// the bands go.
+void Form2Test::bandsGoOnPastTheSnapshot()
+{
+    Form2& form = shownWith(gradientPicture(300, 250));
+    auto bands = std::make_shared<StripedBands>();
+    form.showBands(bands, *bands->layout({}));
+    QCOMPARE(form.imageBox.size(), QSize(4500, 15000));
+    QVERIFY(form.VScroll1->isEnabled());
+
+    const QImage shown = form.Picture1->grab().toImage();
+    QCOMPARE(shown.pixelColor(150, 100), gradientPicture(300, 250).pixelColor(150, 100)); // the snapshot
+    QCOMPARE(shown.pixelColor(150, 250), QColor(Qt::red));                                // over the snapshot
+    QCOMPARE(shown.pixelColor(150, 450), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(299, 650), QColor(238, 238, 238)); // band 6 is out of reach
+    QVERIFY(form.Picture1->keptBands() <= PictureBox::MaxKeptBands);
+    const int asked = bands->asked;
+    form.Picture1->grab(QRect(0, 800, 300, 100));
+    QCOMPARE(bands->asked, asked); // drawn from the band kept
+    QVERIFY(services->errorReports().empty());
+
+    form.mExcelFile = workbook(QStringLiteral("kintra24681357.xls"));
+    form.PushButton8_Click();
+    QVERIFY(bands->released);
 }
 
 void Form2Test::scrollBarsMoveTheImage()
