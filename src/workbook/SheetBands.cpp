@@ -1,6 +1,7 @@
 #include "workbook/SheetBands.h"
 
 #include "core/Error.h"
+#include "shell/ClipboardKept.h"
 #include "shell/Options.h"
 #include "shell/Twips.h"
 #include "workbook/Excel1.h"
@@ -105,8 +106,11 @@ void SheetBands::layOutBands(int wholeHeight)
     m_tops.push_back(std::max(top, wholeHeight));
 }
 
+// The picture goes through the clipboard, which holds what it held before
+// once the picture is taken.
 QImage SheetBands::pictureOf(Rows rows) const
 {
+    const shell::ClipboardKept kept;
     rangeOf(rows).call("CopyPicture");
     return Options::FetchClipboardPicture(0);
 }

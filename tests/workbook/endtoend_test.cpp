@@ -169,7 +169,9 @@ private slots:
         QCOMPARE(whole.height(), rowTop(1003)); // 43.5 and 45 points, then 15 points an item
         QCOMPARE(preview.imageBox.height(), whole.height() * 15);
 
+        QGuiApplication::clipboard()->setText(QStringLiteral("the user's own"));
         const QImage bottom = preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3)).toImage();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own")); // drawing a band kept it
         const QColor border = QColor::fromRgb(175, 180, 135); // palette entry 14 of the table's edges
         QCOMPARE(bottom.pixelColor(40, 1), border);
         QCOMPARE(bottom.pixelColor(40, 2), border);
