@@ -1,4 +1,5 @@
 #include "app/AppWindows.h"
+#include "app/CommandLine.h"
 #include "shell/FileSystemObject.h"
 #include "shell/StopSignals.h"
 #include "spreadsheet/objects/Server.h"
@@ -6,8 +7,21 @@
 #include <QApplication>
 #include <QIcon>
 
+namespace {
+
+// The built-in spreadsheet application and the platform's file object.
+void registerServers()
+{
+    ss::registerExcelApplication();
+    shell::registerFileSystemObject();
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    if (CommandLine::wanted(argc, argv))
+        return CommandLine::run(argc, argv, registerServers);
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
     QCoreApplication::setOrganizationName(QStringLiteral("Tallowind"));
@@ -17,8 +31,7 @@ int main(int argc, char* argv[])
     // or the preview); hiding the main window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    ss::registerExcelApplication();
-    shell::registerFileSystemObject();
+    registerServers();
 
     AppWindows windows;
     // Logging off, shutting down and being told to stop end the program as

@@ -19,6 +19,8 @@ struct InventoryRecord {
         Discontinued,
     };
     static constexpr int FieldCount = 9;
+    // The most characters a field may hold: what a cell of the sheet holds.
+    static constexpr int MaxFieldLength = 32767;
 
     std::array<QString, FieldCount> fields;
 

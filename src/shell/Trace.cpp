@@ -49,6 +49,7 @@ QString describeCurrentException()
 
 void Trace::reportCurrent()
 {
+    m_faulted = true;
     ProcedureErrorReport(describeCurrentException(), m_path, m_line);
 }
 

@@ -40,6 +40,8 @@ public:
 
     const QString& path() const { return m_path; }
     int currentLine() const { return m_line; }
+    // Whether a step has failed and been reported.
+    bool faulted() const { return m_faulted; }
 
     // A step; false when it failed and was reported.
     template <typename F>
@@ -74,6 +76,7 @@ private:
 
     QString m_path;
     int m_line = 0;
+    bool m_faulted = false;
 };
 
 } // namespace shell

@@ -114,21 +114,10 @@ void takeSnapshot(shell::Trace& t, const QString& path, const QString& snapshotP
     t.line(184, [&] { loadPicture(snapshotPath, made.picture); });
 }
 
-} // namespace
-
-Object ExcelApp;
-Object ExcelBook;
-
-void CreateExcelApp() { ExcelApp = automation::Servers::createObject(QString::fromLatin1(Excel1::ProgId)); }
-
-void ReleaseExcelApp() { ExcelApp.release(); }
-
-Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows)
+// Steps 102 to 140 of the run: the building instance, set up for silent
+// work, lays the sheet out in a workbook of one sheet and is set back.
+void buildWorkbook(shell::Trace& t, std::span<const InventoryRecord> items)
 {
-    shell::Trace t{"InventoryList", "GenerateReport0"};
-    const QString snapshotPath = TempNames::snapshotPath();
-    Generated made;
-
     t.line(102, [] { CreateExcelApp(); });
     t.line(104, [] { ExcelApp.put("ScreenUpdating", automation::False); });
     t.line(106, [] { ExcelApp.put("DisplayAlerts", automation::False); });
@@ -149,9 +138,11 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
     t.line(136, [] { ExcelApp.put("DisplayAlerts", automation::True); });
     t.line(138, [] { ExcelApp.put("EnableEvents", automation::True); });
     t.line(140, [] { ExcelApp.put("EnableCancelKey", Long(excel::xlInterrupt)); });
-    const QString path = chooseTemporaryWorkbook(t);
-    const bool withoutInstance = ExcelApp.isNothing();
-    const bool saved = t.line(158, [&] { saveWorkbook(path); });
+}
+
+// Steps 160 to 166: the workbook closes and the instance quits.
+void closeAndQuit(shell::Trace& t)
+{
     t.line(160, [] { ExcelApp.put("DisplayAlerts", automation::False); });
     t.line(162, [] { ExcelBook.call("Close"); });
     t.line(164, [] { ExcelApp.call("Quit"); });
@@ -159,6 +150,28 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
         ReleaseExcelApp();
         ExcelBook.release(); // closed at 162: nothing may reach it in a later run
     });
+}
+
+} // namespace
+
+Object ExcelApp;
+Object ExcelBook;
+
+void CreateExcelApp() { ExcelApp = automation::Servers::createObject(QString::fromLatin1(Excel1::ProgId)); }
+
+void ReleaseExcelApp() { ExcelApp.release(); }
+
+Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows)
+{
+    shell::Trace t{"InventoryList", "GenerateReport0"};
+    const QString snapshotPath = TempNames::snapshotPath();
+    Generated made;
+
+    buildWorkbook(t, items);
+    const QString path = chooseTemporaryWorkbook(t);
+    const bool withoutInstance = ExcelApp.isNothing();
+    const bool saved = t.line(158, [&] { saveWorkbook(path); });
+    closeAndQuit(t);
 
     // A save that fails with the application there fails for the file (a
     // temporary folder that takes no workbook, say), which the save reports
@@ -171,6 +184,15 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
     t.line(190, [&] { windows.hideMainWindow(); });
     t.line(192, [&] { Main::DeleteFileForced(snapshotPath); });
     return made;
+}
+
+bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path)
+{
+    shell::Trace t{"InventoryList", "GenerateReport0"};
+    buildWorkbook(t, items);
+    t.line(158, [&] { saveWorkbook(path); });
+    closeAndQuit(t);
+    return !t.faulted();
 }
 
 } // namespace InventoryList

@@ -45,6 +45,11 @@ public:
 // failures and never throws; returns what it made.
 Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows);
 
+// The workbook of the run without its picture and preview: lays out items
+// as the run does, with the same calls, and saves the workbook at path.
+// Reports each failing step as the run does; true when none failed.
+bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path);
+
 // A new instance of the spreadsheet application becomes ExcelApp.
 void CreateExcelApp();
 // ExcelApp becomes Nothing.

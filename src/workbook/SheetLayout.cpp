@@ -4,6 +4,7 @@
 #include "workbook/InventoryList.h"
 
 #include "automation/ExcelConstants.h"
+#include "records/Fields.h"
 #include "shell/Options.h"
 
 #include <array>
@@ -25,23 +26,23 @@ constexpr std::int16_t CaptionBorder = 12;
 constexpr std::int16_t ShadedRowFill = 13;
 constexpr std::int16_t GridBorder = 14;
 
-// One column of the sheet: A holds the item's text, B to I its sub-items.
+// One column of the sheet: A holds the item's text, B to I its sub-items,
+// each under the caption of its field.
 struct Column {
     char letter;
-    const char* caption;
     double width;
     bool captionWraps; // as first written; SetAlignment wraps every caption
 };
-constexpr std::array<Column, 9> kColumns{{
-    {'A', "Inventory ID", 13.57, false},
-    {'B', "Name", 34.86, false},
-    {'C', "Description", 35, true},
-    {'D', "Unit Price", 10.71, true},
-    {'E', "Quantity in Stock", 10.57, true},
-    {'F', "Reorder Level", 10.57, true},
-    {'G', "Reorder Time in Days", 10.71, true},
-    {'H', "Quantity in Reorder", 13.57, true},
-    {'I', "Discontinued?", 15, true},
+constexpr std::array<Column, InventoryRecord::FieldCount> kColumns{{
+    {'A', 13.57, false},
+    {'B', 34.86, false},
+    {'C', 35, true},
+    {'D', 10.71, true},
+    {'E', 10.57, true},
+    {'F', 10.57, true},
+    {'G', 10.71, true},
+    {'H', 13.57, true},
+    {'I', 15, true},
 }};
 
 Object selection() { return ExcelApp.object("Selection"); }
@@ -124,8 +125,9 @@ void writeTitle()
 
 void writeCaptions()
 {
-    for (const Column& column : kColumns) {
-        WriteCell(cellRange(column.letter, QStringLiteral("2")), QString::fromLatin1(column.caption), true,
+    for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        const Column& column = kColumns[c];
+        WriteCell(cellRange(column.letter, QStringLiteral("2")), QLatin1String(records::Fields[c].sheetCaption), true,
                   column.captionWraps);
         SetFont(QStringLiteral("Bold"), 10, excel::xlColorIndexAutomatic, QStringLiteral("Tahoma"));
         SetAlignment(true, false, true, false);

@@ -351,6 +351,9 @@ private:
             {"ColumnWidth", &property<Self, &getColumnWidth, &putColumnWidth>},
             {"RowHeight", &property<Self, &getRowHeight, &putRowHeight>},
             {"FormulaR1C1", &property<Self, &getFormula, &putValue>},
+            // The text the cell shows: the built-in application shows every
+            // number in the General format.
+            {"Text", &readOnly<Self, &getFormula>},
             {"Value", &property<Self, &getValue, &putValue>},
             {"", &defaultMember},
             {"WrapText", &property<Self, &getWrap, &putWrap>},

@@ -1,0 +1,301 @@
+#include "app/CommandLine.h"
+
+#include "records/Csv.h"
+#include "records/Import.h"
+#include "records/ListItems.h"
+#include "records/RecordStore.h"
+#include "shell/Options.h"
+#include "shell/Services.h"
+#include "shell/Trace.h"
+#include "workbook/InventoryList.h"
+#include "workbook/WorkbookTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
+
+namespace CommandLine {
+
+namespace {
+
+constexpr int Done = 0;
+constexpr int BadInput = 1;
+constexpr int Usage = 2;
+
+const char HelpText[] = R"(Usage: quorvale [COMMAND ...]
+Keeps a list of inventory items and makes an Excel 97-2003 workbook of it.
+Without a command, the window opens.
+
+Commands:
+  generate OUT.xls [--items FILE]
+      Lays out the inventory sheet as "Start Creating Template" does, from the
+      stored list or from FILE, and saves it as OUT.xls. OUT.xls is replaced
+      only by a complete workbook.
+  import FILE [--replace]
+      Adds the records of FILE to the stored list, or with --replace puts them
+      in its place, under the rules of the window's editor: every record or
+      none. Each refused line is named with the reason.
+  export FILE.csv
+      Writes the stored list as CSV ("-" for standard output).
+
+FILE is a CSV file (UTF-8, commas or semicolons, a header line of the sheet's
+captions: Inventory ID, Name, Description, Unit Price, Quantity in Stock,
+Reorder Level, Reorder Time in Days, Quantity in Reorder, Discontinued?) or
+an .xls workbook, whose first sheet is read from its row of those captions.
+The stored list is the window's: while the window is open, it stores its own
+list when it closes.
+
+Options:
+  --help     shows this text
+  --version  shows the version
+
+Exit status: 0 done, 1 bad input (named on standard error), 2 a usage error.
+
+Examples:
+  quorvale generate stock.xls
+  quorvale generate stock.xls --items items.csv
+  quorvale import items.csv
+  quorvale import last-week.xls --replace
+  quorvale export items.csv
+)";
+
+void print(std::FILE* to, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), to);
+    std::fflush(to);
+}
+
+void say(const QString& text) { print(stderr, QStringLiteral("quorvale: %1\n").arg(text)); }
+
+int usage(const QString& problem)
+{
+    say(problem);
+    print(stderr, QStringLiteral("Try 'quorvale --help'.\n"));
+    return Usage;
+}
+
+// The boxes of the traced steps, on standard error: nobody is there to
+// press a button, and a question is answered No, which changes nothing.
+class ConsoleServices final : public shell::Services {
+public:
+    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
+    {
+        QString text = request.text;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        say(text.trimmed());
+        if (request.buttons != shell::MessageButtons::YesNo)
+            return shell::MessageAnswer::Ok;
+        print(stderr, QStringLiteral("(Nothing is asked on the command line: the answer is No.)\n"));
+        return shell::MessageAnswer::No;
+    }
+    QString saveFileName(QWidget*, const shell::SaveDialogRequest&) override { return {}; }
+    void endApplication() override {}
+};
+
+QString where(const QString& file, const records::FileFault& fault)
+{
+    QString text = file;
+    if (fault.line > 0)
+        text += QStringLiteral(":%1").arg(fault.line);
+    if (!fault.field.isEmpty())
+        text += QStringLiteral(": %1").arg(fault.field);
+    return text + QStringLiteral(": ") + fault.what;
+}
+
+bool sayFaults(const QString& file, const std::vector<records::FileFault>& faults)
+{
+    for (const records::FileFault& fault : faults)
+        say(where(file, fault));
+    return !faults.empty();
+}
+
+// A workbook by its extension, any other file as CSV.
+records::ReadTable readTable(const QString& path)
+{
+    if (QFileInfo(path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0)
+        return readWorkbookTable(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        records::ReadTable table;
+        table.faults.push_back({0, {}, file.errorString()});
+        return table;
+    }
+    return records::readCsv(file.readAll());
+}
+
+// The stored list, read as the window's start reads it.
+std::vector<InventoryRecord> storedList()
+{
+    ListItems items;
+    shell::Trace t{"Form1", "Form_Load"};
+    records::restoreList(t, items);
+    return items.records();
+}
+
+// Gives file the mode of target when there is one, else the user's default
+// mode for a new file (a temporary file is made for the user alone).
+void keepModeOf(const QString& target, const QString& file)
+{
+    struct stat existing {};
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        ::chmod(QFile::encodeName(file).constData(), existing.st_mode & 07777);
+        return;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(file).constData(), 0666 & ~mask);
+}
+
+// Qt's notes about the desktop it runs on (no runtime folder in cron, say)
+// are no news on the command line.
+void quietQtNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: ")))
+        return;
+    qt_message_output(type, context, message);
+}
+
+// Saves the workbook beside out and renames it over out, which stays as it
+// was until the new workbook is complete, and keeps its mode.
+int generate(const QString& out, const std::vector<InventoryRecord>& items)
+{
+    Options::FillWorkbookPalette(); // as the window's start does
+    const QFileInfo target(out);
+    QTemporaryFile beside(target.absoluteDir().filePath(QStringLiteral(".quorvale-XXXXXX.xls")));
+    if (!beside.open())
+        return say(QStringLiteral("%1: %2").arg(out, beside.errorString())), BadInput;
+    beside.close();
+    if (!InventoryList::SaveInventoryWorkbook(items, QDir::toNativeSeparators(beside.fileName())))
+        return say(QStringLiteral("%1: the workbook was not made; %1 is left as it was").arg(out)), BadInput;
+    keepModeOf(out, beside.fileName());
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(beside.fileName()).toStdString(), QFile::encodeName(out).toStdString(),
+                            error);
+    if (error)
+        return say(QStringLiteral("%1: %2").arg(out, QString::fromStdString(error.message()))), BadInput;
+    beside.setAutoRemove(false);
+    return Done;
+}
+
+int generateCommand(const QStringList& arguments)
+{
+    QString out;
+    QString itemsFile;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--items") && i + 1 < arguments.size())
+            itemsFile = arguments[++i];
+        else if (out.isEmpty() && !arguments[i].startsWith(QLatin1String("--")))
+            out = arguments[i];
+        else
+            return usage(QStringLiteral("generate: unexpected argument '%1'").arg(arguments[i]));
+    }
+    if (out.isEmpty())
+        return usage(QStringLiteral("generate: which workbook? quorvale generate OUT.xls [--items FILE]"));
+    if (itemsFile.isEmpty())
+        return generate(out, storedList());
+    const records::ReadTable table = readTable(itemsFile);
+    if (sayFaults(itemsFile, table.faults))
+        return BadInput;
+    return generate(out, table.records);
+}
+
+int importCommand(const QStringList& arguments)
+{
+    QString file;
+    bool replace = false;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--replace"))
+            replace = true;
+        else if (file.isEmpty() && !argument.startsWith(QLatin1String("--")))
+            file = argument;
+        else
+            return usage(QStringLiteral("import: unexpected argument '%1'").arg(argument));
+    }
+    if (file.isEmpty())
+        return usage(QStringLiteral("import: which file? quorvale import FILE [--replace]"));
+    const records::ReadTable table = readTable(file);
+    if (sayFaults(file, table.faults))
+        return BadInput;
+    std::vector<InventoryRecord> list = replace ? std::vector<InventoryRecord>() : storedList();
+    if (sayFaults(file, records::refusals(list, table))) {
+        say(QStringLiteral("nothing was imported; the stored list is as it was"));
+        return BadInput;
+    }
+    list.insert(list.end(), table.records.begin(), table.records.end());
+    QString text;
+    for (const InventoryRecord& record : list)
+        records::appendStoredRecord(text, record);
+    try {
+        records::writeStoredList(text);
+    } catch (const quorvale::Error& e) {
+        say(e.description());
+        return BadInput;
+    }
+    print(stdout, QStringLiteral("%1 records imported; the list holds %2.\n").arg(table.records.size()).arg(list.size()));
+    return Done;
+}
+
+int exportCommand(const QStringList& arguments)
+{
+    if (arguments.size() != 1 || (arguments[0].startsWith(QLatin1String("--")) && arguments[0] != QLatin1String("-")))
+        return usage(QStringLiteral("export: which file? quorvale export FILE.csv"));
+    const QByteArray csv = records::csvText(storedList());
+    if (arguments[0] == QLatin1String("-")) {
+        std::fwrite(csv.constData(), 1, std::size_t(csv.size()), stdout);
+        return std::fflush(stdout) == 0 ? Done : BadInput;
+    }
+    QSaveFile file(arguments[0]);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
+        return say(QStringLiteral("%1: %2").arg(arguments[0], file.errorString())), BadInput;
+    return Done;
+}
+
+} // namespace
+
+bool wanted(int argc, char* argv[]) { return argc > 1 && argv[1][0] != '\0'; }
+
+int run(int argc, char* argv[], void (*registerServers)())
+{
+    // No window ever shows: no display is needed, over SSH or from cron.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QtMessageHandler earlier = qInstallMessageHandler(quietQtNotes);
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tallowind"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVALE_VERSION));
+    ConsoleServices services;
+    shell::Services::install(&services);
+    registerServers();
+
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QString command = arguments.takeFirst();
+    int status = Usage;
+    if (command == QLatin1String("--help") || command == QLatin1String("help")) {
+        print(stdout, QString::fromLatin1(HelpText));
+        status = Done;
+    } else if (command == QLatin1String("--version")) {
+        print(stdout, QStringLiteral("quorvale %1\n").arg(QCoreApplication::applicationVersion()));
+        status = Done;
+    } else if (command == QLatin1String("generate")) {
+        status = generateCommand(arguments);
+    } else if (command == QLatin1String("import")) {
+        status = importCommand(arguments);
+    } else if (command == QLatin1String("export")) {
+        status = exportCommand(arguments);
+    } else {
+        status = usage(QStringLiteral("unknown command '%1'").arg(command));
+    }
+    shell::Services::install(nullptr);
+    qInstallMessageHandler(earlier);
+    return status;
+}
+
+} // namespace CommandLine

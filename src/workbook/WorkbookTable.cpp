@@ -1,0 +1,114 @@
+#include "workbook/WorkbookTable.h"
+
+#include "automation/Servers.h"
+#include "core/Error.h"
+#include "workbook/AutomationValues.h"
+#include "workbook/Excel1.h"
+
+#include <QDir>
+
+#include <array>
+
+namespace {
+
+using automation::Object;
+using automation::Variant;
+
+// A first sheet's used cells, each read as the text it shows.
+class UsedCells {
+public:
+    explicit UsedCells(const Object& sheet) : m_cells(sheet.object("Cells"))
+    {
+        const Object used = sheet.object("UsedRange");
+        m_firstRow = used.get("Row").toInt32();
+        m_rows = used.object("Rows").get("count").toInt32();
+        m_firstColumn = used.get("Column").toInt32();
+        m_columns = used.object("Columns").get("count").toInt32();
+    }
+
+    int rows() const { return m_rows; }
+    int columns() const { return m_columns; }
+    int sheetRow(int row) const { return m_firstRow + row; }
+
+    QString text(int row, int column) const
+    {
+        return m_cells.object("Item", {workbook::Long(m_firstRow + row), workbook::Long(m_firstColumn + column)})
+            .get("Text")
+            .toString();
+    }
+
+private:
+    Object m_cells;
+    int m_firstRow = 1;
+    int m_rows = 0;
+    int m_firstColumn = 1;
+    int m_columns = 0;
+};
+
+// The field of each used column in a row that holds all nine captions, or
+// nothing when the row does not.
+std::optional<std::vector<int>> headerOf(const UsedCells& cells, int row)
+{
+    std::vector<int> fields(std::size_t(cells.columns()), -1);
+    std::array<bool, InventoryRecord::FieldCount> found{};
+    for (int c = 0; c < cells.columns(); ++c) {
+        const int field = records::fieldOfCaption(cells.text(row, c));
+        if (field >= 0 && !found[std::size_t(field)]) {
+            found[std::size_t(field)] = true;
+            fields[std::size_t(c)] = field;
+        }
+    }
+    if (std::find(found.begin(), found.end(), false) != found.end())
+        return std::nullopt;
+    return fields;
+}
+
+void readRecords(const UsedCells& cells, records::ReadTable& table)
+{
+    std::optional<std::vector<int>> header;
+    int row = 0;
+    for (; row < cells.rows() && !header; ++row)
+        header = headerOf(cells, row);
+    if (!header) {
+        table.faults.push_back({0, {}, QStringLiteral("no row of its first sheet holds the nine captions of the "
+                                                      "inventory sheet")});
+        return;
+    }
+    for (; row < cells.rows(); ++row) {
+        InventoryRecord record;
+        bool empty = true;
+        for (int c = 0; c < cells.columns(); ++c)
+            if (const int field = (*header)[std::size_t(c)]; field >= 0) {
+                record[field] = cells.text(row, c);
+                empty = empty && record[field].isEmpty();
+            }
+        if (!empty) {
+            table.records.push_back(std::move(record));
+            table.lines.push_back(cells.sheetRow(row));
+        }
+    }
+}
+
+} // namespace
+
+records::ReadTable readWorkbookTable(const QString& path)
+{
+    records::ReadTable table;
+    Object application;
+    try {
+        application = Excel1::OpenWorkbookInNewExcel(QDir::toNativeSeparators(QDir(path).absolutePath()));
+        const Object sheet = application.object("Workbooks", {workbook::Long(1)}).object("Sheets", {workbook::Long(1)});
+        readRecords(UsedCells(sheet), table);
+    } catch (const quorvale::Error& e) {
+        table.faults.push_back({0, {}, e.description()});
+    }
+    try {
+        if (!application.isNothing()) {
+            application.put("DisplayAlerts", automation::False);
+            application.call("Quit");
+        }
+    } catch (...) {
+        // The records are read; the instance goes either way.
+    }
+    return table;
+}

@@ -1,0 +1,217 @@
+// The command line, run as a user runs it: build/quorvale with a command, in
+// a settings folder of its own, without a display.
+#include "app/AppWindows.h"
+#include "automation/Servers.h"
+#include "records/Csv.h"
+#include "shell/FileSystemObject.h"
+#include "shell/Options.h"
+#include "spreadsheet/objects/Server.h"
+#include "support/TestServices.h"
+#include "workbook/InventoryList.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Texts that a careless CSV writer or reader gets wrong.
+std::vector<InventoryRecord> awkwardRecords()
+{
+    const std::vector<QStringList> rows{
+        {"A-1", "Bolt, hex", "say \"M8\"", "46.99", "1500", "0012", "7", "", "No"},
+        {"A-2", "two\r\nlines", "Gr\u00f6\u00dfe \u2013 \u6a19\u6e96", "6.90", "", " padded ", "=SUM(A1)", "1;2", "Yes"},
+        {"A-3", "", "", "", "", "", "", "", ""},
+    };
+    std::vector<InventoryRecord> records;
+    for (const QStringList& row : rows) {
+        InventoryRecord record;
+        for (int n = 0; n < InventoryRecord::FieldCount; ++n)
+            record[n] = row.value(n);
+        records.push_back(record);
+    }
+    return records;
+}
+
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+
+    QString at(const QString& name) const { return dir->filePath(name); }
+
+    Outcome quorvale(const QStringList& arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), at(QStringLiteral("data")));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir->path());
+        process.start(QStringLiteral(QUORVALE_BINARY), arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            qFatal("quorvale %s did not finish", qPrintable(arguments.join(QLatin1Char(' '))));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QByteArray storedValue() const
+    {
+        const QSettings settings(at(QStringLiteral("config/Tallowind.conf")), QSettings::IniFormat);
+        return settings.value(QStringLiteral("Quorvale/Inventory List")).toByteArray();
+    }
+
+    // The workbook that "Start Creating Template" saves for records.
+    QByteArray workbookOfTheWindow(const std::vector<InventoryRecord>& records)
+    {
+        TestServices services;
+        services.scriptedClipboard = true;
+        automation::Servers::clear();
+        ss::registerExcelApplication();
+        shell::registerFileSystemObject();
+        Options::FillWorkbookPalette();
+        qputenv("TEMP", QDir::toNativeSeparators(at(QStringLiteral("temp"))).toLocal8Bit());
+        QDir().mkpath(at(QStringLiteral("temp")));
+        AppWindows windows;
+        const InventoryList::Generated made = InventoryList::GenerateReport0(records, windows);
+        qunsetenv("TEMP");
+        automation::Servers::clear();
+        return bytesOf(made.workbookPath);
+    }
+
+private slots:
+    void initTestCase() { isolateSettings(); }
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+    }
+
+    void generateMakesTheWorkbookOfTheWindowsRun()
+    {
+        const std::vector<InventoryRecord> records = awkwardRecords();
+        write(at(QStringLiteral("items.csv")), records::csvText(records));
+        const Outcome done = quorvale({QStringLiteral("generate"), QStringLiteral("stock.xls"), QStringLiteral("--items"),
+                                       QStringLiteral("items.csv")});
+        QCOMPARE(done.status, 0);
+        QCOMPARE(done.err, QString());
+        QCOMPARE(bytesOf(at(QStringLiteral("stock.xls"))), workbookOfTheWindow(records));
+
+        // Read back, the workbook is the list it came from.
+        QCOMPARE(quorvale({QStringLiteral("import"), QStringLiteral("stock.xls"), QStringLiteral("--replace")}).status, 0);
+        QCOMPARE(quorvale({QStringLiteral("export"), QStringLiteral("back.csv")}).status, 0);
+        QCOMPARE(bytesOf(at(QStringLiteral("back.csv"))), records::csvText(records));
+    }
+
+    // A workbook that cannot be made, or not put in place, leaves the one
+    // there whole and nothing beside it.
+    void generateThatFailsLeavesTheOldWorkbookWhole()
+    {
+        write(at(QStringLiteral("stock.xls")), "last week's workbook");
+        InventoryRecord huge;
+        huge[0] = QStringLiteral("1");
+        huge[1] = QString(40000, QLatin1Char('x')); // more than a cell holds
+        write(at(QStringLiteral("items.csv")), records::csvText(std::vector<InventoryRecord>{huge}));
+        const Outcome failed = quorvale({QStringLiteral("generate"), QStringLiteral("stock.xls"), QStringLiteral("--items"),
+                                         QStringLiteral("items.csv")});
+        QCOMPARE(failed.status, 1);
+        QVERIFY2(failed.err.contains(QLatin1String("stock.xls: the workbook was not made")), qPrintable(failed.err));
+        QCOMPARE(bytesOf(at(QStringLiteral("stock.xls"))), QByteArray("last week's workbook"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({QStringLiteral("items.csv"), QStringLiteral("stock.xls")}));
+
+        QVERIFY(QDir().mkpath(at(QStringLiteral("folder.xls/inside"))));
+        QCOMPARE(quorvale({QStringLiteral("generate"), QStringLiteral("folder.xls")}).status, 1);
+        QVERIFY(QFileInfo(at(QStringLiteral("folder.xls/inside"))).isDir());
+    }
+
+    void csvFilesOfOtherWritersImport_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("first");
+        const QStringList bolt{"7", "Bolt, hex", "", "0.25", "", "", "", "", "No"};
+        QTest::newRow("any order and case, LF") << QByteArray("NAME,inventory id,Discontinued?,unit price\n"
+                                                               "\"Bolt, hex\",7,No,0.25\n")
+                                                 << bolt;
+        QTest::newRow("semicolons, a BOM, CRLF")
+            << QByteArray("\xEF\xBB\xBFInventory ID;Name;Unit Price;Discontinued?\r\n7;Bolt, hex;0.25;No\r\n") << bolt;
+        QTest::newRow("a quoted line break and quote")
+            << QByteArray("Inventory ID,Name\r\n8,\"Nut \"\"M8\"\"\r\nzinc\"\r\n")
+            << QStringList{"8", "Nut \"M8\"\r\nzinc", "", "", "", "", "", "", ""};
+    }
+    void csvFilesOfOtherWritersImport()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, first);
+        write(at(QStringLiteral("items.csv")), csv);
+        const Outcome done = quorvale({QStringLiteral("import"), QStringLiteral("items.csv")});
+        QVERIFY2(done.status == 0, qPrintable(done.err));
+        const records::ReadTable back = records::readCsv(quorvale({QStringLiteral("export"), QStringLiteral("-")}).out.toUtf8());
+        QCOMPARE(back.records.size(), std::size_t(1));
+        QCOMPARE(QStringList(back.records[0].fields.begin(), back.records[0].fields.end()), first);
+    }
+
+    // Export and import leave the stored list as it was, byte for byte.
+    void exportAndImportKeepTheStoredList()
+    {
+        write(at(QStringLiteral("items.csv")), records::csvText(awkwardRecords()));
+        QCOMPARE(quorvale({QStringLiteral("import"), QStringLiteral("items.csv")}).status, 0);
+        const QByteArray stored = storedValue();
+        QVERIFY(stored.contains("two\r\nlines"));
+        QCOMPARE(quorvale({QStringLiteral("export"), QStringLiteral("list.csv")}).status, 0);
+        QCOMPARE(quorvale({QStringLiteral("import"), QStringLiteral("list.csv"), QStringLiteral("--replace")}).status, 0);
+        QCOMPARE(storedValue(), stored);
+    }
+
+    // One bad line and nothing is stored; every refused line is named.
+    void anImportWithBadLinesStoresNothing()
+    {
+        write(at(QStringLiteral("items.csv")), "Inventory ID,Name\r\n1,Bolt\r\n");
+        QCOMPARE(quorvale({QStringLiteral("import"), QStringLiteral("items.csv")}).status, 0);
+        const QByteArray stored = storedValue();
+        write(at(QStringLiteral("more.csv")), "Inventory ID,Name\r\n2,Nut\r\n1,Bolt again\r\n  ,blank\r\n3,Sc||SEP2||rew\r\n");
+        const Outcome refused = quorvale({QStringLiteral("import"), QStringLiteral("more.csv")});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains(QLatin1String("more.csv:3: Inventory ID: the inventory ID 1 is in the list")),
+                 qPrintable(refused.err));
+        QVERIFY(refused.err.contains(QLatin1String("more.csv:4: Inventory ID: the inventory ID is empty")));
+        QVERIFY(refused.err.contains(QLatin1String("more.csv:5: Name: the field holds \"||SEP2||\"")));
+        QCOMPARE(storedValue(), stored);
+
+        write(at(QStringLiteral("odd.csv")), "Inventory ID,Colour\r\n4,red\r\n");
+        const Outcome unknown = quorvale({QStringLiteral("import"), QStringLiteral("odd.csv")});
+        QCOMPARE(unknown.status, 1);
+        QVERIFY2(unknown.err.contains(QLatin1String("odd.csv:1: Colour: the header names a column")), qPrintable(unknown.err));
+        QCOMPARE(quorvale({QStringLiteral("import")}).status, 2);
+        QCOMPARE(quorvale({QStringLiteral("frobnicate")}).status, 2);
+        QCOMPARE(storedValue(), stored);
+    }
+};
+
+QTEST_MAIN(CommandLineTest)
+#include "commandline_test.moc"
