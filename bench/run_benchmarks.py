@@ -64,8 +64,47 @@ def run_peer(label, argv):
     return (label, statistics.median(times), peak, size)
 
 
+CAPTIONS = ["Inventory ID", "Name", "Description", "Unit Price", "Quantity in Stock", "Reorder Level",
+            "Reorder Time in Days", "Quantity in Reorder", "Discontinued?"]
+SAMPLES = [["Hammer", "Building tool", "46.99", "14", "2", "6", "10", "Yes"],
+           ["Nails", "fastening parts", "6.99", "754", "600", "2", "1500", "No"],
+           ["Screws", "fastening parts", "10.99", "898", "500", "1", "1000", "No"]]
+
+
+def run_command_line():
+    """Rows (case, median s, peak MiB) of the command line as a process:
+    generate from a CSV file of 32,767 items, and import of that file."""
+    import csv
+    program = os.path.join(BUILD, "quorvale")
+    rows = []
+    with tempfile.TemporaryDirectory() as tmp:
+        items = os.path.join(tmp, "items.csv")
+        with open(items, "w", newline="", encoding="utf-8") as f:
+            writer = csv.writer(f)
+            writer.writerow(CAPTIONS)
+            for i in range(1, PEER_ITEMS + 1):
+                writer.writerow([str(i)] + SAMPLES[(i - 1) % 3])
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(tmp, "config"), XDG_DATA_HOME=os.path.join(tmp, "data"))
+        env.pop("DISPLAY", None)
+        for label, argv in [(f"command line: generate {PEER_ITEMS} items from CSV",
+                             [program, "generate", os.path.join(tmp, "out.xls"), "--items", items]),
+                            (f"command line: import {PEER_ITEMS} items from CSV", [program, "import", items, "--replace"])]:
+            times, peak = [], 0.0
+            for _ in range(PEER_RUNS):
+                start = time.perf_counter()
+                child = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL)
+                _, status, usage = os.wait4(child.pid, 0)
+                times.append(time.perf_counter() - start)
+                if os.waitstatus_to_exitcode(status) != 0:
+                    sys.exit(f"{label}: the command failed")
+                peak = max(peak, usage.ru_maxrss / 1024)
+            rows.append((label, statistics.median(times), peak))
+    return rows
+
+
 def main():
     rows, notes = run_ours()
+    rows += run_command_line()
     ours = dict((name, secs) for name, secs, _ in rows)
     peers = [run_peer("python3-xlwt, 32767 items", ["/usr/bin/python3", os.path.join(HERE, "peer_xlwt.py")]),
              run_peer("Spreadsheet::WriteExcel, 32767 items", ["perl", os.path.join(HERE, "peer_writeexcel.pl")])]

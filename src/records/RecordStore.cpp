@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QSettings>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <cstdio>
 #include <filesystem>
@@ -309,6 +310,19 @@ void offerRecoveredList(QString& stored)
     noteRecoveredListLoaded();
 }
 
+// text with the bars of the stored form before and after it.
+QVarLengthArray<QChar, 32> withBars(QStringView text, bool before, bool after)
+{
+    QVarLengthArray<QChar, 32> chars;
+    const QChar bar(QLatin1Char('|'));
+    if (before)
+        chars << bar << bar;
+    chars.append(text.data(), text.size());
+    if (after)
+        chars << bar << bar;
+    return chars;
+}
+
 } // namespace
 
 QString settingsFilePath()
@@ -418,11 +432,21 @@ QString separatorIn(const QString& text)
     // A separator that the text makes with the separators around it in the
     // stored form: "Size||SEP1" and the "||SEP1||" after it read back as
     // "Size" and a field "SEP1||..."; "SEP2||x" after a "||SEP1||" ends the
-    // record there. Every separator begins and ends with "||".
-    const QLatin1String bar("||");
-    if ((text + bar).contains(field))
+    // record there. Every separator begins and ends with "||", so such a
+    // separator lies within the first or the last few characters of the
+    // text and the bars beside them, which are looked at without a copy of
+    // a long text.
+    const QStringView view(text);
+    const qsizetype end = std::min<qsizetype>(view.size(), field.size() - 1);
+    const QVarLengthArray<QChar, 32> head = withBars(view.first(end), true, false);
+    const QVarLengthArray<QChar, 32> tail = withBars(view.last(end), false, true);
+    const QVarLengthArray<QChar, 32> whole = withBars(view.size() < field.size() ? view : QStringView(), true, true);
+    const auto within = [](const QVarLengthArray<QChar, 32>& chars, QLatin1String separator) {
+        return QStringView(chars.data(), chars.size()).contains(separator);
+    };
+    if (within(tail, field))
         return field;
-    if ((bar + text + bar).contains(record))
+    if (within(head, record) || within(tail, record) || (view.size() < field.size() && within(whole, record)))
         return record;
     return {};
 }
