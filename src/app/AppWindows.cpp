@@ -8,7 +8,10 @@
 
 AppWindows::AppWindows() : m_main(*this)
 {
-    QObject::connect(&m_main, &Form1::generationRunEnded, &m_main, [this] { showRestOfSheet(); });
+    // Queued: the preview shows its snapshot at once, and the rest a moment
+    // later, when the run's handler is done.
+    QObject::connect(&m_main, &Form1::generationRunEnded, &m_main, [this] { showRestOfSheet(); },
+                     Qt::QueuedConnection);
 }
 
 AppWindows::~AppWindows() = default;

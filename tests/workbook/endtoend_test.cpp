@@ -164,6 +164,9 @@ private slots:
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
         QCOMPARE(services->texts(), QStringList());
         Form2& preview = windows->preview();
+        QTRY_COMPARE(preview.Picture1->wholeSize().width() > 0 && preview.Picture1->keptBands() == 0
+                         && preview.Picture1->wholeSize() != preview.Picture1->picture().size(),
+                     true); // the bands come once the run's handler is done
         const QSize whole = preview.Picture1->wholeSize();
         const auto rowTop = [](int row) { return row == 1 ? 0 : row == 2 ? 58 : 118 + (row - 3) * 20; };
         QCOMPARE(whole.height(), rowTop(1003)); // 43.5 and 45 points, then 15 points an item
