@@ -106,12 +106,13 @@ void measurePreview(Form2& preview)
             preview.VScroll1->setValue(preview.VScroll1->maximum());
             preview.Picture2->grab();
         };
-        const std::string anew = "preview: last item at zoom " + std::to_string(zoom).substr(0, 4) + ", band drawn anew";
+        const std::string atZoom = "preview: last item at zoom " + std::to_string(zoom).substr(0, 4);
+        const std::string anew = atZoom + ", band drawn anew";
         bench::measure(anew.c_str(), 5, [&] {
             preview.VScroll1->setValue(0);
             preview.Picture1->forgetKeptBands();
         }, showLast);
-        const std::string kept = "preview: last item at zoom " + std::to_string(zoom).substr(0, 4) + ", band kept";
+        const std::string kept = atZoom + ", band kept";
         bench::measure(kept.c_str(), 11, [&] { preview.VScroll1->setValue(0); }, showLast);
     }
     preview.SetZoom(1.0f);
@@ -157,7 +158,9 @@ int main(int argc, char* argv[])
 
     fillPeerItems(form.items(), 32767);
     const QString path = temp.filePath(QStringLiteral("layout.xls"));
-    bench::measure("layout+save 32767 items", 5, [&] { QFile::remove(path); }, [&] { layOutAndSave(path, form.items().records()); });
+    bench::measure(
+        "layout+save 32767 items", 5, [&] { QFile::remove(path); },
+        [&] { layOutAndSave(path, form.items().records()); });
     if (!QFile::exists(path)) {
         std::fprintf(stderr, "the workbook was not saved\n");
         return 1;

@@ -239,7 +239,8 @@ int importCommand(const QStringList& arguments)
         say(e.description());
         return BadInput;
     }
-    print(stdout, QStringLiteral("%1 records imported; the list holds %2.\n").arg(table.records.size()).arg(list.size()));
+    print(stdout,
+          QStringLiteral("%1 records imported; the list holds %2.\n").arg(table.records.size()).arg(list.size()));
     return Done;
 }
 
