@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace shell {
 
 namespace {
@@ -18,21 +21,22 @@ public:
     Variant invoke(const Call& call) override { return members().dispatch(*this, call); }
 
 private:
+    // Removes the entry of that name, a link as the link itself: nothing a
+    // link points at is opened, changed or removed. Force also removes a
+    // read-only file; removing a name needs no write access to the file,
+    // only to its folder, so force changes no mode.
     static Variant deleteFile(FileSystemObject&, const Call& call)
     {
         const QString path = call.positional(0).toString();
         const Variant* forceArg = call.argument(1, "Force");
         const bool force = forceArg && forceArg->toBool();
-        const QFileInfo info(path);
-        if (!info.exists() && !info.isSymLink())
+        const QByteArray name = QFile::encodeName(path);
+        struct stat entry {};
+        if (name.isEmpty() || ::lstat(name.constData(), &entry) != 0 || S_ISDIR(entry.st_mode))
             throw AutomationError(QStringLiteral("File not found"));
-        if (info.isDir())
-            throw AutomationError(QStringLiteral("File not found"));
-        if (force)
-            QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner | QFile::WriteUser);
-        else if (!info.isWritable())
+        if (!force && !QFileInfo(path).isWritable())
             throw AutomationError(QStringLiteral("Permission denied"));
-        if (!QFile::remove(path))
+        if (::unlink(name.constData()) != 0)
             throw AutomationError(QStringLiteral("Permission denied"));
         return {};
     }

@@ -5,11 +5,15 @@
 #include "support/TestServices.h"
 
 #include "automation/Error.h"
+#include "automation/Servers.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -169,6 +173,32 @@ private slots:
         Main::DeleteFileForced(path);
         Main::DeleteFileForced(QString());
         QVERIFY(m_services->messages.empty());
+    }
+
+    // In a shared folder the plain delete of a link may fail and the forced
+    // one be tried: it removes the link and leaves what the link points at
+    // as it was, read-only and whole.
+    void aForcedDeleteOfALinkLeavesTheFileItPointsAt()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("mine.xls"));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("data");
+        file.close();
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
+        const QString link = dir.filePath(QStringLiteral("temp.bmp"));
+        QVERIFY(QFile::link(target, link));
+
+        automation::Servers::createObject(QStringLiteral("Scripting.FileSystemObject"))
+            .call("DeleteFile", {automation::Variant(link), automation::Variant(true)});
+
+        QVERIFY(!QFileInfo(link).isSymLink());
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0400u);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("data"));
     }
 
     void paletteHoldsTheFiftySixColours()
