@@ -3,6 +3,7 @@
 #include "app/WorkbookBands.h"
 #include "preview/Form2.h"
 #include "shell/Services.h"
+#include "workbook/TempNames.h"
 
 #include <utility>
 
@@ -18,6 +19,7 @@ AppWindows::~AppWindows() = default;
 
 bool AppWindows::start()
 {
+    TempNames::removeLeftoverWorkbooks();
     m_main.Form_Load();
     if (shell::Services::applicationEnded())
         return false;

@@ -18,7 +18,8 @@ public:
     AppWindows();
     ~AppWindows() override;
 
-    // The start-up: loads the main window and shows it, unless the load
+    // The start-up: removes the temporary workbooks that runs which never
+    // ended left behind, loads the main window and shows it, unless the load
     // ended the application. False when it did.
     bool start();
     // Ends the program with nobody to ask (the session ends, the program is

@@ -6,9 +6,10 @@
 #include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
+#include "workbook/TempNames.h"
 
+#include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace Excel1 {
 
@@ -62,20 +63,24 @@ QString warningText()
     throw quorvale::Error(QStringLiteral("The picture of the sheet could not be written to %1: %2").arg(path, reason));
 }
 
-// Writes picture to path as a Windows bitmap; the file appears complete or
-// not at all.
+// Writes picture to path as a Windows bitmap, into the run's own file that
+// claimed the name: a link there is not followed. A picture that cannot be
+// written in whole leaves the file empty.
 void writeBitmap(const QImage& picture, const QString& path)
 {
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("No picture of the sheet could be fetched from the clipboard"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        cannotWriteBitmap(path, file.errorString());
-    QImageWriter writer(&file, "BMP");
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
     if (!writer.write(picture))
         cannotWriteBitmap(path, writer.errorString());
-    if (!file.commit())
-        cannotWriteBitmap(path, file.errorString());
+    try {
+        TempNames::writeClaimed(path, bitmap);
+    } catch (const quorvale::Error& e) {
+        cannotWriteBitmap(path, e.description());
+    }
 }
 
 } // namespace

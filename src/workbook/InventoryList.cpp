@@ -94,10 +94,13 @@ void loadPicture(const QString& snapshotPath, QImage& picture)
 }
 
 // The second instance opens the saved workbook and takes the picture of its
-// used cells, which becomes the picture of what the run made.
-void takeSnapshot(shell::Trace& t, const QString& path, const QString& snapshotPath, RunWindows& windows,
+// used cells, which becomes the picture of what the run made. The picture
+// goes through a bitmap file of the run's own, claimed here, so that two
+// runs in one temporary folder never read each other's.
+void takeSnapshot(shell::Trace& t, const QString& path, QString& snapshotPath, RunWindows& windows,
                   Generated& made)
 {
+    snapshotPath = TempNames::claimSnapshot();
     Object snapshotApp;
     Object snapshotBook;
     t.line(168, [&] { snapshotApp = Excel1::OpenWorkbookInNewExcel(path); });
@@ -164,7 +167,7 @@ void ReleaseExcelApp() { ExcelApp.release(); }
 Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows)
 {
     shell::Trace t{"InventoryList", "GenerateReport0"};
-    const QString snapshotPath = TempNames::snapshotPath();
+    QString snapshotPath; // claimed when a picture is taken
     Generated made;
 
     buildWorkbook(t, items);
@@ -182,7 +185,10 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
     t.line(186, [&] { made.workbookPath = path; });
     t.line(188, [&] { windows.showPreview(made); });
     t.line(190, [&] { windows.hideMainWindow(); });
-    t.line(192, [&] { Main::DeleteFileForced(snapshotPath); });
+    t.line(192, [&] {
+        if (!snapshotPath.isEmpty())
+            Main::DeleteFileForced(snapshotPath);
+    });
     return made;
 }
 

@@ -11,6 +11,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
+#include <functional>
+#include <utility>
+
 namespace {
 
 const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
@@ -34,6 +39,34 @@ public:
             throw quorvale::Error(QStringLiteral("no question can be asked"));
         return TestServices::showMessage(request);
     }
+};
+
+unsigned modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The program's windows as a run sees them, with a look at the run when it
+// has written the picture of the sheet and not yet loaded it (the pointer
+// goes back to the default at line 182).
+class WatchedWindows final : public InventoryList::RunWindows {
+public:
+    explicit WatchedWindows(InventoryList::RunWindows& windows) : m_windows(windows) {}
+
+    std::function<void()> whilePictureWaits;
+
+    void setMainWindowPointer(MousePointer kind) override
+    {
+        m_windows.setMainWindowPointer(kind);
+        if (kind == MousePointer::Default && whilePictureWaits)
+            std::exchange(whilePictureWaits, nullptr)();
+    }
+    void showPreview(const InventoryList::Generated& made) override { m_windows.showPreview(made); }
+    void hideMainWindow() override { m_windows.hideMainWindow(); }
+
+private:
+    InventoryList::RunWindows& m_windows;
 };
 
 } // namespace
@@ -64,6 +97,11 @@ private:
     QStringList workbooksInTemp() const
     {
         return QDir(temp->path()).entryList({QStringLiteral("kintra*")}, QDir::Files, QDir::Name);
+    }
+
+    QStringList snapshotsInTemp() const
+    {
+        return QDir(temp->path()).entryList({QStringLiteral("temp-*")}, QDir::Files, QDir::Name);
     }
 
 private slots:
@@ -166,19 +204,40 @@ private slots:
             QVERIFY2(shape.match(name).hasMatch(), qPrintable(name));
     }
 
-    void anExistingBitmapIsReplacedAndDeleted()
+    // A "temp.bmp" that somebody put in the temporary folder is not the
+    // run's: the run writes its picture into a file of its own, for the
+    // user alone, and deletes it at the end.
+    void anExistingBitmapIsLeftAloneAndTheRunWritesItsOwn()
     {
         fake::registerServer(world);
         QFile stale(tempFile(QStringLiteral("temp.bmp")));
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("stale");
         stale.close();
+        QStringList ownBitmaps;
+        unsigned ownMode = 0;
+        qint64 ownSize = 0;
+        WatchedWindows watched(*windows);
+        watched.whilePictureWaits = [&] {
+            ownBitmaps = snapshotsInTemp();
+            if (ownBitmaps.size() == 1) {
+                ownMode = modeOf(tempFile(ownBitmaps[0]));
+                ownSize = QFileInfo(tempFile(ownBitmaps[0])).size();
+            }
+        };
 
-        generate();
+        InventoryList::GenerateReport0(form->items().records(), watched);
 
         QVERIFY(services->errorReports().empty());
         QCOMPARE(windows->preview().Picture1->picture().size(), world->picture.size());
-        QVERIFY(!stale.exists());
+        QCOMPARE(ownBitmaps.size(), 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("^temp-[1-9]{8}\\.bmp$")).match(ownBitmaps[0]).hasMatch(),
+                 qPrintable(ownBitmaps[0]));
+        QCOMPARE(ownMode, 0600u);
+        QVERIFY(ownSize > 0);
+        QVERIFY(snapshotsInTemp().isEmpty());
+        QVERIFY(stale.open(QIODevice::ReadOnly));
+        QCOMPARE(stale.readAll(), QByteArray("stale"));
     }
 
     void aFailingMemberIsReportedOnEveryLineThatUsesIt()

@@ -1,11 +1,20 @@
-// The temporary folder and the claiming of temporary workbook names.
+// The temporary folder, the claiming and writing of the run's own files,
+// and the removal of what runs that never ended left behind.
 #include "workbook/TempNames.h"
 
+#include "core/Error.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TempNamesTest : public QObject {
     Q_OBJECT
@@ -15,6 +24,29 @@ private:
 
     QString inDir(const QString& name) const { return QDir::toNativeSeparators(dir.filePath(name)); }
 
+    // A file of name with contents, last written hours ago.
+    QString fileAged(const QString& name, const QByteArray& contents, int hours) const
+    {
+        const QString path = inDir(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()
+            || !file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * hours), QFileDevice::FileModificationTime))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    static QByteArray contentsOf(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static unsigned modeOf(const QString& path)
+    {
+        struct stat info {};
+        return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+
 private slots:
     void cleanup() { qunsetenv("TEMP"); }
 
@@ -23,7 +55,7 @@ private slots:
         qputenv("TEMP", dir.path().toLocal8Bit());
         QCOMPARE(TempNames::temporaryFolder(), dir.path());
         QCOMPARE(TempNames::workbookPath(QStringLiteral("kintra12345678")), inDir(QStringLiteral("kintra12345678.xls")));
-        QCOMPARE(TempNames::snapshotPath(), inDir(QStringLiteral("temp.bmp")));
+        QCOMPARE(TempNames::snapshotPath(QStringLiteral("temp-12345678")), inDir(QStringLiteral("temp-12345678.bmp")));
     }
 
     void withoutTempTheSystemFolderIsUsedRatherThanTheRoot_data()
@@ -38,15 +70,21 @@ private slots:
         if (setEmpty)
             qputenv("TEMP", QByteArray());
         QCOMPARE(TempNames::temporaryFolder(), QDir::tempPath());
-        QCOMPARE(TempNames::snapshotPath(), QDir::toNativeSeparators(QDir::temp().filePath(QStringLiteral("temp.bmp"))));
+        QCOMPARE(TempNames::snapshotPath(QStringLiteral("temp-11111111")),
+                 QDir::toNativeSeparators(QDir::temp().filePath(QStringLiteral("temp-11111111.bmp"))));
         QVERIFY(TempNames::workbookPath(QStringLiteral("kintra11111111")).startsWith(QDir::toNativeSeparators(QDir::tempPath())));
     }
 
-    void aFreeNameIsClaimedOnceOnly()
+    // The file is the user's alone, even where the user's default would
+    // let others read it.
+    void aFreeNameIsClaimedOnceOnlyAndForTheUserAlone()
     {
         const QString path = inDir(QStringLiteral("kintra12121212.xls"));
-        QVERIFY(TempNames::claim(path));
-        QVERIFY(QFile::exists(path));
+        const mode_t defaultMask = ::umask(0);
+        const bool claimed = TempNames::claim(path);
+        ::umask(defaultMask);
+        QVERIFY(claimed);
+        QCOMPARE(modeOf(path), 0600u);
         QVERIFY(!TempNames::claim(path)); // a second run, or a second copy of the program
     }
 
@@ -79,6 +117,62 @@ private slots:
         const QString path = inDir(QStringLiteral("missing/kintra78787878.xls"));
         QVERIFY(TempNames::claim(path));
         QVERIFY(!QFileInfo::exists(inDir(QStringLiteral("missing"))));
+    }
+
+    // The bitmap goes into the file that the claim made, never through a
+    // link put in its place, nor into a file that has a second name.
+    void aClaimedFileIsWrittenButNeverThroughALink()
+    {
+        qputenv("TEMP", dir.path().toLocal8Bit());
+        const QString own = TempNames::claimSnapshot();
+        static const QRegularExpression shape(QStringLiteral("^temp-[1-9]{8}\\.bmp$"));
+        QVERIFY2(shape.match(QFileInfo(own).fileName()).hasMatch(), qPrintable(own));
+        QCOMPARE(QFileInfo(own).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+        TempNames::writeClaimed(own, "picture");
+        QCOMPARE(contentsOf(own), QByteArray("picture"));
+        QCOMPARE(modeOf(own), 0600u);
+
+        const QString mine = fileAged(QStringLiteral("mine.txt"), "mine", 0);
+        const QString link = inDir(QStringLiteral("temp-13131313.bmp"));
+        QVERIFY(QFile::link(mine, link));
+        const QString second = inDir(QStringLiteral("temp-24242424.bmp"));
+        QCOMPARE(::link(QFile::encodeName(mine).constData(), QFile::encodeName(second).constData()), 0);
+        for (const QString& path : {link, second}) {
+            QVERIFY(!TempNames::claim(path));
+            QVERIFY_THROWS_EXCEPTION(quorvale::Error, TempNames::writeClaimed(path, "picture"));
+        }
+        QCOMPARE(contentsOf(mine), QByteArray("mine"));
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    // Only the user's own workbooks, by the program's name, not written for
+    // a day, are what runs that never ended left behind.
+    void leftoversOfRunsThatNeverEndedGoAfterADay()
+    {
+        qputenv("TEMP", dir.path().toLocal8Bit());
+        const QString leftover = fileAged(QStringLiteral("kintra12345678.xls"), "left", 25);
+        QStringList kept{fileAged(QStringLiteral("kintra23456789.xls"), "open in a preview", 23),
+                         fileAged(QStringLiteral("kintra1234567.xls"), "other", 48),
+                         fileAged(QStringLiteral("kintra01234567.xls"), "other", 48),
+                         fileAged(QStringLiteral("kintra12345678.xlsx"), "other", 48),
+                         fileAged(QStringLiteral("Stock.xls"), "other", 48)};
+        const QString mine = fileAged(QStringLiteral("mine.xls"), "mine", 48);
+        const QString link = inDir(QStringLiteral("kintra34567891.xls"));
+        QVERIFY(QFile::link(mine, link));
+        const timespec old[2] = {{0, UTIME_OMIT}, {QDateTime::currentSecsSinceEpoch() - 3 * 86400, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(link).constData(), old, AT_SYMLINK_NOFOLLOW), 0);
+        const QString others = fileAged(QStringLiteral("kintra45678912.xls"), "another user's", 48);
+        const bool otherUser = ::chown(QFile::encodeName(others).constData(), 65534, 65534) == 0;
+        if (otherUser)
+            kept << others; // only the superuser can give a file away
+
+        TempNames::removeLeftoverWorkbooks();
+
+        QVERIFY(!QFileInfo::exists(leftover));
+        for (const QString& path : kept)
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(contentsOf(mine), QByteArray("mine"));
     }
 
     void anUnwrittenClaimIsReleased()
