@@ -1,16 +1,23 @@
 #pragma once
 
-// Helpers shared by the workbook tests: item lists, expected transcripts and
-// where reports were made.
+// Helpers shared by the workbook tests: item lists, expected transcripts,
+// where reports were made and a look into a run.
 
 #include "records/ListItems.h"
+#include "workbook/InventoryList.h"
 #include "support/TestServices.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <utility>
 
 namespace support {
 
@@ -85,5 +92,44 @@ inline bool sameTranscript(const QStringList& actual, const QStringList& expecte
     }
     return true;
 }
+
+// The mode bits of the file at path, of a link itself; 0 when there is none.
+inline unsigned modeOf(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? unsigned(info.st_mode & 07777) : 0;
+}
+
+// Writes a file at path with contents, last written hours ago; returns path.
+inline QString writeAged(const QString& path, const QByteArray& contents, int hours)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()
+        || !file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * hours), QFileDevice::FileModificationTime))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// The program's windows as a run sees them, with a look at the run when it
+// has written the picture of the sheet and not yet loaded it (the pointer
+// goes back to the default at line 182).
+class WatchedWindows final : public InventoryList::RunWindows {
+public:
+    explicit WatchedWindows(InventoryList::RunWindows& windows) : m_windows(windows) {}
+
+    std::function<void()> whilePictureWaits;
+
+    void setMainWindowPointer(MousePointer kind) override
+    {
+        m_windows.setMainWindowPointer(kind);
+        if (kind == MousePointer::Default && whilePictureWaits)
+            std::exchange(whilePictureWaits, nullptr)();
+    }
+    void showPreview(const InventoryList::Generated& made) override { m_windows.showPreview(made); }
+    void hideMainWindow() override { m_windows.hideMainWindow(); }
+
+private:
+    InventoryList::RunWindows& m_windows;
+};
 
 } // namespace support

@@ -11,11 +11,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
-#include <functional>
-#include <utility>
-
 namespace {
 
 const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
@@ -39,34 +34,6 @@ public:
             throw quorvale::Error(QStringLiteral("no question can be asked"));
         return TestServices::showMessage(request);
     }
-};
-
-unsigned modeOf(const QString& path)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
-
-// The program's windows as a run sees them, with a look at the run when it
-// has written the picture of the sheet and not yet loaded it (the pointer
-// goes back to the default at line 182).
-class WatchedWindows final : public InventoryList::RunWindows {
-public:
-    explicit WatchedWindows(InventoryList::RunWindows& windows) : m_windows(windows) {}
-
-    std::function<void()> whilePictureWaits;
-
-    void setMainWindowPointer(MousePointer kind) override
-    {
-        m_windows.setMainWindowPointer(kind);
-        if (kind == MousePointer::Default && whilePictureWaits)
-            std::exchange(whilePictureWaits, nullptr)();
-    }
-    void showPreview(const InventoryList::Generated& made) override { m_windows.showPreview(made); }
-    void hideMainWindow() override { m_windows.hideMainWindow(); }
-
-private:
-    InventoryList::RunWindows& m_windows;
 };
 
 } // namespace
@@ -217,11 +184,11 @@ private slots:
         QStringList ownBitmaps;
         unsigned ownMode = 0;
         qint64 ownSize = 0;
-        WatchedWindows watched(*windows);
+        support::WatchedWindows watched(*windows);
         watched.whilePictureWaits = [&] {
             ownBitmaps = snapshotsInTemp();
             if (ownBitmaps.size() == 1) {
-                ownMode = modeOf(tempFile(ownBitmaps[0]));
+                ownMode = support::modeOf(tempFile(ownBitmaps[0]));
                 ownSize = QFileInfo(tempFile(ownBitmaps[0])).size();
             }
         };

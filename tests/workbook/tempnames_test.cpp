@@ -2,6 +2,8 @@
 // and the removal of what runs that never ended left behind.
 #include "workbook/TempNames.h"
 
+#include "Support.h"
+
 #include "core/Error.h"
 
 #include <QDateTime>
@@ -13,7 +15,6 @@
 #include <QTest>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 class TempNamesTest : public QObject {
@@ -27,24 +28,13 @@ private:
     // A file of name with contents, last written hours ago.
     QString fileAged(const QString& name, const QByteArray& contents, int hours) const
     {
-        const QString path = inDir(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()
-            || !file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * hours), QFileDevice::FileModificationTime))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return support::writeAged(inDir(name), contents, hours);
     }
 
     static QByteArray contentsOf(const QString& path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static unsigned modeOf(const QString& path)
-    {
-        struct stat info {};
-        return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
     }
 
 private slots:
@@ -84,7 +74,7 @@ private slots:
         const bool claimed = TempNames::claim(path);
         ::umask(defaultMask);
         QVERIFY(claimed);
-        QCOMPARE(modeOf(path), 0600u);
+        QCOMPARE(support::modeOf(path), 0600u);
         QVERIFY(!TempNames::claim(path)); // a second run, or a second copy of the program
     }
 
@@ -130,7 +120,7 @@ private slots:
         QCOMPARE(QFileInfo(own).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
         TempNames::writeClaimed(own, "picture");
         QCOMPARE(contentsOf(own), QByteArray("picture"));
-        QCOMPARE(modeOf(own), 0600u);
+        QCOMPARE(support::modeOf(own), 0600u);
 
         const QString mine = fileAged(QStringLiteral("mine.txt"), "mine", 0);
         const QString link = inDir(QStringLiteral("temp-13131313.bmp"));

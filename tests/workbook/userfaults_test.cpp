@@ -11,6 +11,7 @@
 
 #include "app/Form1Driver.h"
 #include "automation/Servers.h"
+#include "workbook/InventoryList.h"
 #include "preview/Form2.h"
 #include "records/RecoveryFile.h"
 #include "shell/FileSystemObject.h"
@@ -236,6 +237,7 @@ private slots:
         services.reset();
         automation::Servers::clear();
         qunsetenv("TEMP");
+        qunsetenv("TMPDIR");
         for (QTemporaryDir* dir : {settingsDir.get(), temp.get()}) {
             QDir folder(dir->path());
             for (const QString& name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
@@ -547,6 +549,66 @@ private slots:
             QVERIFY(!QFileInfo::exists(folder));
 
         checkPreviewStaysUsable(preview, w, 200);
+    }
+
+    // Two copies of the program run at once in the system's temporary folder
+    // (TEMP unset), where somebody has put a link "temp.bmp" to a file of the
+    // user's, and where a run that never ended left a workbook two days ago.
+    // The start-up removes the old workbook; the second run goes all the way
+    // while the first one's picture waits to be loaded. Each run writes its
+    // workbook and picture into files of its own, for the user alone, and
+    // previews its own list; the link and the file it points at stay as they
+    // were.
+    void twoRunsAtOnceInTheSystemFolderEachPreviewTheirOwnList()
+    {
+        qunsetenv("TEMP");
+        qputenv("TMPDIR", QFile::encodeName(temp->path()));
+        const QString mine = inTemp(QStringLiteral("mine.txt"));
+        writeBytes(mine, "the user's own");
+        QVERIFY(QFile::setPermissions(mine, QFile::ReadOwner));
+        const QString planted = inTemp(QStringLiteral("temp.bmp"));
+        QVERIFY(QFile::link(mine, planted));
+        const QString leftover = support::writeAged(inTemp(QStringLiteral("kintra12345678.xls")), "left", 48);
+
+        MainWindow first;
+        QVERIFY(first.windows->start());
+        QVERIFY(!QFileInfo::exists(leftover));
+        support::fillItems(first.form->items(), manyItems(1));
+        MainWindow second;
+        second.start();
+        support::fillItems(second.form->items(), manyItems(20));
+        QStringList bitmaps;
+        std::vector<unsigned> modes;
+        support::WatchedWindows firstRun(*first.windows);
+        support::WatchedWindows secondRun(*second.windows);
+        secondRun.whilePictureWaits = [&] {
+            bitmaps = QDir(temp->path()).entryList({QStringLiteral("temp-*.bmp")}, QDir::Files);
+            for (const QString& name : bitmaps)
+                modes.push_back(support::modeOf(inTemp(name)));
+        };
+        firstRun.whilePictureWaits = [&] { InventoryList::GenerateReport0(second.form->items().records(), secondRun); };
+        InventoryList::GenerateReport0(first.form->items().records(), firstRun);
+        qunsetenv("TMPDIR");
+
+        QVERIFY2(services->errorReports().empty(), qPrintable(services->texts().join(QLatin1Char('\n'))));
+        QCOMPARE(bitmaps.size(), 2);
+        QCOMPARE(modes, std::vector<unsigned>(2, 0600));
+        const Form2& firstPreview = first.windows->preview();
+        const Form2& secondPreview = second.windows->preview();
+        QVERIFY(firstPreview.mExcelFile != secondPreview.mExcelFile);
+        QCOMPARE(support::modeOf(firstPreview.mExcelFile), 0600u);
+        QCOMPARE(support::modeOf(secondPreview.mExcelFile), 0600u);
+        // One item against twenty: the second picture is the taller.
+        const QImage firstPicture = firstPreview.Picture1->picture();
+        const QImage secondPicture = secondPreview.Picture1->picture();
+        QVERIFY(!firstPicture.isNull());
+        QVERIFY(!secondPicture.isNull());
+        QVERIFY2(firstPicture.height() < secondPicture.height(),
+                 qPrintable(QStringLiteral("%1 < %2").arg(firstPicture.height()).arg(secondPicture.height())));
+        QVERIFY(QDir(temp->path()).entryList({QStringLiteral("temp-*")}, QDir::Files).isEmpty());
+        QCOMPARE(QFileInfo(planted).symLinkTarget(), QFileInfo(mine).absoluteFilePath());
+        QCOMPARE(bytesOf(mine), QByteArray("the user's own"));
+        QCOMPARE(support::modeOf(mine), 0400u);
     }
 
     // The folder chosen for the copy goes away while the preview is open, or
