@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -55,6 +59,32 @@ void copyContents(QFile& in, QFile& out, const QString& source, const QString& t
     }
 }
 
+// The mode a new file gets from the user's default.
+mode_t userDefaultMode()
+{
+    // The mask can only be read by setting it; it is set back at once.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Gives the open copy the mode and group of the file it is to replace, or
+// the user's default mode when there is none. Where the group cannot be
+// kept, the group gets nothing, so the copy is never open to more people
+// than the file it replaces.
+void takeModeOf(const QString& target, const QFile& out)
+{
+    struct stat old {};
+    mode_t mode = userDefaultMode();
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
+        mode = old.st_mode & 0777;
+        if (::fchown(out.handle(), uid_t(-1), old.st_gid) != 0)
+            mode &= ~mode_t(S_IRWXG);
+    }
+    if (::fchmod(out.handle(), mode) != 0)
+        cannotSave(target, QString::fromStdString(std::generic_category().message(errno)));
+}
+
 void renameOver(const QString& from, const QString& to)
 {
     std::error_code error;
@@ -75,8 +105,9 @@ void copyFileReplacing(const QString& source, const QString& target)
     if (!out.open())
         cannotSave(target, out.errorString());
     copyContents(in, out, source, target);
-    if (!flushAll(out) || !out.setPermissions(in.permissions()))
+    if (!flushAll(out))
         cannotSave(target, out.errorString());
+    takeModeOf(target, out);
     out.close();
     renameOver(out.fileName(), target);
     out.setAutoRemove(false);

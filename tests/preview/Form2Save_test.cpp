@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -20,6 +21,14 @@ QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct stat statOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        qFatal("no file %s", qPrintable(path));
+    return info;
 }
 
 void write(const QString& path, const QByteArray& bytes)
@@ -68,6 +77,7 @@ private slots:
             workbookBytes.append(char(i * 7 % 256));
         preview().mExcelFile = inDir(QStringLiteral("kintra13572468.xls"));
         write(preview().mExcelFile, workbookBytes);
+        QFile::setPermissions(preview().mExcelFile, QFile::ReadOwner | QFile::WriteOwner); // as a run makes it
     }
     void cleanup()
     {
@@ -116,6 +126,10 @@ void Form2SaveTest::newNameIsCopiedWithoutAQuestion()
     const QString target = inDir(QStringLiteral("Stock.xls"));
     saveAs(target);
     QCOMPARE(contents(target), workbookBytes);
+    // The user's default, not the temporary workbook's 0600.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QCOMPARE(statOf(target).st_mode & 07777, 0666 & ~mask);
     QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
     QCOMPARE(services->messages.front().buttons, shell::MessageButtons::Ok);
     // The source stays for further saves, and no temporary file is left.
@@ -138,14 +152,21 @@ void Form2SaveTest::existingNameAnsweredNoIsLeftAlone()
     QCOMPARE(question.icon, shell::MessageIcon::None);
 }
 
+// The new file keeps the old one's mode and group: a list kept from others
+// stays so.
 void Form2SaveTest::existingNameAnsweredYesIsReplaced()
 {
     const QString target = inDir(QStringLiteral("Stock.xls"));
     write(target, "the old list, longer than nothing");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    // Only the superuser can give a file a group it is not a member of.
+    const gid_t group = ::chown(QFile::encodeName(target).constData(), uid_t(-1), 65534) == 0 ? 65534 : ::getegid();
     services->answers.push_back(shell::MessageAnswer::Yes);
     saveAs(target);
 
     QCOMPARE(contents(target), workbookBytes);
+    QCOMPARE(statOf(target).st_mode & 07777, 0640u);
+    QCOMPARE(statOf(target).st_gid, group);
     QCOMPARE(services->texts().size(), 2);
     QCOMPARE(services->texts().last(), QStringLiteral("Done."));
     QVERIFY(services->errorReports().empty());
