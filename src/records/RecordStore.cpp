@@ -67,9 +67,18 @@ QStringList& damagedFiles()
 }
 
 // What a stored value is to this program: the text it writes (UTF-8 bytes,
-// or text as an older writer kept it), bytes that are not UTF-8, or no text
-// at all (a list, a number, a kind of value unknown here).
-enum class ValueKind { Missing, Text, NotUtf8, NotText };
+// or text as an older writer kept it), bytes that are not UTF-8, no text at
+// all (a list, a number, a kind of value unknown here), or the stored form
+// of bytes or of a value that the settings store could not read, which it
+// hands over as the text of that form: cut short, or written by another
+// program.
+enum class ValueKind { Missing, Text, NotUtf8, NotText, Damaged };
+
+// The text of a stored form that the settings store did not read.
+bool isUnreadForm(const QString& text)
+{
+    return text.startsWith(QLatin1String("@ByteArray(")) || text.startsWith(QLatin1String("@Variant("));
+}
 
 ValueKind kindOf(const QSettings& settings, const QVariant& value)
 {
@@ -77,7 +86,7 @@ ValueKind kindOf(const QSettings& settings, const QVariant& value)
         return ValueKind::Missing;
     switch (value.metaType().id()) {
     case QMetaType::QString:
-        return ValueKind::Text;
+        return isUnreadForm(value.toString()) ? ValueKind::Damaged : ValueKind::Text;
     case QMetaType::QByteArray:
         return QByteArrayView(value.toByteArray()).isValidUtf8() ? ValueKind::Text : ValueKind::NotUtf8;
     default:
@@ -367,6 +376,13 @@ StoredValue readStoredValue()
                                  "the settings file as it was is then kept in the same folder.")
                       .arg(path, whatItHolds(value));
         break;
+    case ValueKind::Damaged:
+        faults << QStringLiteral("The stored inventory list in %1 is damaged: it was cut short, or written by another "
+                                 "program in a form this program cannot read, so no record was loaded. It stays as "
+                                 "it is until records are stored over it; a copy of the settings file as it was is "
+                                 "then kept in the same folder.")
+                      .arg(path);
+        break;
     }
     stored.fault = faults.join(QLatin1Char(' '));
     return stored;
@@ -388,11 +404,12 @@ void writeStoredList(const QString& value)
     const QString path = present.fileName();
     present.allKeys();
     const ValueKind kind = kindOf(present, present.value(fullKey()));
-    const bool unreadable = kind == ValueKind::NotUtf8 || kind == ValueKind::NotText;
+    const bool damagedValue = kind == ValueKind::Damaged;
+    const bool unreadable = kind == ValueKind::NotUtf8 || kind == ValueKind::NotText || damagedValue;
     // An empty list does not replace a value this program could not read.
     if (unreadable && value.isEmpty())
         return;
-    const bool damaged = present.status() == QSettings::FormatError || damagedFiles().contains(path);
+    const bool damaged = present.status() == QSettings::FormatError || damagedFiles().contains(path) || damagedValue;
     if (damaged)
         keepCopy(path, QStringLiteral(".damaged"));
     else if (unreadable)
@@ -401,6 +418,10 @@ void writeStoredList(const QString& value)
     OldFileKept old(path);
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
     settings.setAtomicSyncRequired(true);
+    // What the store read of a damaged file besides the list is not the
+    // program's: it stays in the copy alone.
+    if (damaged)
+        settings.clear();
     settings.setValue(fullKey(), bytes);
     settings.sync();
     if (settings.status() != QSettings::NoError)

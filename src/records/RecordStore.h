@@ -34,7 +34,9 @@ QString readStoredList();
 // out cut short, the old one is put back, so it is never left half written.
 // A value that this program could not read is never replaced by the empty
 // list, and before it is replaced by records, or before a damaged settings
-// file is written anew, a copy of the file as it was is kept beside it.
+// file is written anew, a copy of the file as it was is kept beside it. A
+// damaged file (or one whose value is damaged) is written anew with the
+// stored list alone: whatever else was read of it stays in the copy.
 // Throws quorvale::Error when the value cannot be written.
 void writeStoredList(const QString& value);
 

@@ -18,6 +18,7 @@
 #include "spreadsheet/objects/Server.h"
 #include "support/TestServices.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -463,36 +464,60 @@ private slots:
         QCOMPARE(rowsOf(next), expected);
     }
 
-    // A settings file with parts that are not in the settings format: the
-    // start-up says so and loads what it can read; the store writes a
-    // whole file, keeps the other settings that could be read, and keeps
-    // the damaged file beside it.
-    void aDamagedSettingsFileIsReportedAndKeptBeside()
+    // A settings file with parts that are not in the settings format, one
+    // cut short inside the stored value, one of nothing but junk: the
+    // start-up says so once and loads what it can read, never the stored
+    // form of a value as a record. The store keeps the damaged file beside
+    // and writes a whole file with the list alone, which the next start
+    // reads without a word.
+    void aDamagedSettingsFileIsReportedAndKeptBeside_data()
     {
         const QStringList record{"7", "Bolt", "hex", "0.25", "1000", "200", "7", "500", "No"};
-        const QByteArray contents = "[Other]\nkept=yes\n[Quorvale\nInventory%20List=" + joined(record).toUtf8()
-            + "\n\x01\x02\xff garbage without a value\n";
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QList<QStringList>>("loaded");
+        QTest::newRow("parts not in the format")
+            << "[Other]\nkept=no\n[Quorvale\nInventory%20List=" + joined(record).toUtf8()
+                   + "\n\x01\x02\xff garbage without a value\n"
+            << "The settings file %1 is damaged" << QList<QStringList>{record};
+        QTest::newRow("cut inside the value")
+            << QByteArray("[Quorvale]\nInventory%20List=@ByteArray(T-1||SEP1||Bolt||SEP1||hex||SEP1||0.2")
+            << "The stored inventory list in %1 is damaged" << QList<QStringList>();
+        QByteArray junk(256 * 1024, '\0');
+        QRandomGenerator random(17);
+        for (char& c : junk)
+            c = char(random.bounded(256));
+        QTest::newRow("junk") << junk << "The settings file %1 is damaged" << QList<QStringList>();
+    }
+    void aDamagedSettingsFileIsReportedAndKeptBeside()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, damage);
+        QFETCH(QList<QStringList>, loaded);
         writeSettingsFile(contents);
 
         MainWindow w;
         w.start();
-        QCOMPARE(rowsOf(w), QList<QStringList>{record});
+        QCOMPARE(rowsOf(w), loaded);
         QCOMPARE(support::reportedLines(*services), QStringList{kLoad + QStringLiteral("172")});
-        QVERIFY2(services->errorReports().front().text.startsWith(QStringLiteral("The settings file ") + settingsFile()
-                                                                  + QStringLiteral(" is damaged")),
+        QVERIFY2(services->errorReports().front().text.startsWith(damage.arg(settingsFile())),
                  qPrintable(services->errorReports().front().text));
 
-        w.addItem({"8", "Nut"});
+        const QStringList added{"8", "Nut", "", "", "", "", "", "", ""};
+        w.addItem(added);
         services->clear();
         w.form->close();
         QVERIFY2(services->messages.empty(), qPrintable(services->texts().join(QLatin1Char('\n'))));
         QCOMPARE(bytesOf(settingsFile() + QStringLiteral(".damaged")), contents);
-        QCOMPARE(userSettings().value(QStringLiteral("Other/kept")).toString(), QStringLiteral("yes"));
+        QCOMPARE(userSettings().allKeys(), QStringList{QStringLiteral("Quorvale/Inventory List")});
 
         MainWindow next;
         next.start();
         QVERIFY(services->errorReports().empty());
-        QCOMPARE(rowsOf(next), (QList<QStringList>{record, {"8", "Nut", "", "", "", "", "", "", ""}}));
+        QCOMPARE(rowsOf(next), loaded + QList<QStringList>{added});
+        next.form->close();
+        const QString name = QFileInfo(settingsFile()).fileName();
+        QCOMPARE(filesIn(settingsFolder), QStringList({name, name + QStringLiteral(".damaged")}));
     }
 
     // TEMP names a folder that cannot take the workbook: the run reports at
