@@ -3,8 +3,13 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
+#include <limits>
+
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
 {
+    // A text box cuts nothing: a longer text than a field can hold arrives
+    // whole, and the save says so.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textEdited, this, &TextBox::flattenLines);
 }
 

@@ -6,7 +6,8 @@
 // the keyboard focus, whatever brought the focus: the Tab key, a click or
 // the program. A click that gives the focus keeps the whole text selected
 // instead of placing the cursor. Line breaks and tabs that the user pastes
-// or drops into it become spaces: a field is one line.
+// or drops into it become spaces: a field is one line. It holds a text of
+// any length, cutting nothing.
 class TextBox : public QLineEdit {
     Q_OBJECT
 

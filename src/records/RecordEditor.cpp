@@ -211,6 +211,15 @@ bool RecordEditor::hasRoom(bool& toldFull) const
 bool RecordEditor::boxesStorable() const
 {
     for (int field = 0; field < InventoryRecord::FieldCount; ++field) {
+        const qsizetype length = boxText(field).size();
+        if (length > InventoryRecord::MaxFieldLength) {
+            shell::MsgBox(QStringLiteral("%1 is %2 characters long, and a cell of the sheet holds at most %3.\r\n"
+                                         "Please shorten it; nothing was saved.")
+                              .arg(QLatin1String(records::Fields[std::size_t(field)].name))
+                              .arg(length)
+                              .arg(InventoryRecord::MaxFieldLength));
+            return false;
+        }
         const QString separator = records::separatorIn(boxText(field));
         if (!separator.isEmpty()) {
             shell::MsgBox(QStringLiteral("%1 cannot contain the text \"%2\", which separates the stored items, "

@@ -57,7 +57,8 @@ private:
     // Whether the list has room for one more item; says so when it has not,
     // once for all the items of one click (toldFull).
     bool hasRoom(bool& toldFull) const;
-    // Whether every box can be stored; names the first that cannot.
+    // Whether every box can be stored: none is longer than a cell holds or
+    // holds a separator. Names the first that cannot.
     bool boxesStorable() const;
 
     ListItems& m_items;

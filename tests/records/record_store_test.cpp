@@ -3,7 +3,9 @@
 #include "records/RecordStore.h"
 #include "support/TestServices.h"
 
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <sys/stat.h>
 
@@ -117,6 +119,35 @@ private slots:
                                                            "records lack 799 fields.")),
                  qPrintable(reports[0].text));
         QVERIFY(reports[0].text.contains(QStringLiteral("\r\nin Quorvale2021/08/31.Form1.Form_Load at line 184\r")));
+    }
+
+    // A field longer than a cell of the sheet holds, as a stored list may
+    // have it, loads whole into its box, and so does a long paste; "Save
+    // Record" refuses them by name and length and changes nothing, so the
+    // stored field comes back whole.
+    void aFieldLongerThanACellIsNeverCut()
+    {
+        const QStringList stored{"1", "Bolt", QString(100000, QLatin1Char('d')), "", "", "", "", "", "No"};
+        setStoredValue(joined(stored));
+        MainWindow w;
+        QCOMPARE(loadedRows(w), QList<QStringList>{stored});
+        w.clickRow(1);
+        QCOMPARE(w.boxTexts(), stored);
+        w.click("PushButton4");
+        QGuiApplication::clipboard()->setText(QString(40000, QLatin1Char('n')));
+        w.box(InventoryRecord::InventoryName)->clear();
+        w.box(InventoryRecord::InventoryName)->paste();
+        QCOMPARE(w.box(InventoryRecord::InventoryName)->text().size(), 40000);
+        w.click("PushButton4");
+
+        QCOMPARE(m_services->texts().size(), 2);
+        QVERIFY2(m_services->texts()[0].startsWith(QStringLiteral("Description is 100000 characters long, and a cell "
+                                                                  "of the sheet holds at most 32767.")),
+                 qPrintable(m_services->texts()[0]));
+        QVERIFY(m_services->texts()[1].startsWith(QStringLiteral("Name is 40000 characters long")));
+        QCOMPARE(w.row(1), stored);
+        w.form->close();
+        QCOMPARE(storedValue(), joined(stored));
     }
 
     void changesOfARunThatDoesNotCloseTheWindowAreNotStored()
