@@ -117,6 +117,18 @@ void takeSnapshot(shell::Trace& t, const QString& path, QString& snapshotPath, R
     t.line(184, [&] { loadPicture(snapshotPath, made.picture); });
 }
 
+// Whether the items fit on one sheet; says so when they do not.
+bool fitsOnASheet(std::span<const InventoryRecord> items)
+{
+    if (items.size() <= MaxItems)
+        return true;
+    shell::MsgBox(QStringLiteral("The list has %1 items, more than a sheet holds: it has room for %2 items.\r\n"
+                                 "Delete items to create the template; nothing was created.")
+                      .arg(items.size())
+                      .arg(MaxItems));
+    return false;
+}
+
 // Steps 102 to 140 of the run: the building instance, set up for silent
 // work, lays the sheet out in a workbook of one sheet and is set back.
 void buildWorkbook(shell::Trace& t, std::span<const InventoryRecord> items)
@@ -166,6 +178,8 @@ void ReleaseExcelApp() { ExcelApp.release(); }
 
 Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows)
 {
+    if (!fitsOnASheet(items))
+        return {};
     shell::Trace t{"InventoryList", "GenerateReport0"};
     QString snapshotPath; // claimed when a picture is taken
     Generated made;
@@ -194,6 +208,8 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
 
 bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path)
 {
+    if (!fitsOnASheet(items))
+        return false;
     shell::Trace t{"InventoryList", "GenerateReport0"};
     buildWorkbook(t, items);
     t.line(158, [&] { saveWorkbook(path); });

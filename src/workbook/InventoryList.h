@@ -40,14 +40,21 @@ public:
     virtual void hideMainWindow() = 0;
 };
 
+// The most items a sheet holds: its 65,536 rows less the title and the
+// captions.
+inline constexpr std::size_t MaxItems = 65536 - 2;
+
 // The generation run over items: builds, saves and captures the workbook,
 // hands it to the preview window and hides the main window. Reports its own
-// failures and never throws; returns what it made.
+// failures and never throws; returns what it made. A list of more items
+// than a sheet holds is refused with a message before anything starts, and
+// nothing is made.
 Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows);
 
 // The workbook of the run without its picture and preview: lays out items
 // as the run does, with the same calls, and saves the workbook at path.
-// Reports each failing step as the run does; true when none failed.
+// Reports each failing step as the run does; true when none failed. A list
+// longer than a sheet holds is refused as the run refuses it.
 bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path);
 
 // A new instance of the spreadsheet application becomes ExcelApp.

@@ -145,6 +145,20 @@ private slots:
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({QStringLiteral("items.csv"), QStringLiteral("stock.xls")}));
 
+        // A stored list longer than a sheet holds is refused before anything
+        // is laid out.
+        QString list;
+        for (int id = 1; id <= 70000; ++id)
+            list += QString::number(id) + QStringLiteral("||SEP1||").repeated(8) + QStringLiteral("||SEP2||");
+        QSettings stored(at(QStringLiteral("config/Tallowind.conf")), QSettings::IniFormat);
+        stored.setValue(QStringLiteral("Quorvale/Inventory List"), list.toUtf8());
+        stored.sync();
+        const Outcome tooLong = quorvale({QStringLiteral("generate"), QStringLiteral("stock.xls")});
+        QCOMPARE(tooLong.status, 1);
+        QVERIFY2(tooLong.err.contains(QLatin1String("The list has 70000 items, more than a sheet holds")),
+                 qPrintable(tooLong.err));
+        QCOMPARE(bytesOf(at(QStringLiteral("stock.xls"))), QByteArray("last week's workbook"));
+
         QVERIFY(QDir().mkpath(at(QStringLiteral("folder.xls/inside"))));
         QCOMPARE(quorvale({QStringLiteral("generate"), QStringLiteral("folder.xls")}).status, 1);
         QVERIFY(QFileInfo(at(QStringLiteral("folder.xls/inside"))).isDir());

@@ -576,6 +576,34 @@ private slots:
         checkPreviewStaysUsable(preview, w, 200);
     }
 
+    // A stored list longer than a sheet holds: "Start Creating Template"
+    // says so, with the count and the limit, before anything starts; no
+    // workbook is made, the window stays, and the list is stored unchanged.
+    void aListLongerThanTheSheetIsRefusedBeforeTheRun()
+    {
+        QString stored;
+        for (const QStringList& row : manyItems(70000))
+            stored += joined(row);
+        setStoredValue(stored);
+        MainWindow w;
+        w.start();
+        QCOMPARE(w.form->items().Count(), 70000);
+        services->clear();
+
+        QTest::mouseClick(w.button("PushButton1"), Qt::LeftButton);
+
+        QCOMPARE(services->texts(),
+                 QStringList{QStringLiteral("The list has 70000 items, more than a sheet holds: it has room for 65534 "
+                                            "items.\r\nDelete items to create the template; nothing was created.")});
+        QCOMPARE(w.windows->loadedPreview(), nullptr);
+        QVERIFY(w.form->isVisible());
+        QCOMPARE(w.form->mousePointer(), MousePointer::Default);
+        QCOMPARE(shell::lockedWindow(), nullptr);
+        QCOMPARE(filesIn(temp->path()), QStringList());
+        w.form->close();
+        QCOMPARE(storedValue(), stored);
+    }
+
     // Two copies of the program run at once in the system's temporary folder
     // (TEMP unset), where somebody has put a link "temp.bmp" to a file of the
     // user's, and where a run that never ended left a workbook two days ago.
