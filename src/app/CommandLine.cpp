@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <filesystem>
 #include <system_error>
 
@@ -140,18 +141,23 @@ std::vector<InventoryRecord> storedList()
     return items.records();
 }
 
-// Gives file the mode of target when there is one, else the user's default
-// mode for a new file (a temporary file is made for the user alone).
+// Gives file the mode and group of target when there is one, never wider:
+// a group that cannot be kept gets no access. Else the user's default mode
+// for a new file (a temporary file is made for the user alone).
 void keepModeOf(const QString& target, const QString& file)
 {
+    const QByteArray name = QFile::encodeName(file);
     struct stat existing {};
     if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
-        ::chmod(QFile::encodeName(file).constData(), existing.st_mode & 07777);
+        mode_t mode = existing.st_mode & 07777;
+        if (::chown(name.constData(), uid_t(-1), existing.st_gid) != 0)
+            mode &= ~mode_t(S_IRWXG);
+        ::chmod(name.constData(), mode);
         return;
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::chmod(QFile::encodeName(file).constData(), 0666 & ~mask);
+    ::chmod(name.constData(), 0666 & ~mask);
 }
 
 // Qt's notes about the desktop it runs on (no runtime folder in cron, say)
