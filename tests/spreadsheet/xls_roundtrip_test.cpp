@@ -7,6 +7,7 @@
 
 #include "automation/Error.h"
 #include "spreadsheet/xls/BiffReader.h"
+#include "spreadsheet/xls/BiffWriter.h"
 #include "spreadsheet/xls/CompoundFile.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <map>
 
 using namespace ss;
 namespace rec = ss::xls::rec;
@@ -43,6 +46,16 @@ std::vector<xls::Record> recordsFrom(const xls::Bytes& stream, std::size_t offse
         if (records.back().type == rec::Eof)
             break;
     }
+    return records;
+}
+
+// Every record of the stream, globals and sheets, up to the padding.
+std::vector<xls::Record> allRecords(const xls::Bytes& stream)
+{
+    std::vector<xls::Record> records;
+    xls::RecordStream in(stream, 0);
+    while (!in.atEnd() && in.peekType() != 0)
+        records.push_back(in.next());
     return records;
 }
 
@@ -339,6 +352,57 @@ private slots:
                          qPrintable(QString::number(type, 16)));
                 QCOMPARE(int(u16At(stream, cell + 4)), int(u16At(stream, firstRow + 4 + 20 * i)));
             }
+        }
+    }
+
+    // Workbooks whose sheet list and print area references outgrow one
+    // record: no record is longer than a record may be, the lists go on in
+    // CONTINUE records whole, and the workbook reads back alike.
+    void everyRecordFitsItsLimit_data()
+    {
+        QTest::addColumn<int>("sheets");
+        QTest::addColumn<int>("printAreas");
+        QTest::newRow("4,200 sheets") << 4200 << 0;
+        QTest::newRow("1,400 print areas") << 1400 << 1400;
+    }
+    void everyRecordFitsItsLimit()
+    {
+        QFETCH(int, sheets);
+        QFETCH(int, printAreas);
+        Workbook book;
+        for (int i = 0; i < sheets; ++i) {
+            Sheet& sheet = book.addSheet(QStringLiteral("S%1").arg(i + 1));
+            sheet.cellAt(i % 7, 0).value = double(i);
+            if (i < printAreas)
+                sheet.pageSetup.printArea = QStringLiteral("A1:C%1").arg(i + 1);
+        }
+        const QString file = path(QStringLiteral("records%1.xls").arg(sheets));
+        xls::save(book, file);
+        // Bytes of each record together with the CONTINUE records after it.
+        std::map<std::uint16_t, std::size_t> bytes;
+        std::uint16_t continued = 0;
+        for (const xls::Record& r : allRecords(workbookStream(file))) {
+            QVERIFY2(r.data.size() <= rec::MaxRecordData, qPrintable(r.where()));
+            continued = r.type == rec::Continue ? continued : r.type;
+            bytes[continued] += r.data.size();
+        }
+        QCOMPARE(bytes[rec::TabId], std::size_t(sheets) * rec::SheetIdSize);
+        QCOMPARE(bytes[rec::ExternSheet], printAreas ? 2 + std::size_t(printAreas) * rec::XtiSize : 0);
+        const auto read = xls::open(file);
+        const QString equivalent = xlscompare::compareEquivalent(book, *read);
+        QVERIFY2(equivalent.isEmpty(), qPrintable(equivalent));
+    }
+
+    void oversizedRecordIsRefusedByName()
+    {
+        xls::BiffWriter out;
+        out.begin(rec::Palette);
+        out.zeros(rec::MaxRecordData + 1);
+        try {
+            out.end();
+            QFAIL("a record of 8,225 bytes was written");
+        } catch (const quorvale::AutomationError& e) {
+            QVERIFY2(e.description().contains("PALETTE") && e.description().contains("8225"), qPrintable(e.description()));
         }
     }
 

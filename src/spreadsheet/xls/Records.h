@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Record identifiers, their fields' flags and the limits of the Excel 97-2003
@@ -84,8 +85,9 @@ inline constexpr std::uint16_t Format = 0x041E;
 inline constexpr std::uint16_t ColInfo = 0x007D;
 inline constexpr std::uint16_t Bof = 0x0809;
 
-// The records that the reader's messages call by name, "the FONT record at
-// offset 1234"; they give any other by its number, "the 0x0006 record".
+// The records that messages call by name, "the FONT record at offset 1234"
+// or "the TABID record would hold ..."; they give any other by its number,
+// "the 0x0006 record".
 struct RecordName {
     std::uint16_t id;
     std::string_view name;
@@ -122,6 +124,15 @@ inline constexpr RecordName RecordNames[] = {
     {RightMargin, "RIGHTMARGIN"},
     {TopMargin, "TOPMARGIN"},
     {BottomMargin, "BOTTOMMARGIN"},
+    {TabId, "TABID"},
+    {SupBook, "SUPBOOK"},
+    {ExtSst, "EXTSST"},
+    {Index, "INDEX"},
+    {DbCell, "DBCELL"},
+    {Dimensions, "DIMENSIONS"},
+    {WriteAccess, "WRITEACCESS"},
+    {Formula, "FORMULA"},
+    {String, "STRING"},
 };
 
 // The name of a record in RecordNames; empty for any other.
@@ -131,6 +142,18 @@ constexpr std::string_view recordName(std::uint16_t id)
         if (record.id == id)
             return record.name;
     return {};
+}
+
+// The name of a record, or its number ("0x0006") when RecordNames lacks it.
+inline std::string recordLabel(std::uint16_t id)
+{
+    if (const std::string_view name = recordName(id); !name.empty())
+        return std::string(name);
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string label = "0x0000";
+    for (std::size_t i = 0; i < 4; ++i)
+        label[5 - i] = Digits[id >> (4 * i) & 0xF];
+    return label;
 }
 
 // BOF fields.
@@ -204,6 +227,10 @@ inline constexpr std::uint8_t SheetWorksheet = 0;
 
 // SUPBOOK of the workbook itself.
 inline constexpr std::uint16_t InternalSupBook = 0x0401;
+// EXTERNSHEET: a count, then XTI structures of a SUPBOOK index and the first
+// and last sheet they refer to. TABID: one 16-bit sheet identifier a sheet.
+inline constexpr std::size_t XtiSize = 6;
+inline constexpr std::size_t SheetIdSize = 2;
 // NAME: a built-in name, the one of a print area, and its formula: one 3-D
 // area token in the reference class. The low five bits give a token's kind
 // in any class.

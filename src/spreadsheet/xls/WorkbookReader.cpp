@@ -48,6 +48,7 @@ private:
     void font(const Record& record);
     void palette(const Record& record);
     void boundSheet(const Record& record);
+    void externSheet(RecordStream& records, const Record& record);
     void name(const Record& record);
     void sharedStrings(RecordStream& records, const Record& record);
 
@@ -87,7 +88,7 @@ void GlobalsParser::dispatch(RecordStream& records, const Record& record)
     case rec::Palette: palette(record); break;
     case rec::Window1: in.skip(10); m_globals.activeSheet = in.u16(); break;
     case rec::BoundSheet: boundSheet(record); break;
-    case rec::ExternSheet: m_globals.references = in.u16(); in.need(m_globals.references * 6); break;
+    case rec::ExternSheet: externSheet(records, record); break;
     case rec::Name: name(record); break;
     case rec::Sst: sharedStrings(records, record); break;
     default: break;
@@ -133,6 +134,15 @@ void GlobalsParser::boundSheet(const Record& record)
     m_globals.sheets.push_back({offset, in.shortString()});
 }
 
+// The references to sheets, one XTI structure each; a long list goes on in
+// CONTINUE records.
+void GlobalsParser::externSheet(RecordStream& records, const Record& record)
+{
+    ContinuedCursor in(withContinues(records, record));
+    m_globals.references = in.u16();
+    in.skip(m_globals.references * rec::XtiSize);
+}
+
 // Of the defined names only the print areas belong to the model.
 void GlobalsParser::name(const Record& record)
 {
@@ -164,10 +174,7 @@ void GlobalsParser::name(const Record& record)
 
 void GlobalsParser::sharedStrings(RecordStream& records, const Record& record)
 {
-    std::vector<Record> pieces{record};
-    while (records.peekType() == rec::Continue)
-        pieces.push_back(records.next());
-    ContinuedCursor in(std::move(pieces));
+    ContinuedCursor in(withContinues(records, record));
     m_globals.strings = readSharedStrings(in);
 }
 

@@ -20,6 +20,8 @@ namespace {
 constexpr std::size_t MinimumStreamSize = 4096;
 constexpr std::size_t WriteAccessLength = 112;
 constexpr std::uint16_t Utf16CodePage = 1200;
+// BOUNDSHEET, TABID and NAME count sheets in 16 bits.
+constexpr std::size_t MaxSheets = 0xFFFF;
 
 void u16Record(BiffWriter& out, std::uint16_t type, std::uint16_t value)
 {
@@ -35,6 +37,8 @@ void checkWorkbook(const Workbook& book)
 {
     if (book.sheets.empty())
         throw quorvale::AutomationError(QStringLiteral("A workbook needs at least one sheet"));
+    if (book.sheets.size() > MaxSheets)
+        throw quorvale::AutomationError(QStringLiteral("A workbook holds at most %1 sheets").arg(MaxSheets));
     if (book.activeSheet < 0 || book.activeSheet >= int(book.sheets.size()))
         throw quorvale::AutomationError(QStringLiteral("The active sheet %1 does not exist").arg(book.activeSheet + 1));
     QSet<QString> names;
@@ -87,7 +91,7 @@ void tabId(BiffWriter& out, const Workbook& book)
     out.begin(rec::TabId);
     for (std::size_t i = 0; i < book.sheets.size(); ++i)
         out.u16(std::uint32_t(i + 1));
-    out.end();
+    out.endContinued(0, rec::SheetIdSize);
 }
 
 void window1(BiffWriter& out, const Workbook& book)
@@ -146,7 +150,7 @@ void printAreaNames(BiffWriter& out, const Workbook& book)
     out.u16(std::uint32_t(areas.size()));
     for (const auto& [sheet, area] : areas)
         out.u16(0).u16(std::uint32_t(sheet)).u16(std::uint32_t(sheet));
-    out.end();
+    out.endContinued(2, rec::XtiSize);
     for (std::size_t ref = 0; ref < areas.size(); ++ref) {
         const auto& [sheet, area] = areas[ref];
         out.begin(rec::Name);
