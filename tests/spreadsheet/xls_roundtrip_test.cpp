@@ -317,6 +317,16 @@ private slots:
         QCOMPARE(u16At(stream, sheet.front().offset + 6), rec::BofWorksheet);
         QCOMPARE(sheet.back().type, rec::Eof);
 
+        // The page set-up block in the order of the format, led by an empty
+        // header and footer.
+        const std::uint16_t pageSetup[] = {rec::Header,     rec::Footer,      rec::HCenter,   rec::VCenter, rec::LeftMargin,
+                                           rec::RightMargin, rec::TopMargin, rec::BottomMargin, rec::Setup};
+        const auto header = std::find_if(sheet.begin(), sheet.end(), [](const xls::Record& r) { return r.type == rec::Header; });
+        QVERIFY(sheet.end() - header > std::ptrdiff_t(std::size(pageSetup)));
+        for (std::size_t i = 0; i < std::size(pageSetup); ++i)
+            QCOMPARE(header[std::ptrdiff_t(i)].type, pageSetup[i]);
+        QVERIFY(header[0].data.empty() && header[1].data.empty());
+
         std::size_t merges = 0, mergeRecords = 0;
         std::vector<std::size_t> dbCells;
         for (const xls::Record& r : sheet) {

@@ -18,6 +18,8 @@ inline constexpr std::uint16_t RefMode = 0x000F;
 inline constexpr std::uint16_t Delta = 0x0010;
 inline constexpr std::uint16_t Iteration = 0x0011;
 inline constexpr std::uint16_t Protect = 0x0012;
+inline constexpr std::uint16_t Header = 0x0014;
+inline constexpr std::uint16_t Footer = 0x0015;
 inline constexpr std::uint16_t Password = 0x0013;
 inline constexpr std::uint16_t ExternSheet = 0x0017;
 inline constexpr std::uint16_t Name = 0x0018;
@@ -118,6 +120,8 @@ inline constexpr RecordName RecordNames[] = {
     {MergedCells, "MERGEDCELLS"},
     {Selection, "SELECTION"},
     {WsBool, "WSBOOL"},
+    {Header, "HEADER"},
+    {Footer, "FOOTER"},
     {Setup, "SETUP"},
     {Window2, "WINDOW2"},
     {LeftMargin, "LEFTMARGIN"},

@@ -186,6 +186,13 @@ void wsBool(BiffWriter& out, const PageSetup& page)
     out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(rec::WsBoolDefault | (page.zoom ? 0 : rec::WsBoolFitToPage)); });
 }
 
+// The printed page's header and footer: none, as empty records.
+void headerFooter(BiffWriter& out)
+{
+    out.record(rec::Header, [](BiffWriter&) {});
+    out.record(rec::Footer, [](BiffWriter&) {});
+}
+
 void margins(BiffWriter& out, const PageSetup& page)
 {
     out.record(rec::HCenter, [](BiffWriter& w) { w.u16(0); });
@@ -443,6 +450,7 @@ void writeSheet(BiffWriter& out, const Sheet& sheet, bool active, const FormatPl
     printSettings(out);
     defaultRowHeight(out, sheet);
     wsBool(out, sheet.pageSetup);
+    headerFooter(out);
     margins(out, sheet.pageSetup);
     setup(out, sheet.pageSetup);
     out.patchU32(indexFields, std::uint32_t(out.position()));
