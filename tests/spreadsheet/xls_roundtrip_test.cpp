@@ -290,6 +290,50 @@ private slots:
         }
     }
 
+    // EXTSST: buckets of max(n / 128 + 1, 8) strings, at most 128 of them,
+    // each found at the header of its first string, in the SST record or
+    // the CONTINUE record that holds it.
+    void extSstBucketsFollowTheStringCount_data()
+    {
+        QTest::addColumn<int>("strings");
+        QTest::addColumn<int>("perBucket");
+        QTest::newRow("100") << 100 << 8;
+        QTest::newRow("1,024") << 1024 << 9;
+        QTest::newRow("98,000") << 98000 << 766;
+    }
+    void extSstBucketsFollowTheStringCount()
+    {
+        QFETCH(int, strings);
+        QFETCH(int, perBucket);
+        Workbook book;
+        Sheet& sheet = book.addSheet(QStringLiteral("Texts"));
+        const auto text = [](int i) { return QStringLiteral("text %1").arg(i); };
+        for (int i = 0; i < strings; ++i)
+            sheet.cellAt(i / 2, i % 2).value = text(i);
+        const QString file = path(QStringLiteral("extsst%1.xls").arg(strings));
+        xls::save(book, file);
+        const xls::Bytes stream = workbookStream(file);
+        const auto records = recordsFrom(stream, 0);
+        const auto ext = std::find_if(records.begin(), records.end(), [](const xls::Record& r) { return r.type == rec::ExtSst; });
+        QVERIFY(ext != records.end());
+        QCOMPARE(int(u16At(stream, ext->offset + 4)), perBucket);
+        const std::size_t buckets = (ext->data.size() - 2) / 8;
+        QCOMPARE(buckets, std::size_t((strings + perBucket - 1) / perBucket));
+        QVERIFY(buckets <= 128);
+        for (std::size_t b = 0; b < buckets; ++b) {
+            const std::size_t field = ext->offset + 6 + 8 * b;
+            const std::uint32_t position = u32At(stream, field);
+            const QString expected = text(int(b) * perBucket);
+            const std::size_t holder = position - u16At(stream, field + 4);
+            QVERIFY(u16At(stream, holder) == rec::Sst || u16At(stream, holder) == rec::Continue);
+            // The characters as far as that record holds them.
+            const std::size_t end = holder + 4 + u16At(stream, holder + 2);
+            const qsizetype shown = std::min(expected.size(), qsizetype(end - position - 3));
+            QCOMPARE(int(u16At(stream, position)), int(expected.size()));
+            QCOMPARE(QString::fromLatin1(reinterpret_cast<const char*>(&stream[position + 3]), shown), expected.left(shown));
+        }
+    }
+
     void streamIsWellFormed()
     {
         Workbook book = inventory(100);
