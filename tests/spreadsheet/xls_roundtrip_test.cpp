@@ -65,6 +65,78 @@ std::uint32_t u32At(const xls::Bytes& b, std::size_t at)
 }
 std::uint16_t u16At(const xls::Bytes& b, std::size_t at) { return std::uint16_t(b[at] | b[at + 1] << 8); }
 
+bool isCell(std::uint16_t type)
+{
+    for (const std::uint16_t cell : {rec::LabelSst, rec::Label, rec::Number, rec::Rk, rec::MulRk, rec::Blank, rec::MulBlank,
+                                     rec::Formula, rec::BoolErr})
+        if (type == cell)
+            return true;
+    return false;
+}
+
+// The cell table of a sheet as the format lays it out. DIMENSIONS spans the
+// rows of the ROW records and the columns of the cells. The row blocks are
+// 32 rows each from the first of those rows; INDEX finds the DBCELL of every
+// block, with or without rows; a DBCELL finds its block's first ROW and the
+// first cell of each of its rows, 0 for a row without cells.
+void checkCellTable(const xls::Bytes& stream, const std::vector<xls::Record>& sheet)
+{
+    std::vector<int> rows;
+    std::map<int, std::size_t> firstCellOf;
+    int left = MaxColumns, right = -1;
+    for (const xls::Record& r : sheet) {
+        if (r.type == rec::Row)
+            rows.push_back(u16At(stream, r.offset + 4));
+        if (!isCell(r.type))
+            continue;
+        firstCellOf.try_emplace(u16At(stream, r.offset + 4), r.offset);
+        left = std::min<int>(left, u16At(stream, r.offset + 6));
+        const bool multiple = r.type == rec::MulRk || r.type == rec::MulBlank;
+        right = std::max<int>(right, u16At(stream, multiple ? r.offset + 4 + r.data.size() - 2 : r.offset + 6));
+    }
+    QVERIFY(std::is_sorted(rows.begin(), rows.end()));
+    const auto dimensions = std::find_if(sheet.begin(), sheet.end(), [](const xls::Record& r) { return r.type == rec::Dimensions; });
+    QVERIFY(dimensions != sheet.end());
+    const std::size_t d = dimensions->offset + 4;
+    const int first = rows.empty() ? 0 : rows.front(), end = rows.empty() ? 0 : rows.back() + 1;
+    QCOMPARE(int(u32At(stream, d)), first);
+    QCOMPARE(int(u32At(stream, d + 4)), end);
+    QCOMPARE(int(u16At(stream, d + 8)), right < 0 ? 0 : left);
+    QCOMPARE(int(u16At(stream, d + 10)), right < 0 ? (rows.empty() ? 0 : 1) : right + 1);
+
+    const xls::Record& index = sheet[1];
+    QCOMPARE(index.type, rec::Index);
+    QCOMPARE(int(u32At(stream, index.offset + 8)), first);
+    QCOMPARE(int(u32At(stream, index.offset + 12)), end);
+    QCOMPARE(u16At(stream, u32At(stream, index.offset + 16)), rec::DefColWidth);
+    const std::size_t blocks = (index.data.size() - 16) / 4;
+    QCOMPARE(blocks, std::size_t(end - first + 31) / 32);
+    auto row = rows.begin();
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::size_t db = u32At(stream, index.offset + 20 + 4 * b);
+        QCOMPARE(u16At(stream, db), rec::DbCell);
+        const auto blockEnd = std::find_if(row, rows.end(), [&](int r) { return r >= first + 32 * int(b + 1); });
+        const std::size_t count = std::size_t(blockEnd - row);
+        QCOMPARE(std::size_t(u16At(stream, db + 2) - 4) / 2, count);
+        QCOMPARE(u32At(stream, db + 4) == 0, count == 0);
+        const std::size_t firstRow = db - u32At(stream, db + 4);
+        std::size_t cell = firstRow + 20;
+        for (std::size_t i = 0; i < count; ++i, ++row) {
+            QCOMPARE(u16At(stream, firstRow + 20 * i), rec::Row);
+            QCOMPARE(int(u16At(stream, firstRow + 20 * i + 4)), *row);
+            const std::uint16_t offset = u16At(stream, db + 8 + 2 * i);
+            const auto found = firstCellOf.find(*row);
+            if (found == firstCellOf.end()) {
+                QCOMPARE(offset, std::uint16_t(0));
+                continue;
+            }
+            cell += offset;
+            QCOMPARE(cell, found->second);
+        }
+    }
+    QVERIFY(row == rows.end());
+}
+
 using xlsinventory::inventory;
 
 FormatId format(Workbook& book, const std::function<void(CellFormat&)>& change)
@@ -372,41 +444,37 @@ private slots:
         QVERIFY(header[0].data.empty() && header[1].data.empty());
 
         std::size_t merges = 0, mergeRecords = 0;
-        std::vector<std::size_t> dbCells;
         for (const xls::Record& r : sheet) {
             if (r.type == rec::MergedCells) {
                 ++mergeRecords;
                 QVERIFY(u16At(stream, r.offset + 4) <= 1026);
                 merges += u16At(stream, r.offset + 4);
             }
-            if (r.type == rec::DbCell)
-                dbCells.push_back(r.offset);
         }
         QCOMPARE(merges, std::size_t(3000));
         QCOMPARE(mergeRecords, std::size_t(3));
 
-        // INDEX finds DEFCOLWIDTH and every DBCELL; each DBCELL finds its
-        // first ROW and the first cell of each row.
-        const xls::Record& index = sheet[1];
-        QCOMPARE(index.type, rec::Index);
-        QCOMPARE(u16At(stream, u32At(stream, index.offset + 16)), rec::DefColWidth);
-        QCOMPARE((index.data.size() - 16) / 4, dbCells.size());
-        for (std::size_t b = 0; b < dbCells.size(); ++b) {
-            const std::size_t db = dbCells[b];
-            QCOMPARE(std::size_t(u32At(stream, index.offset + 20 + 4 * b)), db);
-            const std::size_t firstRow = db - u32At(stream, db + 4);
-            QCOMPARE(u16At(stream, firstRow), rec::Row);
-            std::size_t cell = firstRow + 20;
-            const std::size_t rows = (u16At(stream, db + 2) - 4) / 2;
-            for (std::size_t i = 0; i < rows; ++i) {
-                cell += u16At(stream, db + 8 + 2 * i);
-                const std::uint16_t type = u16At(stream, cell);
-                QVERIFY2(type == rec::LabelSst || type == rec::Number || type == rec::Rk || type == rec::Blank
-                             || type == rec::MulBlank,
-                         qPrintable(QString::number(type, 16)));
-                QCOMPARE(int(u16At(stream, cell + 4)), int(u16At(stream, firstRow + 4 + 20 * i)));
-            }
-        }
+        checkCellTable(stream, sheet);
+    }
+
+    // Rows with only a height or a format, far apart: they count in
+    // DIMENSIONS, and the row blocks without any row keep their places.
+    void cellTableFollowsRowBlocks()
+    {
+        Workbook book = everything();
+        Sheet& sparse = *book.sheets[1];
+        sparse.rowAt(5).height = 20;
+        sparse.rowAt(40).format = format(book, [](CellFormat& f) { f.font.bold = true; });
+        sparse.cellAt(41, 3).value = 1.5;
+        sparse.cellAt(42, 7).format = sparse.rowAt(40).format;
+        sparse.rowAt(100).height = 30;
+        sparse.rowAt(200).height = 40;
+        const QString file = path("blocks.xls");
+        xls::save(book, file);
+        const xls::Bytes stream = workbookStream(file);
+        for (const xls::Record& r : recordsFrom(stream, 0))
+            if (r.type == rec::BoundSheet)
+                checkCellTable(stream, recordsFrom(stream, u32At(stream, r.offset + 4)));
     }
 
     // Workbooks whose sheet list and print area references outgrow one

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <span>
 
 namespace ss::xls {
 
@@ -142,7 +143,12 @@ std::vector<int> rowsToWrite(const Sheet& sheet)
     return rows;
 }
 
-std::size_t blockCount(const std::vector<int>& rows) { return (rows.size() + RowsPerBlock - 1) / RowsPerBlock; }
+// The row blocks: 32 rows each, counted from the first row written, with
+// or without rows of their own.
+std::size_t blockCount(const std::vector<int>& rows)
+{
+    return rows.empty() ? 0 : std::size_t(rows.back() - rows.front()) / RowsPerBlock + 1;
+}
 
 // INDEX, with room for the DEFCOLWIDTH position and one DBCELL position a
 // row block; returns the position of the first of those fields.
@@ -255,14 +261,18 @@ void colInfos(const SheetOut& s)
     }
 }
 
-void dimensions(BiffWriter& out, const Sheet& sheet)
+// The rows written, formatted ones without cells too, and the columns of
+// the cells; rows without any cell cover the first column.
+void dimensions(BiffWriter& out, const Sheet& sheet, const std::vector<int>& rows)
 {
     const std::optional<Area> used = sheet.usedArea();
     out.record(rec::Dimensions, [&](BiffWriter& w) {
-        if (used)
-            w.u32(std::uint32_t(used->top)).u32(std::uint32_t(used->bottom + 1)).u16(std::uint32_t(used->left)).u16(std::uint32_t(used->right + 1));
-        else
+        if (rows.empty())
             w.u32(0).u32(0).u16(0).u16(0);
+        else
+            w.u32(std::uint32_t(rows.front())).u32(std::uint32_t(rows.back() + 1))
+                .u16(used ? std::uint32_t(used->left) : 0)
+                .u16(used ? std::uint32_t(used->right + 1) : 1);
         w.u16(0);
     });
 }
@@ -364,25 +374,27 @@ void cells(const SheetOut& s, int r)
 }
 
 // One row block: its ROW records, their cells, and the DBCELL that finds
-// them. Returns the position of the DBCELL.
-std::size_t rowBlock(const SheetOut& s, const std::vector<int>& rows)
+// them: the first ROW, and the first cell of each row counted from the one
+// before; a row without cells has 0. Returns the position of the DBCELL.
+std::size_t rowBlock(const SheetOut& s, std::span<const int> rows)
 {
     const std::size_t firstRow = s.out.position();
     for (const int r : rows)
         rowRecord(s, r);
-    std::vector<std::size_t> cellStarts;
+    std::vector<std::uint16_t> offsets;
+    std::size_t from = firstRow + RowRecordSize;
     for (const int r : rows) {
-        cellStarts.push_back(s.out.position());
+        const std::size_t start = s.out.position();
         cells(s, r);
+        const bool written = s.out.position() > start;
+        offsets.push_back(written ? std::uint16_t(start - from) : 0);
+        from = written ? start : from;
     }
     const std::size_t dbCell = s.out.position();
     s.out.begin(rec::DbCell);
-    s.out.u32(std::uint32_t(dbCell - firstRow));
-    std::size_t from = firstRow + RowRecordSize;
-    for (const std::size_t start : cellStarts) {
-        s.out.u16(std::uint32_t(start - from));
-        from = start;
-    }
+    s.out.u32(rows.empty() ? 0 : std::uint32_t(dbCell - firstRow));
+    for (const std::uint16_t offset : offsets)
+        s.out.u16(offset);
     s.out.end();
     return dbCell;
 }
@@ -456,12 +468,13 @@ void writeSheet(BiffWriter& out, const Sheet& sheet, bool active, const FormatPl
     out.patchU32(indexFields, std::uint32_t(out.position()));
     out.record(rec::DefColWidth, [&](BiffWriter& w) { w.u16(defColWidthOf(sheet.standardWidth)); });
     colInfos(s);
-    dimensions(out, sheet);
+    dimensions(out, sheet, rows);
+    auto next = rows.begin();
     for (std::size_t b = 0; b < blockCount(rows); ++b) {
-        const auto first = rows.begin() + std::ptrdiff_t(b * RowsPerBlock);
-        const auto last = rows.begin() + std::ptrdiff_t(std::min(rows.size(), (b + 1) * RowsPerBlock));
-        const std::size_t dbCell = rowBlock(s, std::vector<int>(first, last));
-        out.patchU32(indexFields + 4 * (1 + b), std::uint32_t(dbCell));
+        const int end = rows.front() + int((b + 1) * RowsPerBlock);
+        const auto last = std::find_if(next, rows.end(), [&](int r) { return r >= end; });
+        out.patchU32(indexFields + 4 * (1 + b), std::uint32_t(rowBlock(s, std::span<const int>(next, last))));
+        next = last;
     }
     window2(out, active);
     selection(out, sheet);
