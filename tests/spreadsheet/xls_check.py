@@ -5,12 +5,14 @@
       the inventory sheet laid out from the items and palette in the JSON
       ({"items": [[9 texts], ...], "palette": [56 colour words]}), cell by cell
   xls_check.py cells FILE.xls EXPECTED.json
-      the texts of the first sheet ({"cells": [[row, col, text], ...]})
+      the texts and numbers of the first sheet ({"cells": [[row, col, text], ...],
+      "numbers": [[row, col, the 16 hex digits of the double's bits], ...]})
 
 Prints "OK" and exits 0 when everything matches; otherwise prints each
 difference and exits 1.
 """
 import json
+import struct
 import sys
 
 import xlrd
@@ -147,9 +149,14 @@ def check_print_area(book, n):
 
 def check_cells(book, expected):
     sheet = book.sheet_by_index(0)
-    for r, c, text in expected["cells"]:
+    for r, c, text in expected.get("cells", []):
         if sheet.cell_value(r, c) != text:
             problems.append(f"cell ({r}, {c}): {sheet.cell_value(r, c)[:40]!r}, expected {text[:40]!r}")
+    for r, c, bits in expected.get("numbers", []):
+        value = sheet.cell_value(r, c)
+        wanted = struct.unpack("<d", bytes.fromhex(bits)[::-1])[0]
+        if not isinstance(value, float) or struct.pack("<d", value) != struct.pack("<d", wanted):
+            problems.append(f"cell ({r}, {c}): {value!r}, expected {wanted!r}")
 
 
 def main():

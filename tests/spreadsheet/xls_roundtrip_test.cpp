@@ -528,6 +528,69 @@ private slots:
         }
     }
 
+    // Numbers at the edges of the RK forms: neighbours share a MULRK, a
+    // single one is an RK, each in the first form that holds it exactly,
+    // and a number no form holds is a NUMBER; every bit comes back.
+    void numbersKeepEveryBitThroughRkForms_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("form"); // the two low bits of the RK value, or -1 for a NUMBER
+        const int integer = int(rec::RkInteger), hundredths = int(rec::RkInteger | rec::RkHundredths);
+        const int high = 0, highHundredths = int(rec::RkHundredths);
+        QTest::newRow("zero") << 0.0 << integer;
+        QTest::newRow("negative zero") << -0.0 << high;
+        QTest::newRow("largest integer") << 536870911.0 << integer;
+        QTest::newRow("smallest integer") << -536870912.0 << integer;
+        QTest::newRow("2^29") << 536870912.0 << high;
+        QTest::newRow("-2^29 - 1") << -536870913.0 << -1;
+        QTest::newRow("largest hundredths") << 5368709.11 << hundredths;
+        QTest::newRow("smallest hundredths") << -5368709.12 << hundredths;
+        QTest::newRow("2^29 hundredths") << 5368709.12 << highHundredths;
+        QTest::newRow("price") << 46.99 << hundredths;
+        QTest::newRow("small price") << 6.99 << hundredths;
+        QTest::newRow("4.35, 434.99999999999994 times 100") << 4.35 << hundredths;
+        QTest::newRow("minus a hundredth") << -0.01 << hundredths;
+        QTest::newRow("sixteenth") << 0.0625 << high;
+        QTest::newRow("half a hundredth") << 0.005 << highHundredths;
+        QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << -1;
+        QTest::newRow("1.005") << 1.005 << -1;
+        QTest::newRow("12345678.9") << 12345678.9 << -1;
+        QTest::newRow("21474836.47") << 21474836.47 << -1;
+        QTest::newRow("1e300") << 1e300 << -1;
+        QTest::newRow("largest") << std::numeric_limits<double>::max() << -1;
+        QTest::newRow("denormal") << std::numeric_limits<double>::denorm_min() << -1;
+    }
+    void numbersKeepEveryBitThroughRkForms()
+    {
+        QFETCH(double, value);
+        QFETCH(int, form);
+        Workbook book;
+        Sheet& sheet = book.addSheet(QStringLiteral("Numbers"));
+        for (const int c : {0, 1, 3})
+            sheet.cellAt(2, c).value = value;
+        const QString file = path(QStringLiteral("rk.xls"));
+        xls::save(book, file);
+        const xls::Bytes stream = workbookStream(file);
+        std::vector<std::uint16_t> kinds;
+        for (const xls::Record& r : allRecords(stream)) {
+            if (!isCell(r.type))
+                continue;
+            kinds.push_back(r.type);
+            // The RK values follow the row, the column and an XF; in a MULRK each has its XF before it.
+            const std::size_t values = r.type == rec::MulRk ? (r.data.size() - 6) / 6 : r.type == rec::Rk ? 1 : 0;
+            for (std::size_t i = 0; i < values; ++i)
+                QCOMPARE(int(u32At(stream, r.offset + 10 + 6 * i) & 3), form);
+        }
+        const std::vector<std::uint16_t> rkCells{rec::MulRk, rec::Rk}, numbers(3, rec::Number);
+        QCOMPARE(kinds, form < 0 ? numbers : rkCells);
+        const auto read = xls::open(file);
+        for (const int c : {0, 1, 3}) {
+            const double back = std::get<double>(read->sheets.front()->cell(2, c)->value);
+            QCOMPARE(QByteArray::fromRawData(reinterpret_cast<const char*>(&back), 8).toHex(),
+                     QByteArray::fromRawData(reinterpret_cast<const char*>(&value), 8).toHex());
+        }
+    }
+
     void sizesAreStoredAsSpreadsheetsCountThem()
     {
         QCOMPARE(xls::colInfoWidth(13.57), std::uint16_t(3657));

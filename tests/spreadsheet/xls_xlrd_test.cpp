@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
+
 namespace {
 
 const QString Python = QStringLiteral("/usr/bin/python3");
@@ -136,7 +138,7 @@ private slots:
         QVERIFY2(report.isEmpty(), qPrintable(report));
     }
 
-    void textsOfEveryKindReadBack()
+    void cellsOfEveryKindReadBack()
     {
         ss::Workbook book;
         ss::Sheet& sheet = book.addSheet(QStringLiteral("Texts"));
@@ -154,10 +156,21 @@ private slots:
         put(0, 3, QStringLiteral("tab\tnew\nline \"quoted\" ½"));
         for (int i = 0; i < 3000; ++i)
             put(1 + i, i % 5, QStringLiteral("%1 %2").arg(i).arg(QString(i % 300, QChar(i % 2 ? u'ü' : u'Ж'))));
+        // Numbers at the edges of the RK forms, side by side in MULRK runs
+        // that the numbers no RK form holds break up.
+        QJsonArray numbers;
+        const double edges[] = {536870911, -536870912, 536870912, 5368709.11, -5368709.12, 5368709.12, 46.99, 4.35,
+                                -0.01,     0.005,      0.1 + 0.2, -0.0,       1e300,       6.99,       0};
+        for (std::size_t i = 0; i < std::size(edges); ++i) {
+            sheet.cellAt(3001, int(i)).value = edges[i];
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, &edges[i], sizeof bits);
+            numbers.append(QJsonArray{3001, int(i), QStringLiteral("%1").arg(bits, 16, 16, QLatin1Char('0'))});
+        }
         const QString xls = m_dir.filePath("texts.xls");
         ss::xls::save(book, xls);
         const QString json = m_dir.filePath("texts.json");
-        writeJson(json, QJsonObject{{"cells", cells}});
+        writeJson(json, QJsonObject{{"cells", cells}, {"numbers", numbers}});
         const QString report = check("cells", xls, json);
         QVERIFY2(report.isEmpty(), qPrintable(report));
     }

@@ -15,18 +15,6 @@ namespace ss::xls {
 
 namespace {
 
-double numberOfRk(std::uint32_t rk)
-{
-    double value = 0;
-    if (rk & rec::RkInteger) {
-        value = double(std::int32_t(rk) >> rec::RkValueShift);
-    } else {
-        const std::uint64_t bits = std::uint64_t(rk & ~(rec::RkInteger | rec::RkHundredths)) << 32;
-        std::memcpy(&value, &bits, sizeof value);
-    }
-    return rk & rec::RkHundredths ? value / 100 : value;
-}
-
 CommentPrinting commentPrintingOf(std::uint16_t setupOptions)
 {
     if (!(setupOptions & rec::SetupComments))

@@ -10,8 +10,8 @@
 
 #include "automation/Error.h"
 
+#include <array>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <span>
 
@@ -299,28 +299,13 @@ void rowRecord(const SheetOut& s, int r)
     });
 }
 
-// The RK form of a number when it holds the number exactly: a 30-bit
-// integer, or a double whose low 34 bits are zero.
-std::optional<std::uint32_t> rkOf(double value)
-{
-    if (value == 0 && std::signbit(value))
-        return std::nullopt;
-    constexpr double limit = 1 << 29;
-    if (value == std::trunc(value) && value >= -limit && value < limit)
-        return std::uint32_t(std::int32_t(value)) << rec::RkValueShift | rec::RkInteger;
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    if ((bits & 0x3FFFFFFFFull) == 0)
-        return std::uint32_t(bits >> 32);
-    return std::nullopt;
-}
-
 std::uint16_t xfOfCell(const SheetOut& s, int r, int c)
 {
     const Cell& cell = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)];
     return s.formats.xfOf(cell.format != NoFormat ? cell.format : s.sheet.effectiveFormat(r, c));
 }
 
+// A text, or a number that no RK form holds exactly.
 void valueCell(const SheetOut& s, int r, int c)
 {
     const CellValue& value = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)].value;
@@ -331,11 +316,26 @@ void valueCell(const SheetOut& s, int r, int c)
         });
         return;
     }
-    const double number = std::get<double>(value);
-    if (const auto rk = rkOf(number))
-        s.out.record(rec::Rk, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).u32(*rk); });
-    else
-        s.out.record(rec::Number, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(number); });
+    s.out.record(rec::Number, [&](BiffWriter& w) {
+        w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(std::get<double>(value));
+    });
+}
+
+// Neighbouring numbers in RK form share one MULRK; a single one is an RK.
+void rkCells(const SheetOut& s, int r, int first, std::span<const std::uint32_t> rks)
+{
+    if (rks.size() == 1) {
+        s.out.record(rec::Rk, [&](BiffWriter& w) {
+            w.u16(std::uint32_t(r)).u16(std::uint32_t(first)).u16(xfOfCell(s, r, first)).u32(rks.front());
+        });
+        return;
+    }
+    s.out.begin(rec::MulRk);
+    s.out.u16(std::uint32_t(r)).u16(std::uint32_t(first));
+    for (std::size_t i = 0; i < rks.size(); ++i)
+        s.out.u16(xfOfCell(s, r, first + int(i))).u32(rks[i]);
+    s.out.u16(std::uint32_t(first + int(rks.size()) - 1));
+    s.out.end();
 }
 
 // Neighbouring cells that carry only a format share one MULBLANK.
@@ -358,6 +358,11 @@ void cells(const SheetOut& s, int r)
     const std::vector<Cell>& row = s.sheet.rows[std::size_t(r)].cells;
     const int count = int(row.size());
     const auto blank = [&](int c) { return c < count && row[std::size_t(c)].present() && !row[std::size_t(c)].hasValue(); };
+    const auto rk = [&](int c) {
+        const double* number = c < count ? std::get_if<double>(&row[std::size_t(c)].value) : nullptr;
+        return number ? rkOf(*number) : std::nullopt;
+    };
+    std::array<std::uint32_t, MaxColumns> rks;
     for (int c = 0; c < count;) {
         if (blank(c)) {
             int last = c;
@@ -365,11 +370,17 @@ void cells(const SheetOut& s, int r)
                 ++last;
             blankCells(s, r, c, last);
             c = last + 1;
-            continue;
+        } else if (std::optional<std::uint32_t> number = rk(c)) {
+            std::size_t n = 0;
+            for (; number; number = rk(c + int(n)))
+                rks[n++] = *number;
+            rkCells(s, r, c, std::span<const std::uint32_t>(rks.data(), n));
+            c += int(n);
+        } else {
+            if (row[std::size_t(c)].hasValue())
+                valueCell(s, r, c);
+            ++c;
         }
-        if (row[std::size_t(c)].hasValue())
-            valueCell(s, r, c);
-        ++c;
     }
 }
 
