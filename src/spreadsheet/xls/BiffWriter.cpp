@@ -44,24 +44,6 @@ void BiffWriter::endContinued(std::size_t head, std::size_t element)
     }
 }
 
-BiffWriter& BiffWriter::u8(std::uint32_t value)
-{
-    m_bytes.push_back(std::uint8_t(value));
-    return *this;
-}
-
-BiffWriter& BiffWriter::u16(std::uint32_t value)
-{
-    m_bytes.push_back(std::uint8_t(value));
-    m_bytes.push_back(std::uint8_t(value >> 8));
-    return *this;
-}
-
-BiffWriter& BiffWriter::u32(std::uint32_t value)
-{
-    return u16(value & 0xFFFF).u16(value >> 16);
-}
-
 BiffWriter& BiffWriter::f64(double value)
 {
     std::uint64_t bits = 0;

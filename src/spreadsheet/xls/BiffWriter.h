@@ -32,9 +32,18 @@ public:
         end();
     }
 
-    BiffWriter& u8(std::uint32_t value);
-    BiffWriter& u16(std::uint32_t value);
-    BiffWriter& u32(std::uint32_t value);
+    BiffWriter& u8(std::uint32_t value)
+    {
+        m_bytes.push_back(std::uint8_t(value));
+        return *this;
+    }
+    BiffWriter& u16(std::uint32_t value)
+    {
+        m_bytes.push_back(std::uint8_t(value));
+        m_bytes.push_back(std::uint8_t(value >> 8));
+        return *this;
+    }
+    BiffWriter& u32(std::uint32_t value) { return u16(value & 0xFFFF).u16(value >> 16); }
     BiffWriter& f64(double value);
     BiffWriter& zeros(std::size_t count);
     // The characters of text after a one-byte option flag: compressed (one

@@ -202,12 +202,15 @@ std::optional<std::uint32_t> rkOf(double value)
     // A whole number, a whole number of hundredths (46.99), a double with
     // few binary digits, or a hundred times one: the first form that reads
     // back as value itself.
-    const double hundreds = std::round(value * 100);
-    for (const std::optional<std::uint32_t> rk :
-         {rkInteger(value, 0), rkInteger(hundreds, rec::RkHundredths), rkDouble(value, 0),
-          rkDouble(value * 100, rec::RkHundredths)})
-        if (rk && bitsOf(numberOfRk(*rk)) == bitsOf(value))
-            return rk;
+    const auto exact = [&](std::optional<std::uint32_t> rk) { return rk && bitsOf(numberOfRk(*rk)) == bitsOf(value); };
+    if (const auto rk = rkInteger(value, 0); exact(rk))
+        return rk;
+    if (const auto rk = rkInteger(std::round(value * 100), rec::RkHundredths); exact(rk))
+        return rk;
+    if (const auto rk = rkDouble(value, 0); exact(rk))
+        return rk;
+    if (const auto rk = rkDouble(value * 100, rec::RkHundredths); exact(rk))
+        return rk;
     return std::nullopt;
 }
 

@@ -128,11 +128,18 @@ struct SheetOut {
     const SharedStrings& strings;
 };
 
-bool needsRowRecord(const Row& row)
+// The first and last column of a row's cells; {-1, -1} for a row without cells.
+std::pair<int, int> cellColumns(const Row& row)
 {
-    return row.height || row.format != NoFormat
-           || std::any_of(row.cells.begin(), row.cells.end(), [](const Cell& c) { return c.present(); });
+    const auto present = [](const Cell& c) { return c.present(); };
+    const auto first = std::find_if(row.cells.begin(), row.cells.end(), present);
+    if (first == row.cells.end())
+        return {-1, -1};
+    const auto last = std::find_if(row.cells.rbegin(), row.cells.rend(), present);
+    return {int(first - row.cells.begin()), int(row.cells.rend() - last) - 1};
 }
+
+bool needsRowRecord(const Row& row) { return row.height || row.format != NoFormat || cellColumns(row).first >= 0; }
 
 std::vector<int> rowsToWrite(const Sheet& sheet)
 {
@@ -265,14 +272,21 @@ void colInfos(const SheetOut& s)
 // the cells; rows without any cell cover the first column.
 void dimensions(BiffWriter& out, const Sheet& sheet, const std::vector<int>& rows)
 {
-    const std::optional<Area> used = sheet.usedArea();
+    int left = MaxColumns, right = -1;
+    for (const int r : rows) {
+        const auto [first, last] = cellColumns(sheet.rows[std::size_t(r)]);
+        if (last >= 0) {
+            left = std::min(left, first);
+            right = std::max(right, last);
+        }
+    }
     out.record(rec::Dimensions, [&](BiffWriter& w) {
         if (rows.empty())
             w.u32(0).u32(0).u16(0).u16(0);
         else
             w.u32(std::uint32_t(rows.front())).u32(std::uint32_t(rows.back() + 1))
-                .u16(used ? std::uint32_t(used->left) : 0)
-                .u16(used ? std::uint32_t(used->right + 1) : 1);
+                .u16(right < 0 ? 0 : std::uint32_t(left))
+                .u16(right < 0 ? 1 : std::uint32_t(right + 1));
         w.u16(0);
     });
 }
@@ -280,13 +294,7 @@ void dimensions(BiffWriter& out, const Sheet& sheet, const std::vector<int>& row
 void rowRecord(const SheetOut& s, int r)
 {
     const Row& row = s.sheet.rows[std::size_t(r)];
-    int first = -1;
-    int last = -1;
-    for (int c = 0; c < int(row.cells.size()); ++c)
-        if (row.cells[std::size_t(c)].present()) {
-            first = first < 0 ? c : first;
-            last = c;
-        }
+    const auto [first, last] = cellColumns(row);
     std::uint16_t flags = rec::RowFlagsAlways;
     if (row.height)
         flags |= rec::RowCustomHeight;
