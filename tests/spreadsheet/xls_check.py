@@ -8,8 +8,12 @@
       the texts and numbers of the first sheet ({"cells": [[row, col, text], ...],
       "numbers": [[row, col, the 16 hex digits of the double's bits], ...]})
 
+  xls_check.py book FILE.xls EXPECTED.json
+      the workbook as a whole, each key optional ({"sheets": count,
+      "printAreas": count, "datemode": 0 or 1, "visibility": [0, 1 or 2 a sheet]})
+
 Prints "OK" and exits 0 when everything matches; otherwise prints each
-difference and exits 1.
+difference and exits 1. Whatever xlrd itself warns of comes out before.
 """
 import json
 import struct
@@ -159,12 +163,20 @@ def check_cells(book, expected):
             problems.append(f"cell ({r}, {c}): {value!r}, expected {wanted!r}")
 
 
+def check_book(book, expected):
+    print_areas = [name for name in book.name_obj_list if name.builtin and name.name == "Print_Area"]
+    actual = {"sheets": book.nsheets, "printAreas": len(print_areas), "datemode": book.datemode,
+              "visibility": [sheet.visibility for sheet in book.sheets()]}
+    for key, wanted in expected.items():
+        expect(key, actual[key], wanted)
+
+
 def main():
     mode, path, expected_path = sys.argv[1:4]
     with open(expected_path, encoding="utf-8") as f:
         expected = json.load(f)
     book = xlrd.open_workbook(path, formatting_info=True)
-    {"inventory": check_inventory, "cells": check_cells}[mode](book, expected)
+    {"inventory": check_inventory, "cells": check_cells, "book": check_book}[mode](book, expected)
     for p in problems[:50]:
         print(p)
     if problems:

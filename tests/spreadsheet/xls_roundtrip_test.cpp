@@ -155,6 +155,8 @@ Workbook everything()
     Sheet& first = book.addSheet(QStringLiteral("Übersicht €"));
     Sheet& second = book.addSheet(QStringLiteral("Second"));
     book.activeSheet = 1;
+    book.dates1904 = true;
+    first.visibility = SheetVisibility::Hidden;
 
     first.defaultFormat = format(book, [](CellFormat& f) { f.fillColorIndex = 2; f.vertical = VAlign::Center; });
     first.columns[1].width = 20.57;

@@ -11,6 +11,7 @@
 #include "support/TestServices.h"
 #include "workbook/InventoryList.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -135,6 +136,52 @@ private slots:
         const QString json = m_dir.filePath(QStringLiteral("automation%1.json").arg(items));
         writeJson(json, expectation(list));
         const QString report = check("inventory", xls, json);
+        QVERIFY2(report.isEmpty(), qPrintable(report));
+    }
+
+    // Workbooks of other programs as the reader meets them, and as they
+    // come out of a save here; and the workbooks whose lists outgrow a record.
+    void workbooksReadWithoutWarnings_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QJsonObject>("expected");
+        for (const QFileInfo& f : QDir(QStringLiteral(QUORVALE_TEST_DATA "/xls")).entryInfoList({"*.xls"}, QDir::Files, QDir::Name)) {
+            QTest::addRow("%s", qPrintable(f.fileName())) << f.filePath() << QJsonObject{};
+            QTest::addRow("%s saved again", qPrintable(f.fileName())) << f.filePath() << QJsonObject{{"resave", true}};
+        }
+        QTest::newRow("4,200 sheets") << QStringLiteral("4200") << QJsonObject{{"sheets", 4200}};
+        QTest::newRow("1,400 print areas") << QStringLiteral("1400") << QJsonObject{{"sheets", 1400}, {"printAreas", 1400}};
+    }
+    void workbooksReadWithoutWarnings()
+    {
+        QFETCH(QString, file);
+        QFETCH(QJsonObject, expected);
+        QString xls = file;
+        if (expected.take("resave").toBool()) {
+            // What this workbook holds comes out of a save as it went in.
+            const auto book = ss::xls::open(file);
+            QJsonArray visibility;
+            for (const auto& sheet : book->sheets)
+                visibility.append(int(sheet->visibility));
+            expected = QJsonObject{{"sheets", int(book->sheets.size())}, {"datemode", int(book->dates1904)},
+                                   {"visibility", visibility}};
+            xls = m_dir.filePath(QFileInfo(file).fileName());
+            ss::xls::save(*book, xls);
+        } else if (!file.endsWith(".xls")) {
+            const int sheets = expected.value("sheets").toInt();
+            ss::Workbook book;
+            for (int i = 0; i < sheets; ++i) {
+                ss::Sheet& sheet = book.addSheet(QStringLiteral("S%1").arg(i + 1));
+                sheet.cellAt(0, 0).value = double(i);
+                if (i < expected.value("printAreas").toInt())
+                    sheet.pageSetup.printArea = QStringLiteral("A1:C%1").arg(i + 1);
+            }
+            xls = m_dir.filePath(QStringLiteral("sheets%1.xls").arg(sheets));
+            ss::xls::save(book, xls);
+        }
+        const QString json = m_dir.filePath(QFileInfo(xls).completeBaseName() + ".json");
+        writeJson(json, expected);
+        const QString report = check("book", xls, json);
         QVERIFY2(report.isEmpty(), qPrintable(report));
     }
 

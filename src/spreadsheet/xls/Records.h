@@ -55,6 +55,7 @@ inline constexpr std::uint16_t Setup = 0x00A1;
 inline constexpr std::uint16_t MulRk = 0x00BD;
 inline constexpr std::uint16_t MulBlank = 0x00BE;
 inline constexpr std::uint16_t Mms = 0x00C1;
+inline constexpr std::uint16_t RString = 0x00D6;
 inline constexpr std::uint16_t DbCell = 0x00D7;
 inline constexpr std::uint16_t BookBool = 0x00DA;
 inline constexpr std::uint16_t Xf = 0x00E0;
@@ -78,12 +79,15 @@ inline constexpr std::uint16_t Label = 0x0204;
 inline constexpr std::uint16_t BoolErr = 0x0205;
 inline constexpr std::uint16_t String = 0x0207;
 inline constexpr std::uint16_t Row = 0x0208;
+inline constexpr std::uint16_t Array = 0x0221;
+inline constexpr std::uint16_t Table = 0x0236;
 inline constexpr std::uint16_t Index = 0x020B;
 inline constexpr std::uint16_t DefaultRowHeight = 0x0225;
 inline constexpr std::uint16_t Window2 = 0x023E;
 inline constexpr std::uint16_t Rk = 0x027E;
 inline constexpr std::uint16_t Style = 0x0293;
 inline constexpr std::uint16_t Format = 0x041E;
+inline constexpr std::uint16_t ShrFmla = 0x04BC;
 inline constexpr std::uint16_t ColInfo = 0x007D;
 inline constexpr std::uint16_t Bof = 0x0809;
 
@@ -137,6 +141,8 @@ inline constexpr RecordName RecordNames[] = {
     {WriteAccess, "WRITEACCESS"},
     {Formula, "FORMULA"},
     {String, "STRING"},
+    {RString, "RSTRING"},
+    {DateMode, "DATEMODE"},
 };
 
 // The name of a record in RecordNames; empty for any other.
@@ -174,6 +180,8 @@ inline constexpr std::size_t HeaderSize = 4;
 inline constexpr std::uint8_t StringWide = 0x01;
 inline constexpr std::uint8_t StringExtended = 0x04;
 inline constexpr std::uint8_t StringRich = 0x08;
+// A formatting run of a rich text: the first character, the font.
+inline constexpr std::size_t FormatRunSize = 4;
 
 // FONT: the option bits and the weights. Bold shows in the weight; older
 // readers look at the first option bit. A weight from 600 up is bold.
@@ -225,9 +233,24 @@ inline constexpr std::uint32_t XfColorMask = 0x7F;
 inline constexpr std::uint16_t StyleBuiltIn = 0x8000;
 inline constexpr std::uint8_t StyleNoLevel = 0xFF;
 
-// BOUNDSHEET: a visible sheet, and the kind of a worksheet.
+// BOUNDSHEET: whether the sheet shows (visible, hidden, very hidden, in the
+// low two bits of its field), and the kinds of sheet.
 inline constexpr std::uint8_t SheetVisible = 0;
+inline constexpr std::uint8_t SheetHidden = 1;
+inline constexpr std::uint8_t SheetVeryHidden = 2;
+inline constexpr std::uint8_t SheetVisibilityMask = 0x03;
 inline constexpr std::uint8_t SheetWorksheet = 0;
+inline constexpr std::uint8_t SheetChart = 2;
+
+// DATEMODE: dates counted from 1904 rather than from 1900.
+inline constexpr std::uint16_t Dates1904 = 1;
+
+// FORMULA: the last result when it is no number: bytes 6 and 7 of the
+// result field are 0xFFFF, and byte 0 says what it is. A text result
+// follows in a STRING record.
+inline constexpr std::uint16_t FormulaNotNumber = 0xFFFF;
+inline constexpr std::uint8_t FormulaText = 0;
+inline constexpr std::uint8_t FormulaBoolean = 1;
 
 // SUPBOOK of the workbook itself.
 inline constexpr std::uint16_t InternalSupBook = 0x0401;

@@ -112,7 +112,7 @@ std::vector<QString> readSharedStrings(ContinuedCursor& in)
         const std::uint16_t runs = flags & rec::StringRich ? in.u16() : 0;
         const std::uint32_t extension = flags & rec::StringExtended ? in.u32() : 0;
         strings.push_back(in.chars(length, flags & rec::StringWide));
-        in.skip(std::size_t(runs) * 4);
+        in.skip(std::size_t(runs) * rec::FormatRunSize);
         in.skip(extension);
     }
     return strings;

@@ -111,6 +111,16 @@ void palette(BiffWriter& out, const Workbook& book)
     out.end();
 }
 
+std::uint8_t visibilityCode(SheetVisibility visibility)
+{
+    switch (visibility) {
+    case SheetVisibility::Visible: break;
+    case SheetVisibility::Hidden: return rec::SheetHidden;
+    case SheetVisibility::VeryHidden: return rec::SheetVeryHidden;
+    }
+    return rec::SheetVisible;
+}
+
 // BOUNDSHEET records; returns where each sheet's stream offset goes.
 std::vector<std::size_t> boundSheets(BiffWriter& out, const Workbook& book)
 {
@@ -118,7 +128,7 @@ std::vector<std::size_t> boundSheets(BiffWriter& out, const Workbook& book)
     for (const auto& sheet : book.sheets) {
         out.begin(rec::BoundSheet);
         offsets.push_back(out.position());
-        out.u32(0).u8(rec::SheetVisible).u8(rec::SheetWorksheet);
+        out.u32(0).u8(visibilityCode(sheet->visibility)).u8(rec::SheetWorksheet);
         out.u8(std::uint32_t(sheet->name.size())).flaggedChars(sheet->name);
         out.end();
     }
@@ -182,7 +192,7 @@ void globals(BiffWriter& out, const Workbook& book, const FormatPlan& formats, c
     window1(out, book);
     u16Record(out, rec::Backup, 0);
     u16Record(out, rec::HideObj, 0);
-    u16Record(out, rec::DateMode, 0);
+    u16Record(out, rec::DateMode, book.dates1904 ? rec::Dates1904 : 0);
     u16Record(out, rec::Precision, 1);
     u16Record(out, rec::RefreshAll, 0);
     u16Record(out, rec::BookBool, 0);
