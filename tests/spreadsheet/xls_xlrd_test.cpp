@@ -2,6 +2,7 @@
 // elsewhere: the inventory layout cell by cell, made on the model and made
 // by the layout through the automation layer, and texts of every kind.
 
+#include "ExternalReaders.h"
 #include "XlsInventory.h"
 
 #include "automation/Servers.h"
@@ -87,7 +88,7 @@ private slots:
     void initTestCase()
     {
         if (!QFileInfo(Python).isExecutable() || !xlrdAvailable())
-            QSKIP("python3-xlrd is not installed");
+            SKIP_WITHOUT_READER("python3-xlrd is not installed");
         QVERIFY(m_dir.isValid());
     }
 
