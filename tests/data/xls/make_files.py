@@ -99,6 +99,13 @@ def text_formula(row, col, rgce, grbit=0):
     return record(FORMULA, struct.pack("<HHH", row, col, 15) + result + struct.pack("<HIH", grbit, 0, len(rgce)) + rgce)
 
 
+def text_token(text):
+    """A formula of one text constant (ptgStr), so that a spreadsheet that
+    calculates it again gets the text the STRING record holds."""
+    data = bytes([0x17]) + unicode_string(text, 1)
+    return struct.pack("<H", len(data)) + data
+
+
 def continued(rid, data):
     """A record whose characters go on in CONTINUE records, each starting with the option byte again."""
     wide = data[2] & 1
@@ -141,10 +148,10 @@ def one_sheet(cells, rows=1, columns=1, stream_name="Workbook"):
 
 def formula_text_after_shared_formula():
     shared = text_formula(0, 0, bytes([0x01]) + struct.pack("<HH", 0, 0), grbit=0x0008)
-    shared += record(SHRFMLA, struct.pack("<HHBBBB", 0, 0, 0, 0, 0, 1) + struct.pack("<H", 3) + bytes([0x17, 0, 0]))
+    shared += record(SHRFMLA, struct.pack("<HHBBBB", 0, 0, 0, 0, 0, 1) + text_token("shared result"))
     shared += record(STRING, unicode_string("shared result"))
     array = text_formula(1, 0, bytes([0x01]) + struct.pack("<HH", 1, 0))
-    array += record(ARRAY, struct.pack("<HHBBHI", 1, 1, 0, 0, 0, 0) + struct.pack("<H", 3) + bytes([0x17, 0, 0]))
+    array += record(ARRAY, struct.pack("<HHBBHI", 1, 1, 0, 0, 0, 0) + text_token("array result"))
     array += record(STRING, unicode_string("array result"))
     # A data table in B3 with its input cell A1.
     table = text_formula(2, 1, bytes([0x02]) + struct.pack("<HH", 2, 1))
