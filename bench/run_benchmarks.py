@@ -3,10 +3,12 @@
 
 Each bench_* program prints rows "BENCH<TAB>case<TAB>median s<TAB>peak MiB"
 (the peak is the process's resident set while the case ran, which includes
-what earlier cases of the same program still hold) and notes as "# text".
+what earlier cases of the same program still hold), the sizes of files it
+saved as "SIZE<TAB>case<TAB>bytes" and notes as "# text".
 The peers (python3-xlwt, Spreadsheet::WriteExcel) write the same formatted
 inventory sheet of 32,767 items; their time is set against ours for the
-same work (layout and save of the sheet) and against our whole run.
+same work (layout and save of the sheet) and against our whole run, and
+their file against the one our layout and save made of the same items.
 """
 import os
 import statistics
@@ -25,9 +27,13 @@ OURS_FOR_PEERS = "layout+save 32767 items"
 OURS_WHOLE_RUN = "generation run 32767 items"
 
 
+# Bytes of the files the benchmark programs saved, by case.
+SIZES = {}
+
+
 def run_ours():
     """Rows (case, median s, peak MiB) of every bench program, and its notes
-    (lines starting with "# ")."""
+    (lines starting with "# "); the sizes it prints go into SIZES."""
     rows, notes = [], []
     bench_dir = os.path.join(BUILD, "bench")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
@@ -40,6 +46,8 @@ def run_ours():
             parts = line.split("\t")
             if len(parts) == 4 and parts[0] == "BENCH":
                 rows.append((parts[1], float(parts[2]), float(parts[3])))
+            elif len(parts) == 3 and parts[0] == "SIZE":
+                SIZES[parts[1]] = int(parts[2])
             elif line.startswith("# "):
                 notes.append(line[2:])
     return rows, notes
@@ -117,16 +125,21 @@ def main():
     for note in notes:
         print(f"- {note}")
     print()
-    print(f"| peer (same formatted sheet) | median | peak memory | file size "
+    print(f"| peer (same formatted sheet) | median | peak memory | file size | our file / peer file "
           f"| peer time / our {OURS_FOR_PEERS} | peer time / our whole run |")
-    print(f"|---|---:|---:|---:|---:|---:|")
+    print(f"|---|---:|---:|---:|---:|---:|---:|")
 
     def ratio(secs, case):
         return f"{secs / ours[case]:.1f}x" if case in ours else "n/a"
 
+    our_size = SIZES.get(OURS_FOR_PEERS)
     for label, secs, mib, size in peers:
-        print(f"| {label} | {secs * 1000:.0f} ms | {mib:.0f} MiB | {size / 1024:.0f} KiB "
+        share = f"{100 * our_size / size:.0f}%" if our_size else "n/a"
+        print(f"| {label} | {secs * 1000:.0f} ms | {mib:.0f} MiB | {size / 1024:.0f} KiB | {share} "
               f"| {ratio(secs, OURS_FOR_PEERS)} | {ratio(secs, OURS_WHOLE_RUN)} |")
+    if our_size:
+        print()
+        print(f"- our file of the peers' {PEER_ITEMS} items ({OURS_FOR_PEERS}): {our_size / 1024:.0f} KiB")
 
 
 if __name__ == "__main__":

@@ -112,13 +112,11 @@ inline void format(ss::Workbook& book, const QString& range, const std::function
     book.sheets.front()->applyFormat(ss::parseAddress(range), change, book.formats);
 }
 
-// A text assigned through FormulaR1C1: a number when it reads as one.
+// A text assigned through FormulaR1C1: a number by the workbook's own rule.
 inline ss::CellValue cellValue(const QString& text)
 {
-    bool number = false;
-    const double value = text.toDouble(&number);
-    if (number)
-        return value;
+    if (const std::optional<double> number = ss::generalNumber(text))
+        return *number;
     return text;
 }
 

@@ -103,6 +103,11 @@ inline QString compareWorkbookCommon(const ss::Workbook& a, const ss::Workbook& 
         return QStringLiteral("palettes differ");
     if (a.sheets.size() != b.sheets.size() || a.activeSheet != b.activeSheet)
         return QStringLiteral("sheets or active sheet differ");
+    if (a.dates1904 != b.dates1904)
+        return QStringLiteral("the date systems differ");
+    for (std::size_t s = 0; s < a.sheets.size(); ++s)
+        if (a.sheets[s]->visibility != b.sheets[s]->visibility)
+            return QString("visibility of %1").arg(a.sheets[s]->name);
     return {};
 }
 

@@ -47,21 +47,25 @@ class ObjectsRangeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void formulaTextsBecomeNumbersOnlyWhenShownAlike_data()
+    void formulaTextsBecomeNumbersOnlyWhenPlainNumerals_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("number");
-        for (const char* t : {"46.99", "144455", "-4", "0", "0.25", "123456789012"})
-            QTest::newRow(t) << QString::fromLatin1(t) << true;
-        for (const char* t : {"0012", "6.90", "1,000", " 12", "1e5", "1E+20", "+3", ".5", "-0", "=1+2", "=A1*2",
+        QTest::addColumn<QString>("formula"); // FormulaR1C1 read back
+        for (const char* t : {"46.99", "144455", "-4", "0", "0.25", "123456789012", "100000"})
+            QTest::newRow(t) << QString::fromLatin1(t) << true << QString::fromLatin1(t);
+        QTest::newRow("6.90") << QStringLiteral("6.90") << true << QStringLiteral("6.9");
+        QTest::newRow("11.10") << QStringLiteral("11.10") << true << QStringLiteral("11.1");
+        for (const char* t : {"0012", "007", "1,000", " 12", "1e5", "1E+20", "+3", ".5", "-0", "=1+2", "=A1*2",
                               "=HYPERLINK(\"http://x\")", "Widget 2000", "", "TRUE"})
-            QTest::newRow(t) << QString::fromLatin1(t) << false;
+            QTest::newRow(t) << QString::fromLatin1(t) << false << QString::fromLatin1(t);
     }
 
-    void formulaTextsBecomeNumbersOnlyWhenShownAlike()
+    void formulaTextsBecomeNumbersOnlyWhenPlainNumerals()
     {
         QFETCH(QString, text);
         QFETCH(bool, number);
+        QFETCH(QString, formula);
         Fixture f;
         f.range("B2").call("Select");
         f.app.object("ActiveCell").put("FormulaR1C1", Variant(text));
@@ -76,7 +80,7 @@ private slots:
             QCOMPARE(f.cell("B2")->value, ss::CellValue(text));
             QCOMPARE(cell.get("Value"), Variant(text));
         }
-        QCOMPARE(cell.get("FormulaR1C1"), Variant(text));
+        QCOMPARE(cell.get("FormulaR1C1"), Variant(formula));
     }
 
     void valuesOfOtherTypes()

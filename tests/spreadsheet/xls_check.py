@@ -5,12 +5,18 @@
       the inventory sheet laid out from the items and palette in the JSON
       ({"items": [[9 texts], ...], "palette": [56 colour words]}), cell by cell
   xls_check.py cells FILE.xls EXPECTED.json
-      the texts of the first sheet ({"cells": [[row, col, text], ...]})
+      the texts and numbers of the first sheet ({"cells": [[row, col, text], ...],
+      "numbers": [[row, col, the 16 hex digits of the double's bits], ...]})
+
+  xls_check.py book FILE.xls EXPECTED.json
+      the workbook as a whole, each key optional ({"sheets": count,
+      "printAreas": count, "datemode": 0 or 1, "visibility": [0, 1 or 2 a sheet]})
 
 Prints "OK" and exits 0 when everything matches; otherwise prints each
-difference and exits 1.
+difference and exits 1. Whatever xlrd itself warns of comes out before.
 """
 import json
+import struct
 import sys
 
 import xlrd
@@ -147,9 +153,22 @@ def check_print_area(book, n):
 
 def check_cells(book, expected):
     sheet = book.sheet_by_index(0)
-    for r, c, text in expected["cells"]:
+    for r, c, text in expected.get("cells", []):
         if sheet.cell_value(r, c) != text:
             problems.append(f"cell ({r}, {c}): {sheet.cell_value(r, c)[:40]!r}, expected {text[:40]!r}")
+    for r, c, bits in expected.get("numbers", []):
+        value = sheet.cell_value(r, c)
+        wanted = struct.unpack("<d", bytes.fromhex(bits)[::-1])[0]
+        if not isinstance(value, float) or struct.pack("<d", value) != struct.pack("<d", wanted):
+            problems.append(f"cell ({r}, {c}): {value!r}, expected {wanted!r}")
+
+
+def check_book(book, expected):
+    print_areas = [name for name in book.name_obj_list if name.builtin and name.name == "Print_Area"]
+    actual = {"sheets": book.nsheets, "printAreas": len(print_areas), "datemode": book.datemode,
+              "visibility": [sheet.visibility for sheet in book.sheets()]}
+    for key, wanted in expected.items():
+        expect(key, actual[key], wanted)
 
 
 def main():
@@ -157,7 +176,7 @@ def main():
     with open(expected_path, encoding="utf-8") as f:
         expected = json.load(f)
     book = xlrd.open_workbook(path, formatting_info=True)
-    {"inventory": check_inventory, "cells": check_cells}[mode](book, expected)
+    {"inventory": check_inventory, "cells": check_cells, "book": check_book}[mode](book, expected)
     for p in problems[:50]:
         print(p)
     if problems:

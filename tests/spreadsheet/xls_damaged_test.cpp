@@ -1,10 +1,12 @@
 // Damaged and foreign files: opening fails with an AutomationError that
-// says what is wrong, never with a crash, a hang or a half-read workbook.
+// says what is wrong, never with a crash, a hang or a half-read workbook;
+// what other spreadsheet programs write opens with what it holds.
 
 #include "XlsCompare.h"
 #include "XlsInventory.h"
 
 #include "automation/Error.h"
+#include "spreadsheet/model/Address.h"
 #include "spreadsheet/xls/BiffReader.h"
 #include "spreadsheet/xls/CompoundFile.h"
 #include "spreadsheet/xls/Records.h"
@@ -102,7 +104,84 @@ private slots:
         const QByteArray text = "Inventory ID,Name\n144455,Hammer\n";
         expectFailure(file(xls::Bytes(text.begin(), text.end())), {"not an Excel 97-2003 workbook"});
         expectFailure(file(xls::writeCompoundFile("Other", m_stream)), {"no Workbook stream"});
-        expectFailure(file(xls::writeCompoundFile("Book", m_stream)), {"Excel 5.0/95"});
+        // Excel 95 keeps its stream, of BIFF5 records, under another name.
+        xls::Bytes biff5 = {0x09, 0x08, 0x08, 0x00, 0x00, 0x05, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00};
+        biff5.resize(4096);
+        expectFailure(file(xls::writeCompoundFile("Book", biff5)), {"Excel 5.0/95"});
+    }
+
+    // Files made record by record as other programs write them
+    // (tests/data/xls/make_files.py): each opens with its sheets, its active
+    // sheet, its print area and the text of a cell, and saves and opens
+    // again alike.
+    void foreignWorkbooksOpenWithWhatTheyHold_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("sheets");
+        QTest::addColumn<QString>("active");
+        QTest::addColumn<QString>("printArea");
+        QTest::addColumn<QString>("cell"); // sheet!address
+        QTest::addColumn<QString>("text");
+        QString latin, wide;
+        for (int i = 0; i < 10000; ++i)
+            latin += QChar(u'a' + i % 26);
+        for (int i = 0; i < 5000; ++i)
+            wide += QChar(0x4E00 + i % 500);
+        const QStringList one{"Sheet1"};
+        const auto row = [&](const char* tag, const char* name, const QStringList& sheets, const char* cell, const QString& text) {
+            QTest::newRow(tag) << QString::fromLatin1(name) << sheets << sheets.front() << QString() << QString::fromLatin1(cell) << text;
+        };
+        row("after SHRFMLA", "formula-text-after-shared-formula.xls", one, "Sheet1!A1", "shared result");
+        row("after ARRAY", "formula-text-after-shared-formula.xls", one, "Sheet1!A2", "array result");
+        row("after TABLE", "formula-text-after-shared-formula.xls", one, "Sheet1!B3", "table result");
+        row("cell after them", "formula-text-after-shared-formula.xls", one, "Sheet1!A4", "after");
+        row("continued STRING", "formula-text-continued.xls", one, "Sheet1!A1", latin);
+        row("continued wide STRING", "formula-text-continued.xls", one, "Sheet1!A2", wide);
+        row("cell after STRING", "formula-text-continued.xls", one, "Sheet1!A3", "after");
+        row("RSTRING", "rich-text.xls", one, "Sheet1!A1", "Rich text");
+        row("Book stream", "biff8-in-book-stream.xls", one, "Sheet1!A1", "in Book");
+        row("WORKBOOK stream", "workbook-stream-in-capitals.xls", one, "Sheet1!A1", "in WORKBOOK");
+        row("workbook stream", "workbook-stream-in-lower-case.xls", one, "Sheet1!A1", "in workbook");
+        row("hidden sheets", "hidden-sheets-1904.xls", {"Shown", "Hidden", "Very hidden"}, "Very hidden!A1", "Very hidden");
+        QTest::newRow("chart sheet") << "chart-sheet.xls" << QStringList{"Data", "Notes"} << "Notes" << "$A$1:$B$2"
+                                     << "Notes!A1" << "notes";
+    }
+    void foreignWorkbooksOpenWithWhatTheyHold()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, sheets);
+        QFETCH(QString, active);
+        QFETCH(QString, printArea);
+        QFETCH(QString, cell);
+        QFETCH(QString, text);
+        const auto book = xls::open(QStringLiteral(QUORVALE_TEST_DATA "/xls/") + name);
+        QStringList names;
+        for (const auto& sheet : book->sheets)
+            names << sheet->name;
+        QCOMPARE(names, sheets);
+        const Sheet& shown = *book->sheets[std::size_t(book->activeSheet)];
+        QCOMPARE(shown.name, active);
+        QCOMPARE(shown.pageSetup.printArea, printArea);
+        const qsizetype bang = cell.indexOf(u'!');
+        const Sheet& holder = *book->sheets[std::size_t(sheets.indexOf(cell.left(bang)))];
+        const Area at = parseAddress(cell.mid(bang + 1));
+        QVERIFY(holder.cell(at.top, at.left));
+        QCOMPARE(holder.cell(at.top, at.left)->value, CellValue(text));
+
+        const QString saved = m_dir.filePath(QStringLiteral("saved-") + name);
+        xls::save(*book, saved);
+        const QString diff = xlscompare::compareEquivalent(*book, *xls::open(saved));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+
+    // Kept on a save as well: compareEquivalent above checks both.
+    void hiddenSheetsAndDatesFrom1904AreRead()
+    {
+        const auto book = xls::open(QStringLiteral(QUORVALE_TEST_DATA "/xls/hidden-sheets-1904.xls"));
+        QVERIFY(book->dates1904);
+        QCOMPARE(book->sheets[0]->visibility, SheetVisibility::Visible);
+        QCOMPARE(book->sheets[1]->visibility, SheetVisibility::Hidden);
+        QCOMPARE(book->sheets[2]->visibility, SheetVisibility::VeryHidden);
     }
 
     void truncatedFilesNeverOpenHalfRead()

@@ -7,6 +7,7 @@
 
 #include "automation/Error.h"
 #include "spreadsheet/xls/BiffReader.h"
+#include "spreadsheet/xls/BiffWriter.h"
 #include "spreadsheet/xls/CompoundFile.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <map>
 
 using namespace ss;
 namespace rec = ss::xls::rec;
@@ -46,11 +49,93 @@ std::vector<xls::Record> recordsFrom(const xls::Bytes& stream, std::size_t offse
     return records;
 }
 
+// Every record of the stream, globals and sheets, up to the padding.
+std::vector<xls::Record> allRecords(const xls::Bytes& stream)
+{
+    std::vector<xls::Record> records;
+    xls::RecordStream in(stream, 0);
+    while (!in.atEnd() && in.peekType() != 0)
+        records.push_back(in.next());
+    return records;
+}
+
 std::uint32_t u32At(const xls::Bytes& b, std::size_t at)
 {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
 }
 std::uint16_t u16At(const xls::Bytes& b, std::size_t at) { return std::uint16_t(b[at] | b[at + 1] << 8); }
+
+bool isCell(std::uint16_t type)
+{
+    for (const std::uint16_t cell : {rec::LabelSst, rec::Label, rec::Number, rec::Rk, rec::MulRk, rec::Blank, rec::MulBlank,
+                                     rec::Formula, rec::BoolErr})
+        if (type == cell)
+            return true;
+    return false;
+}
+
+// The cell table of a sheet as the format lays it out. DIMENSIONS spans the
+// rows of the ROW records and the columns of the cells. The row blocks are
+// 32 rows each from the first of those rows; INDEX finds the DBCELL of every
+// block, with or without rows; a DBCELL finds its block's first ROW and the
+// first cell of each of its rows, 0 for a row without cells.
+void checkCellTable(const xls::Bytes& stream, const std::vector<xls::Record>& sheet)
+{
+    std::vector<int> rows;
+    std::map<int, std::size_t> firstCellOf;
+    int left = MaxColumns, right = -1;
+    for (const xls::Record& r : sheet) {
+        if (r.type == rec::Row)
+            rows.push_back(u16At(stream, r.offset + 4));
+        if (!isCell(r.type))
+            continue;
+        firstCellOf.try_emplace(u16At(stream, r.offset + 4), r.offset);
+        left = std::min<int>(left, u16At(stream, r.offset + 6));
+        const bool multiple = r.type == rec::MulRk || r.type == rec::MulBlank;
+        right = std::max<int>(right, u16At(stream, multiple ? r.offset + 4 + r.data.size() - 2 : r.offset + 6));
+    }
+    QVERIFY(std::is_sorted(rows.begin(), rows.end()));
+    const auto dimensions = std::find_if(sheet.begin(), sheet.end(), [](const xls::Record& r) { return r.type == rec::Dimensions; });
+    QVERIFY(dimensions != sheet.end());
+    const std::size_t d = dimensions->offset + 4;
+    const int first = rows.empty() ? 0 : rows.front(), end = rows.empty() ? 0 : rows.back() + 1;
+    QCOMPARE(int(u32At(stream, d)), first);
+    QCOMPARE(int(u32At(stream, d + 4)), end);
+    QCOMPARE(int(u16At(stream, d + 8)), right < 0 ? 0 : left);
+    QCOMPARE(int(u16At(stream, d + 10)), right < 0 ? (rows.empty() ? 0 : 1) : right + 1);
+
+    const xls::Record& index = sheet[1];
+    QCOMPARE(index.type, rec::Index);
+    QCOMPARE(int(u32At(stream, index.offset + 8)), first);
+    QCOMPARE(int(u32At(stream, index.offset + 12)), end);
+    QCOMPARE(u16At(stream, u32At(stream, index.offset + 16)), rec::DefColWidth);
+    const std::size_t blocks = (index.data.size() - 16) / 4;
+    QCOMPARE(blocks, std::size_t(end - first + 31) / 32);
+    auto row = rows.begin();
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::size_t db = u32At(stream, index.offset + 20 + 4 * b);
+        QCOMPARE(u16At(stream, db), rec::DbCell);
+        const auto blockEnd = std::find_if(row, rows.end(), [&](int r) { return r >= first + 32 * int(b + 1); });
+        const std::size_t count = std::size_t(blockEnd - row);
+        QCOMPARE(std::size_t(u16At(stream, db + 2) - 4) / 2, count);
+        QCOMPARE(u32At(stream, db + 4) == 0, count == 0);
+        const std::size_t firstRow = db - u32At(stream, db + 4);
+        std::size_t cell = firstRow + 20;
+        for (std::size_t i = 0; i < count; ++i, ++row) {
+            QCOMPARE(u16At(stream, firstRow + 20 * i), rec::Row);
+            QCOMPARE(int(u16At(stream, firstRow + 20 * i + 4)), *row);
+            const std::uint16_t offset = u16At(stream, db + 8 + 2 * i);
+            const auto found = firstCellOf.find(*row);
+            if (found == firstCellOf.end()) {
+                QCOMPARE(offset, std::uint16_t(0));
+                continue;
+            }
+            cell += offset;
+            QCOMPARE(cell, found->second);
+        }
+    }
+    QVERIFY(row == rows.end());
+}
 
 using xlsinventory::inventory;
 
@@ -70,6 +155,8 @@ Workbook everything()
     Sheet& first = book.addSheet(QStringLiteral("Übersicht €"));
     Sheet& second = book.addSheet(QStringLiteral("Second"));
     book.activeSheet = 1;
+    book.dates1904 = true;
+    first.visibility = SheetVisibility::Hidden;
 
     first.defaultFormat = format(book, [](CellFormat& f) { f.fillColorIndex = 2; f.vertical = VAlign::Center; });
     first.columns[1].width = 20.57;
@@ -277,6 +364,50 @@ private slots:
         }
     }
 
+    // EXTSST: buckets of max(n / 128 + 1, 8) strings, at most 128 of them,
+    // each found at the header of its first string, in the SST record or
+    // the CONTINUE record that holds it.
+    void extSstBucketsFollowTheStringCount_data()
+    {
+        QTest::addColumn<int>("strings");
+        QTest::addColumn<int>("perBucket");
+        QTest::newRow("100") << 100 << 8;
+        QTest::newRow("1,024") << 1024 << 9;
+        QTest::newRow("98,000") << 98000 << 766;
+    }
+    void extSstBucketsFollowTheStringCount()
+    {
+        QFETCH(int, strings);
+        QFETCH(int, perBucket);
+        Workbook book;
+        Sheet& sheet = book.addSheet(QStringLiteral("Texts"));
+        const auto text = [](int i) { return QStringLiteral("text %1").arg(i); };
+        for (int i = 0; i < strings; ++i)
+            sheet.cellAt(i / 2, i % 2).value = text(i);
+        const QString file = path(QStringLiteral("extsst%1.xls").arg(strings));
+        xls::save(book, file);
+        const xls::Bytes stream = workbookStream(file);
+        const auto records = recordsFrom(stream, 0);
+        const auto ext = std::find_if(records.begin(), records.end(), [](const xls::Record& r) { return r.type == rec::ExtSst; });
+        QVERIFY(ext != records.end());
+        QCOMPARE(int(u16At(stream, ext->offset + 4)), perBucket);
+        const std::size_t buckets = (ext->data.size() - 2) / 8;
+        QCOMPARE(buckets, std::size_t((strings + perBucket - 1) / perBucket));
+        QVERIFY(buckets <= 128);
+        for (std::size_t b = 0; b < buckets; ++b) {
+            const std::size_t field = ext->offset + 6 + 8 * b;
+            const std::uint32_t position = u32At(stream, field);
+            const QString expected = text(int(b) * perBucket);
+            const std::size_t holder = position - u16At(stream, field + 4);
+            QVERIFY(u16At(stream, holder) == rec::Sst || u16At(stream, holder) == rec::Continue);
+            // The characters as far as that record holds them.
+            const std::size_t end = holder + 4 + u16At(stream, holder + 2);
+            const qsizetype shown = std::min(expected.size(), qsizetype(end - position - 3));
+            QCOMPARE(int(u16At(stream, position)), int(expected.size()));
+            QCOMPARE(QString::fromLatin1(reinterpret_cast<const char*>(&stream[position + 3]), shown), expected.left(shown));
+        }
+    }
+
     void streamIsWellFormed()
     {
         Workbook book = inventory(100);
@@ -304,41 +435,161 @@ private slots:
         QCOMPARE(u16At(stream, sheet.front().offset + 6), rec::BofWorksheet);
         QCOMPARE(sheet.back().type, rec::Eof);
 
+        // The page set-up block in the order of the format, led by an empty
+        // header and footer.
+        const std::uint16_t pageSetup[] = {rec::Header,     rec::Footer,      rec::HCenter,   rec::VCenter, rec::LeftMargin,
+                                           rec::RightMargin, rec::TopMargin, rec::BottomMargin, rec::Setup};
+        const auto header = std::find_if(sheet.begin(), sheet.end(), [](const xls::Record& r) { return r.type == rec::Header; });
+        QVERIFY(sheet.end() - header > std::ptrdiff_t(std::size(pageSetup)));
+        for (std::size_t i = 0; i < std::size(pageSetup); ++i)
+            QCOMPARE(header[std::ptrdiff_t(i)].type, pageSetup[i]);
+        QVERIFY(header[0].data.empty() && header[1].data.empty());
+
         std::size_t merges = 0, mergeRecords = 0;
-        std::vector<std::size_t> dbCells;
         for (const xls::Record& r : sheet) {
             if (r.type == rec::MergedCells) {
                 ++mergeRecords;
                 QVERIFY(u16At(stream, r.offset + 4) <= 1026);
                 merges += u16At(stream, r.offset + 4);
             }
-            if (r.type == rec::DbCell)
-                dbCells.push_back(r.offset);
         }
         QCOMPARE(merges, std::size_t(3000));
         QCOMPARE(mergeRecords, std::size_t(3));
 
-        // INDEX finds DEFCOLWIDTH and every DBCELL; each DBCELL finds its
-        // first ROW and the first cell of each row.
-        const xls::Record& index = sheet[1];
-        QCOMPARE(index.type, rec::Index);
-        QCOMPARE(u16At(stream, u32At(stream, index.offset + 16)), rec::DefColWidth);
-        QCOMPARE((index.data.size() - 16) / 4, dbCells.size());
-        for (std::size_t b = 0; b < dbCells.size(); ++b) {
-            const std::size_t db = dbCells[b];
-            QCOMPARE(std::size_t(u32At(stream, index.offset + 20 + 4 * b)), db);
-            const std::size_t firstRow = db - u32At(stream, db + 4);
-            QCOMPARE(u16At(stream, firstRow), rec::Row);
-            std::size_t cell = firstRow + 20;
-            const std::size_t rows = (u16At(stream, db + 2) - 4) / 2;
-            for (std::size_t i = 0; i < rows; ++i) {
-                cell += u16At(stream, db + 8 + 2 * i);
-                const std::uint16_t type = u16At(stream, cell);
-                QVERIFY2(type == rec::LabelSst || type == rec::Number || type == rec::Rk || type == rec::Blank
-                             || type == rec::MulBlank,
-                         qPrintable(QString::number(type, 16)));
-                QCOMPARE(int(u16At(stream, cell + 4)), int(u16At(stream, firstRow + 4 + 20 * i)));
-            }
+        checkCellTable(stream, sheet);
+    }
+
+    // Rows with only a height or a format, far apart: they count in
+    // DIMENSIONS, and the row blocks without any row keep their places.
+    void cellTableFollowsRowBlocks()
+    {
+        Workbook book = everything();
+        Sheet& sparse = *book.sheets[1];
+        sparse.rowAt(5).height = 20;
+        sparse.rowAt(40).format = format(book, [](CellFormat& f) { f.font.bold = true; });
+        sparse.cellAt(41, 3).value = 1.5;
+        sparse.cellAt(42, 7).format = sparse.rowAt(40).format;
+        sparse.rowAt(100).height = 30;
+        sparse.rowAt(200).height = 40;
+        const QString file = path("blocks.xls");
+        xls::save(book, file);
+        const xls::Bytes stream = workbookStream(file);
+        for (const xls::Record& r : recordsFrom(stream, 0))
+            if (r.type == rec::BoundSheet)
+                checkCellTable(stream, recordsFrom(stream, u32At(stream, r.offset + 4)));
+    }
+
+    // Workbooks whose sheet list and print area references outgrow one
+    // record: no record is longer than a record may be, the lists go on in
+    // CONTINUE records whole, and the workbook reads back alike.
+    void everyRecordFitsItsLimit_data()
+    {
+        QTest::addColumn<int>("sheets");
+        QTest::addColumn<int>("printAreas");
+        QTest::newRow("4,200 sheets") << 4200 << 0;
+        QTest::newRow("1,400 print areas") << 1400 << 1400;
+    }
+    void everyRecordFitsItsLimit()
+    {
+        QFETCH(int, sheets);
+        QFETCH(int, printAreas);
+        Workbook book;
+        for (int i = 0; i < sheets; ++i) {
+            Sheet& sheet = book.addSheet(QStringLiteral("S%1").arg(i + 1));
+            sheet.cellAt(i % 7, 0).value = double(i);
+            if (i < printAreas)
+                sheet.pageSetup.printArea = QStringLiteral("A1:C%1").arg(i + 1);
+        }
+        const QString file = path(QStringLiteral("records%1.xls").arg(sheets));
+        xls::save(book, file);
+        // Bytes of each record together with the CONTINUE records after it.
+        std::map<std::uint16_t, std::size_t> bytes;
+        std::uint16_t continued = 0;
+        for (const xls::Record& r : allRecords(workbookStream(file))) {
+            QVERIFY2(r.data.size() <= rec::MaxRecordData, qPrintable(r.where()));
+            continued = r.type == rec::Continue ? continued : r.type;
+            bytes[continued] += r.data.size();
+        }
+        QCOMPARE(bytes[rec::TabId], std::size_t(sheets) * rec::SheetIdSize);
+        QCOMPARE(bytes[rec::ExternSheet], printAreas ? 2 + std::size_t(printAreas) * rec::XtiSize : 0);
+        const auto read = xls::open(file);
+        const QString equivalent = xlscompare::compareEquivalent(book, *read);
+        QVERIFY2(equivalent.isEmpty(), qPrintable(equivalent));
+    }
+
+    void oversizedRecordIsRefusedByName()
+    {
+        xls::BiffWriter out;
+        out.begin(rec::Palette);
+        out.zeros(rec::MaxRecordData + 1);
+        try {
+            out.end();
+            QFAIL("a record of 8,225 bytes was written");
+        } catch (const quorvale::AutomationError& e) {
+            QVERIFY2(e.description().contains("PALETTE") && e.description().contains("8225"), qPrintable(e.description()));
+        }
+    }
+
+    // Numbers at the edges of the RK forms: neighbours share a MULRK, a
+    // single one is an RK, each in the first form that holds it exactly,
+    // and a number no form holds is a NUMBER; every bit comes back.
+    void numbersKeepEveryBitThroughRkForms_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("form"); // the two low bits of the RK value, or -1 for a NUMBER
+        const int integer = int(rec::RkInteger), hundredths = int(rec::RkInteger | rec::RkHundredths);
+        const int high = 0, highHundredths = int(rec::RkHundredths);
+        QTest::newRow("zero") << 0.0 << integer;
+        QTest::newRow("negative zero") << -0.0 << high;
+        QTest::newRow("largest integer") << 536870911.0 << integer;
+        QTest::newRow("smallest integer") << -536870912.0 << integer;
+        QTest::newRow("2^29") << 536870912.0 << high;
+        QTest::newRow("-2^29 - 1") << -536870913.0 << -1;
+        QTest::newRow("largest hundredths") << 5368709.11 << hundredths;
+        QTest::newRow("smallest hundredths") << -5368709.12 << hundredths;
+        QTest::newRow("2^29 hundredths") << 5368709.12 << highHundredths;
+        QTest::newRow("price") << 46.99 << hundredths;
+        QTest::newRow("small price") << 6.99 << hundredths;
+        QTest::newRow("4.35, 434.99999999999994 times 100") << 4.35 << hundredths;
+        QTest::newRow("minus a hundredth") << -0.01 << hundredths;
+        QTest::newRow("sixteenth") << 0.0625 << high;
+        QTest::newRow("half a hundredth") << 0.005 << highHundredths;
+        QTest::newRow("0.1 + 0.2") << 0.1 + 0.2 << -1;
+        QTest::newRow("1.005") << 1.005 << -1;
+        QTest::newRow("12345678.9") << 12345678.9 << -1;
+        QTest::newRow("21474836.47") << 21474836.47 << -1;
+        QTest::newRow("1e300") << 1e300 << -1;
+        QTest::newRow("largest") << std::numeric_limits<double>::max() << -1;
+        QTest::newRow("denormal") << std::numeric_limits<double>::denorm_min() << -1;
+    }
+    void numbersKeepEveryBitThroughRkForms()
+    {
+        QFETCH(double, value);
+        QFETCH(int, form);
+        Workbook book;
+        Sheet& sheet = book.addSheet(QStringLiteral("Numbers"));
+        for (const int c : {0, 1, 3})
+            sheet.cellAt(2, c).value = value;
+        const QString file = path(QStringLiteral("rk.xls"));
+        xls::save(book, file);
+        const xls::Bytes stream = workbookStream(file);
+        std::vector<std::uint16_t> kinds;
+        for (const xls::Record& r : allRecords(stream)) {
+            if (!isCell(r.type))
+                continue;
+            kinds.push_back(r.type);
+            // The RK values follow the row, the column and an XF; in a MULRK each has its XF before it.
+            const std::size_t values = r.type == rec::MulRk ? (r.data.size() - 6) / 6 : r.type == rec::Rk ? 1 : 0;
+            for (std::size_t i = 0; i < values; ++i)
+                QCOMPARE(int(u32At(stream, r.offset + 10 + 6 * i) & 3), form);
+        }
+        const std::vector<std::uint16_t> rkCells{rec::MulRk, rec::Rk}, numbers(3, rec::Number);
+        QCOMPARE(kinds, form < 0 ? numbers : rkCells);
+        const auto read = xls::open(file);
+        for (const int c : {0, 1, 3}) {
+            const double back = std::get<double>(read->sheets.front()->cell(2, c)->value);
+            QCOMPARE(QByteArray::fromRawData(reinterpret_cast<const char*>(&back), 8).toHex(),
+                     QByteArray::fromRawData(reinterpret_cast<const char*>(&value), 8).toHex());
         }
     }
 

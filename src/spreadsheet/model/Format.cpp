@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <string_view>
 
 namespace ss {
 
@@ -54,30 +53,52 @@ char* writeGeneral(char* text, char* end, double value)
 
 QString generalText(double value)
 {
+    // Room for the plain digits of any double: 309 before the point, or 324 after it.
+    char plain[400];
+    const auto [end, error] = std::to_chars(plain, plain + sizeof plain, value, std::chars_format::fixed);
+    if (error == std::errc()) {
+        const QString text = QString::fromLatin1(plain, end - plain);
+        if (const std::optional<double> number = generalNumber(text); number && *number == value)
+            return text;
+    }
     char text[32];
     return QString::fromLatin1(text, writeGeneral(text, text + sizeof text, value) - text);
 }
 
 std::optional<double> generalNumber(QStringView text)
 {
-    // Longer texts have more digits than a number keeps.
-    constexpr qsizetype longest = 24;
-    if (text.isEmpty() || text.size() > longest)
+    constexpr qsizetype MaxSignificantDigits = 15;
+    const auto digitAt = [&](qsizetype i) { return i < text.size() && text[i] >= u'0' && text[i] <= u'9'; };
+    const bool negative = text.startsWith(u'-');
+    qsizetype at = negative ? 1 : 0;
+    const qsizetype integer = at;
+    while (digitAt(at))
+        ++at;
+    // A zero leads only a point: "0.5", never "007".
+    if (at == integer || (text[integer] == u'0' && at - integer > 1))
         return std::nullopt;
-    char ascii[longest];
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (!((c >= u'0' && c <= u'9') || c == u'-' || c == u'.'))
+    qsizetype end = at; // past the last digit the number keeps: trailing zeros of a fraction go
+    if (at < text.size() && text[at] == u'.') {
+        const qsizetype fraction = ++at;
+        for (; digitAt(at); ++at)
+            if (text[at] != u'0')
+                end = at + 1;
+        if (at == fraction)
             return std::nullopt;
-        ascii[i] = char(c);
     }
-    const std::string_view typed(ascii, std::size_t(text.size()));
-    double value = 0;
-    const auto [stop, error] = std::from_chars(typed.data(), typed.data() + typed.size(), value);
-    if (error != std::errc() || stop != typed.data() + typed.size() || !std::isfinite(value))
+    if (at != text.size())
         return std::nullopt;
-    char shown[32];
-    if (std::string_view(shown, std::size_t(writeGeneral(shown, shown + sizeof shown, value) - shown)) != typed)
+    // The significant digits: from the first that is not zero to the last kept.
+    qsizetype significant = 0;
+    for (const QChar c : text.sliced(integer, end - integer))
+        significant += c != u'.' && (significant > 0 || c != u'0');
+    // "-0" would lose its sign.
+    if (significant > MaxSignificantDigits || (negative && significant == 0))
+        return std::nullopt;
+    const QByteArray ascii = text.first(end).toLatin1();
+    double value = 0;
+    const auto [stop, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    if (error != std::errc() || stop != ascii.data() + ascii.size() || !(value == 0 || std::isnormal(value)))
         return std::nullopt;
     return value;
 }

@@ -77,13 +77,18 @@ private:
     std::unordered_map<CellFormat, FormatId, Hash> m_ids;
 };
 
-// The text the General number format gives a number: the shortest decimal
-// text that reads back as the same number ("46.99", "-4", "1E+20").
+// The text of a number as a cell's formula shows it: the plain numeral that
+// generalNumber reads back as this very number ("46.99", "-4", "100000"),
+// else the shortest text that does in scientific notation ("1E+20").
 QString generalText(double value);
 
-// The number a text typed into a cell stands for: only a plain decimal text
-// that General shows exactly as typed ("46.99", "144455", "-4"); "0012",
-// "6.90", "1,000", " 12", "+3", ".5", "1e5" and "1E+20" are texts.
+// The number a text typed into a cell stands for, the one rule of the
+// workbook: a plain decimal numeral, an optional minus sign, digits without
+// a leading zero before others, an optional point with digits after it, of
+// at most 15 significant digits ("46.99", "11.10" as 11.1, "144455", "-4",
+// "0.00"). Its number keeps every digit but trailing zeros of the fraction.
+// Anything else is a text: "007", "1e3", "+5", "1,000", " 12", ".5", "5.",
+// "-0" (the minus sign would be lost), "1234567890123456", "=1+2".
 std::optional<double> generalNumber(QStringView text);
 
 } // namespace ss

@@ -98,6 +98,10 @@ struct PageSetup {
     friend bool operator==(const PageSetup&, const PageSetup&) = default;
 };
 
+// Whether a sheet's tab shows: a hidden sheet can be shown again by the
+// user, a very hidden one only by a program.
+enum class SheetVisibility : std::uint8_t { Visible, Hidden, VeryHidden };
+
 // One worksheet. Formatting lives at four levels, as in spreadsheets: the
 // sheet's default, columns, rows and cells; the most specific level shows
 // (cell, then row, then column, then sheet). Formatting a whole column, row
@@ -105,6 +109,7 @@ struct PageSetup {
 class Sheet {
 public:
     QString name;
+    SheetVisibility visibility = SheetVisibility::Visible;
     FormatId defaultFormat = DefaultFormat;
     std::array<Column, MaxColumns> columns{};
     std::vector<Row> rows; // indexed by row; may be shorter than 65536
@@ -167,7 +172,8 @@ public:
     // Workbook.Colors(1..56): colour words red + 256 * green + 65536 * blue.
     std::array<std::int32_t, PaletteSize> colors{};
     int activeSheet = 0;
-    QString fullName; // path after a save or an open; empty for a new book
+    bool dates1904 = false; // dates count days from 1904 rather than from 1900
+    QString fullName;       // path after a save or an open; empty for a new book
 
     // The standard palette of a new workbook.
     static const std::array<std::int32_t, PaletteSize>& defaultColors();

@@ -7,18 +7,6 @@
 
 namespace ss::xls {
 
-namespace {
-
-QString nameOf(std::uint16_t type)
-{
-    const std::string_view name = rec::recordName(type);
-    if (!name.empty())
-        return QString::fromLatin1(name.data(), qsizetype(name.size()));
-    return QStringLiteral("0x%1").arg(QString::number(type, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-}
-
-} // namespace
-
 void damaged(const QString& what)
 {
     throw quorvale::AutomationError(what);
@@ -26,7 +14,7 @@ void damaged(const QString& what)
 
 QString Record::where() const
 {
-    return QStringLiteral("the %1 record at offset %2").arg(nameOf(type)).arg(offset);
+    return QStringLiteral("the %1 record at offset %2").arg(QString::fromStdString(rec::recordLabel(type))).arg(offset);
 }
 
 RecordStream::RecordStream(const Bytes& stream, std::size_t start) : m_stream(stream), m_position(start) {}
@@ -109,6 +97,14 @@ QString Cursor::flaggedChars(std::size_t count)
     return text;
 }
 
+std::vector<Record> withContinues(RecordStream& records, const Record& first)
+{
+    std::vector<Record> pieces{first};
+    while (records.peekType() == rec::Continue)
+        pieces.push_back(records.next());
+    return pieces;
+}
+
 bool ContinuedCursor::nextPiece()
 {
     if (m_piece + 1 >= m_pieces.size())
@@ -122,8 +118,7 @@ void ContinuedCursor::needByte()
 {
     while (m_at >= m_pieces[m_piece].data.size())
         if (!nextPiece())
-            damaged(QStringLiteral("the shared string table ends early (%1 and its continuations)")
-                        .arg(m_pieces.front().where()));
+            damaged(QStringLiteral("%1 and its continuations end early").arg(m_pieces.front().where()));
 }
 
 bool ContinuedCursor::atEnd() const
@@ -170,14 +165,13 @@ QString ContinuedCursor::chars(std::size_t count, bool wide)
         if (m_at >= m_pieces[m_piece].data.size()) {
             // Characters go on in the next record after an option flag of their own.
             if (!nextPiece())
-                damaged(QStringLiteral("the shared string table ends inside a string (%1 and its continuations)")
-                            .arg(m_pieces.front().where()));
+                damaged(QStringLiteral("%1 and its continuations end inside a string").arg(m_pieces.front().where()));
             wide = u8() & rec::StringWide;
             continue;
         }
         if (wide) {
             if (m_pieces[m_piece].data.size() - m_at < 2)
-                damaged(QStringLiteral("a character of the shared string table is cut in two at a record boundary"));
+                damaged(QStringLiteral("a character of %1 is cut in two at a record boundary").arg(m_pieces.front().where()));
             const auto& data = m_pieces[m_piece].data;
             text.append(QChar(std::uint16_t(data[m_at] | data[m_at + 1] << 8)));
             m_at += 2;

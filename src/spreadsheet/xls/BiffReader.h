@@ -69,6 +69,9 @@ private:
     std::size_t m_at = 0;
 };
 
+// The record first and the CONTINUE records after it; records moves past them.
+std::vector<Record> withContinues(RecordStream& records, const Record& first);
+
 // Reads a record together with the CONTINUE records after it, as the shared
 // string table is stored: plain fields may run across a record boundary,
 // while characters that do start the next record with a new option flag.

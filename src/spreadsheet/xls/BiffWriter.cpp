@@ -2,7 +2,8 @@
 
 #include "spreadsheet/xls/Records.h"
 
-#include <cassert>
+#include "automation/Error.h"
+
 #include <cstring>
 
 namespace ss::xls {
@@ -10,31 +11,37 @@ namespace ss::xls {
 void BiffWriter::begin(std::uint16_t type)
 {
     m_recordStart = m_bytes.size();
+    m_recordType = type;
     u16(type).u16(0);
 }
 
 void BiffWriter::end()
 {
-    assert(recordLength() <= rec::MaxRecordData);
+    if (recordLength() > rec::MaxRecordData)
+        throw quorvale::AutomationError(QStringLiteral("the %1 record would hold %2 bytes, more than the %3 a record holds")
+                                            .arg(QString::fromStdString(rec::recordLabel(m_recordType)))
+                                            .arg(recordLength())
+                                            .arg(rec::MaxRecordData));
     patchU16(m_recordStart + 2, std::uint16_t(recordLength()));
 }
 
-BiffWriter& BiffWriter::u8(std::uint32_t value)
+void BiffWriter::endContinued(std::size_t head, std::size_t element)
 {
-    m_bytes.push_back(std::uint8_t(value));
-    return *this;
-}
-
-BiffWriter& BiffWriter::u16(std::uint32_t value)
-{
-    m_bytes.push_back(std::uint8_t(value));
-    m_bytes.push_back(std::uint8_t(value >> 8));
-    return *this;
-}
-
-BiffWriter& BiffWriter::u32(std::uint32_t value)
-{
-    return u16(value & 0xFFFF).u16(value >> 16);
+    if (recordLength() <= rec::MaxRecordData) {
+        end();
+        return;
+    }
+    const Bytes data(m_bytes.begin() + std::ptrdiff_t(m_recordStart + rec::HeaderSize), m_bytes.end());
+    m_bytes.resize(m_recordStart);
+    std::size_t piece = head + (rec::MaxRecordData - head) / element * element;
+    std::uint16_t type = m_recordType;
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+        piece = at == 0 ? piece : rec::MaxRecordData / element * element;
+        const std::size_t length = std::min(piece, data.size() - at);
+        u16(type).u16(std::uint32_t(length));
+        m_bytes.insert(m_bytes.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + length));
+        type = rec::Continue;
+    }
 }
 
 BiffWriter& BiffWriter::f64(double value)

@@ -306,6 +306,18 @@ GPtr<GsfInfile> openDocument(const Bytes& file, const std::string& streamName)
     return document;
 }
 
+// The stream of that name, its letters in either case, as compound
+// documents compare names; null when there is none.
+GPtr<GsfInput> childNamed(GsfInfile* document, const std::string& streamName)
+{
+    for (int i = 0; i < gsf_infile_num_children(document); ++i) {
+        const char* name = gsf_infile_name_by_index(document, i);
+        if (name && g_ascii_strcasecmp(name, streamName.c_str()) == 0)
+            return GPtr<GsfInput>(gsf_infile_child_by_index(document, i));
+    }
+    return nullptr;
+}
+
 } // namespace
 
 Bytes writeCompoundFile(const std::string& streamName, const Bytes& stream)
@@ -331,7 +343,7 @@ Bytes writeCompoundFile(const std::string& streamName, const Bytes& stream)
 Bytes readCompoundStream(const Bytes& file, const std::string& streamName)
 {
     const GPtr<GsfInfile> document = openDocument(file, streamName);
-    GPtr<GsfInput> child(gsf_infile_child_by_name(document.get(), streamName.c_str()));
+    const GPtr<GsfInput> child = childNamed(document.get(), streamName);
     if (!child)
         throw CompoundFileError("the compound document has no " + streamName + " stream");
     const gsf_off_t size = gsf_input_size(child.get());
@@ -348,8 +360,7 @@ bool hasCompoundStream(const Bytes& file, const std::string& streamName)
 {
     try {
         const GPtr<GsfInfile> document = openDocument(file, streamName);
-        GPtr<GsfInput> child(gsf_infile_child_by_name(document.get(), streamName.c_str()));
-        return child != nullptr;
+        return childNamed(document.get(), streamName) != nullptr;
     } catch (const CompoundFileError&) {
         return false;
     }

@@ -21,12 +21,13 @@ public:
 // The bytes of a compound document holding one stream named streamName.
 Bytes writeCompoundFile(const std::string& streamName, const Bytes& stream);
 
-// The stream streamName of the compound document in file. Throws
-// CompoundFileError when file is no compound document or lacks the stream.
+// The stream streamName of the compound document in file, its name matched
+// in either case. Throws CompoundFileError when file is no compound document
+// or lacks the stream.
 Bytes readCompoundStream(const Bytes& file, const std::string& streamName);
 
-// Whether the compound document in file has a stream of that name; false
-// for anything that is no compound document.
+// Whether the compound document in file has a stream of that name, in
+// either case; false for anything that is no compound document.
 bool hasCompoundStream(const Bytes& file, const std::string& streamName);
 
 } // namespace ss::xls

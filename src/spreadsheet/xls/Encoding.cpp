@@ -2,11 +2,13 @@
 
 #include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffReader.h"
+#include "spreadsheet/xls/Records.h"
 
 #include "automation/Error.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ss::xls {
 
@@ -27,6 +29,32 @@ double charactersOfPixels(int pixels)
     const double characters = pixels < MaxDigitWidth + 5 ? double(pixels) / (MaxDigitWidth + 5)
                                                           : double(pixels - 5) / MaxDigitWidth;
     return std::round(characters * 100) / 100;
+}
+
+// The integers an RK value holds: 30 bits with a sign.
+constexpr double RkIntegerLimit = 1 << 29;
+constexpr std::uint64_t RkDroppedBits = (std::uint64_t(1) << 34) - 1;
+
+std::uint64_t bitsOf(double value)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::optional<std::uint32_t> rkInteger(double value, std::uint32_t flags)
+{
+    if (!(value >= -RkIntegerLimit && value < RkIntegerLimit) || value != std::trunc(value))
+        return std::nullopt;
+    return std::uint32_t(std::int32_t(value)) << rec::RkValueShift | rec::RkInteger | flags;
+}
+
+std::optional<std::uint32_t> rkDouble(double value, std::uint32_t flags)
+{
+    const std::uint64_t bits = bitsOf(value);
+    if ((bits & RkDroppedBits) != 0)
+        return std::nullopt;
+    return std::uint32_t(bits >> 32) | flags;
 }
 
 } // namespace
@@ -155,6 +183,35 @@ double standardWidthOf(std::uint16_t defColWidth)
     // multiple of 8 pixels: 8 characters are 64 pixels, 8.43 as shown.
     const int pixels = (defColWidth * MaxDigitWidth + 5 + 7) / 8 * 8;
     return charactersOfPixels(pixels);
+}
+
+double numberOfRk(std::uint32_t rk)
+{
+    double value = 0;
+    if (rk & rec::RkInteger) {
+        value = double(std::int32_t(rk) >> rec::RkValueShift);
+    } else {
+        const std::uint64_t bits = std::uint64_t(rk & ~(rec::RkInteger | rec::RkHundredths)) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return rk & rec::RkHundredths ? value / 100 : value;
+}
+
+std::optional<std::uint32_t> rkOf(double value)
+{
+    // A whole number, a whole number of hundredths (46.99), a double with
+    // few binary digits, or a hundred times one: the first form that reads
+    // back as value itself.
+    const auto exact = [&](std::optional<std::uint32_t> rk) { return rk && bitsOf(numberOfRk(*rk)) == bitsOf(value); };
+    if (const auto rk = rkInteger(value, 0); exact(rk))
+        return rk;
+    if (const auto rk = rkInteger(std::round(value * 100), rec::RkHundredths); exact(rk))
+        return rk;
+    if (const auto rk = rkDouble(value, 0); exact(rk))
+        return rk;
+    if (const auto rk = rkDouble(value * 100, rec::RkHundredths); exact(rk))
+        return rk;
+    return std::nullopt;
 }
 
 std::uint16_t twips(double points)

@@ -3,6 +3,7 @@
 #include "spreadsheet/model/Format.h"
 
 #include <cstdint>
+#include <optional>
 
 // How the model's colours, lines, alignments and sizes are coded in BIFF8.
 namespace ss::xls {
@@ -39,6 +40,13 @@ double charactersOfColInfo(std::uint16_t units);
 // The standard width of columns and the DEFCOLWIDTH value it is kept as.
 std::uint16_t defColWidthOf(double characters);
 double standardWidthOf(std::uint16_t defColWidth);
+
+// RK values: a number kept in 32 bits, as a 30-bit integer or the high 30
+// bits of a double, either of them possibly a hundredth of the number.
+double numberOfRk(std::uint32_t rk);
+// The RK form that gives value back exactly, bit for bit; none when every
+// form would round it.
+std::optional<std::uint32_t> rkOf(double value);
 
 // Points as twips (1/20 point), and back.
 std::uint16_t twips(double points);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Record identifiers, their fields' flags and the limits of the Excel 97-2003
@@ -17,6 +18,8 @@ inline constexpr std::uint16_t RefMode = 0x000F;
 inline constexpr std::uint16_t Delta = 0x0010;
 inline constexpr std::uint16_t Iteration = 0x0011;
 inline constexpr std::uint16_t Protect = 0x0012;
+inline constexpr std::uint16_t Header = 0x0014;
+inline constexpr std::uint16_t Footer = 0x0015;
 inline constexpr std::uint16_t Password = 0x0013;
 inline constexpr std::uint16_t ExternSheet = 0x0017;
 inline constexpr std::uint16_t Name = 0x0018;
@@ -52,6 +55,7 @@ inline constexpr std::uint16_t Setup = 0x00A1;
 inline constexpr std::uint16_t MulRk = 0x00BD;
 inline constexpr std::uint16_t MulBlank = 0x00BE;
 inline constexpr std::uint16_t Mms = 0x00C1;
+inline constexpr std::uint16_t RString = 0x00D6;
 inline constexpr std::uint16_t DbCell = 0x00D7;
 inline constexpr std::uint16_t BookBool = 0x00DA;
 inline constexpr std::uint16_t Xf = 0x00E0;
@@ -75,17 +79,21 @@ inline constexpr std::uint16_t Label = 0x0204;
 inline constexpr std::uint16_t BoolErr = 0x0205;
 inline constexpr std::uint16_t String = 0x0207;
 inline constexpr std::uint16_t Row = 0x0208;
+inline constexpr std::uint16_t Array = 0x0221;
+inline constexpr std::uint16_t Table = 0x0236;
 inline constexpr std::uint16_t Index = 0x020B;
 inline constexpr std::uint16_t DefaultRowHeight = 0x0225;
 inline constexpr std::uint16_t Window2 = 0x023E;
 inline constexpr std::uint16_t Rk = 0x027E;
 inline constexpr std::uint16_t Style = 0x0293;
 inline constexpr std::uint16_t Format = 0x041E;
+inline constexpr std::uint16_t ShrFmla = 0x04BC;
 inline constexpr std::uint16_t ColInfo = 0x007D;
 inline constexpr std::uint16_t Bof = 0x0809;
 
-// The records that the reader's messages call by name, "the FONT record at
-// offset 1234"; they give any other by its number, "the 0x0006 record".
+// The records that messages call by name, "the FONT record at offset 1234"
+// or "the TABID record would hold ..."; they give any other by its number,
+// "the 0x0006 record".
 struct RecordName {
     std::uint16_t id;
     std::string_view name;
@@ -116,12 +124,25 @@ inline constexpr RecordName RecordNames[] = {
     {MergedCells, "MERGEDCELLS"},
     {Selection, "SELECTION"},
     {WsBool, "WSBOOL"},
+    {Header, "HEADER"},
+    {Footer, "FOOTER"},
     {Setup, "SETUP"},
     {Window2, "WINDOW2"},
     {LeftMargin, "LEFTMARGIN"},
     {RightMargin, "RIGHTMARGIN"},
     {TopMargin, "TOPMARGIN"},
     {BottomMargin, "BOTTOMMARGIN"},
+    {TabId, "TABID"},
+    {SupBook, "SUPBOOK"},
+    {ExtSst, "EXTSST"},
+    {Index, "INDEX"},
+    {DbCell, "DBCELL"},
+    {Dimensions, "DIMENSIONS"},
+    {WriteAccess, "WRITEACCESS"},
+    {Formula, "FORMULA"},
+    {String, "STRING"},
+    {RString, "RSTRING"},
+    {DateMode, "DATEMODE"},
 };
 
 // The name of a record in RecordNames; empty for any other.
@@ -131,6 +152,18 @@ constexpr std::string_view recordName(std::uint16_t id)
         if (record.id == id)
             return record.name;
     return {};
+}
+
+// The name of a record, or its number ("0x0006") when RecordNames lacks it.
+inline std::string recordLabel(std::uint16_t id)
+{
+    if (const std::string_view name = recordName(id); !name.empty())
+        return std::string(name);
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string label = "0x0000";
+    for (std::size_t i = 0; i < 4; ++i)
+        label[5 - i] = Digits[id >> (4 * i) & 0xF];
+    return label;
 }
 
 // BOF fields.
@@ -147,6 +180,8 @@ inline constexpr std::size_t HeaderSize = 4;
 inline constexpr std::uint8_t StringWide = 0x01;
 inline constexpr std::uint8_t StringExtended = 0x04;
 inline constexpr std::uint8_t StringRich = 0x08;
+// A formatting run of a rich text: the first character, the font.
+inline constexpr std::size_t FormatRunSize = 4;
 
 // FONT: the option bits and the weights. Bold shows in the weight; older
 // readers look at the first option bit. A weight from 600 up is bold.
@@ -198,12 +233,31 @@ inline constexpr std::uint32_t XfColorMask = 0x7F;
 inline constexpr std::uint16_t StyleBuiltIn = 0x8000;
 inline constexpr std::uint8_t StyleNoLevel = 0xFF;
 
-// BOUNDSHEET: a visible sheet, and the kind of a worksheet.
+// BOUNDSHEET: whether the sheet shows (visible, hidden, very hidden, in the
+// low two bits of its field), and the kinds of sheet.
 inline constexpr std::uint8_t SheetVisible = 0;
+inline constexpr std::uint8_t SheetHidden = 1;
+inline constexpr std::uint8_t SheetVeryHidden = 2;
+inline constexpr std::uint8_t SheetVisibilityMask = 0x03;
 inline constexpr std::uint8_t SheetWorksheet = 0;
+inline constexpr std::uint8_t SheetChart = 2;
+
+// DATEMODE: dates counted from 1904 rather than from 1900.
+inline constexpr std::uint16_t Dates1904 = 1;
+
+// FORMULA: the last result when it is no number: bytes 6 and 7 of the
+// result field are 0xFFFF, and byte 0 says what it is. A text result
+// follows in a STRING record.
+inline constexpr std::uint16_t FormulaNotNumber = 0xFFFF;
+inline constexpr std::uint8_t FormulaText = 0;
+inline constexpr std::uint8_t FormulaBoolean = 1;
 
 // SUPBOOK of the workbook itself.
 inline constexpr std::uint16_t InternalSupBook = 0x0401;
+// EXTERNSHEET: a count, then XTI structures of a SUPBOOK index and the first
+// and last sheet they refer to. TABID: one 16-bit sheet identifier a sheet.
+inline constexpr std::size_t XtiSize = 6;
+inline constexpr std::size_t SheetIdSize = 2;
 // NAME: a built-in name, the one of a print area, and its formula: one 3-D
 // area token in the reference class. The low five bits give a token's kind
 // in any class.

@@ -11,7 +11,10 @@ namespace {
 
 // The string header: character count and option flags.
 constexpr std::size_t StringHeader = 3;
-constexpr std::size_t MaxBuckets = 1024;
+// EXTSST finds every bucket of strings; a bucket holds at least this many,
+// and there are at most MaxBuckets of them.
+constexpr std::size_t MinStringsPerBucket = 8;
+constexpr std::size_t MaxBuckets = 128;
 
 std::size_t roomLeft(const BiffWriter& out) { return rec::MaxRecordData - out.recordLength(); }
 
@@ -35,7 +38,8 @@ void SharedStrings::use(const QString& text)
 
 std::uint16_t SharedStrings::stringsPerBucket() const
 {
-    return std::uint16_t(std::max<std::size_t>(8, (m_strings.size() + MaxBuckets - 1) / MaxBuckets));
+    const std::size_t perBucket = std::max(MinStringsPerBucket, m_strings.size() / MaxBuckets + 1);
+    return std::uint16_t(std::min<std::size_t>(perBucket, 0xFFFF));
 }
 
 void SharedStrings::write(BiffWriter& out) const
@@ -108,7 +112,7 @@ std::vector<QString> readSharedStrings(ContinuedCursor& in)
         const std::uint16_t runs = flags & rec::StringRich ? in.u16() : 0;
         const std::uint32_t extension = flags & rec::StringExtended ? in.u32() : 0;
         strings.push_back(in.chars(length, flags & rec::StringWide));
-        in.skip(std::size_t(runs) * 4);
+        in.skip(std::size_t(runs) * rec::FormatRunSize);
         in.skip(extension);
     }
     return strings;

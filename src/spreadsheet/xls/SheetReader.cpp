@@ -15,18 +15,6 @@ namespace ss::xls {
 
 namespace {
 
-double numberOfRk(std::uint32_t rk)
-{
-    double value = 0;
-    if (rk & rec::RkInteger) {
-        value = double(std::int32_t(rk) >> rec::RkValueShift);
-    } else {
-        const std::uint64_t bits = std::uint64_t(rk & ~(rec::RkInteger | rec::RkHundredths)) << 32;
-        std::memcpy(&value, &bits, sizeof value);
-    }
-    return rk & rec::RkHundredths ? value / 100 : value;
-}
-
 CommentPrinting commentPrintingOf(std::uint16_t setupOptions)
 {
     if (!(setupOptions & rec::SetupComments))
@@ -65,6 +53,8 @@ private:
     void mulRk(const Record& record);
     void mulBlank(const Record& record);
     void formula(RecordStream& records, const Record& record);
+    static QString formulaText(RecordStream& records, const Record& record);
+    void richText(const Record& record);
     void boolErr(const Record& record);
     void mergedCells(const Record& record);
     void selection(const Record& record);
@@ -117,6 +107,7 @@ void SheetParser::dispatch(RecordStream& records, const Record& record)
     case rec::ColInfo: colInfo(record); break;
     case rec::Row: row(record); break;
     case rec::LabelSst: labelSst(record); break;
+    case rec::RString: richText(record); break;
     case rec::Label: {
         const std::uint16_t r = in.u16(), c = in.u16(), xf = in.u16();
         put(record, r, c, xf, in.string());
@@ -267,8 +258,8 @@ void SheetParser::mulBlank(const Record& record)
         damaged(QStringLiteral("%1 does not end at the column its length gives").arg(record.where()));
 }
 
-// A formula keeps the value it last gave; a text result follows in a
-// STRING record.
+// A formula keeps the value it last gave. A text result follows in a STRING
+// record, after the SHRFMLA, ARRAY or TABLE record the formula may have.
 void SheetParser::formula(RecordStream& records, const Record& record)
 {
     Cursor in(record);
@@ -276,18 +267,40 @@ void SheetParser::formula(RecordStream& records, const Record& record)
     const double number = in.f64();
     std::uint8_t result[8];
     std::memcpy(result, &record.data[6], sizeof result);
-    if (result[6] != 0xFF || result[7] != 0xFF) {
+    if ((result[6] | result[7] << 8) != rec::FormulaNotNumber) {
         put(record, r, c, xf, number);
         return;
     }
     CellValue value;
-    if (result[0] == 0 && records.peekType() == rec::String) {
-        const Record text = records.next();
-        value = Cursor(text).string();
-    } else if (result[0] == 1) {
+    if (result[0] == rec::FormulaText) {
+        const std::uint16_t next = records.peekType();
+        if (next == rec::ShrFmla || next == rec::Array || next == rec::Table)
+            records.next();
+        if (records.peekType() == rec::String)
+            value = formulaText(records, records.next());
+    } else if (result[0] == rec::FormulaBoolean) {
         value = double(result[2]);
     }
     put(record, r, c, xf, std::move(value));
+}
+
+// The text of a STRING record, which goes on in CONTINUE records when long.
+QString SheetParser::formulaText(RecordStream& records, const Record& record)
+{
+    ContinuedCursor in(withContinues(records, record));
+    const std::uint16_t length = in.u16();
+    const bool wide = in.u8() & rec::StringWide;
+    return in.chars(length, wide);
+}
+
+// A text with formatting runs, of which the cell keeps the text.
+void SheetParser::richText(const Record& record)
+{
+    Cursor in(record);
+    const std::uint16_t r = in.u16(), c = in.u16(), xf = in.u16();
+    QString text = in.string();
+    in.need(std::size_t(in.u16()) * rec::FormatRunSize);
+    put(record, r, c, xf, std::move(text));
 }
 
 // TRUE and FALSE become 1 and 0; an error value leaves the cell's format.

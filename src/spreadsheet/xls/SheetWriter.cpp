@@ -10,9 +10,10 @@
 
 #include "automation/Error.h"
 
+#include <array>
 #include <cmath>
-#include <cstring>
 #include <optional>
+#include <span>
 
 namespace ss::xls {
 
@@ -127,11 +128,18 @@ struct SheetOut {
     const SharedStrings& strings;
 };
 
-bool needsRowRecord(const Row& row)
+// The first and last column of a row's cells; {-1, -1} for a row without cells.
+std::pair<int, int> cellColumns(const Row& row)
 {
-    return row.height || row.format != NoFormat
-           || std::any_of(row.cells.begin(), row.cells.end(), [](const Cell& c) { return c.present(); });
+    const auto present = [](const Cell& c) { return c.present(); };
+    const auto first = std::find_if(row.cells.begin(), row.cells.end(), present);
+    if (first == row.cells.end())
+        return {-1, -1};
+    const auto last = std::find_if(row.cells.rbegin(), row.cells.rend(), present);
+    return {int(first - row.cells.begin()), int(row.cells.rend() - last) - 1};
 }
+
+bool needsRowRecord(const Row& row) { return row.height || row.format != NoFormat || cellColumns(row).first >= 0; }
 
 std::vector<int> rowsToWrite(const Sheet& sheet)
 {
@@ -142,7 +150,12 @@ std::vector<int> rowsToWrite(const Sheet& sheet)
     return rows;
 }
 
-std::size_t blockCount(const std::vector<int>& rows) { return (rows.size() + RowsPerBlock - 1) / RowsPerBlock; }
+// The row blocks: 32 rows each, counted from the first row written, with
+// or without rows of their own.
+std::size_t blockCount(const std::vector<int>& rows)
+{
+    return rows.empty() ? 0 : std::size_t(rows.back() - rows.front()) / RowsPerBlock + 1;
+}
 
 // INDEX, with room for the DEFCOLWIDTH position and one DBCELL position a
 // row block; returns the position of the first of those fields.
@@ -184,6 +197,13 @@ void defaultRowHeight(BiffWriter& out, const Sheet& sheet)
 void wsBool(BiffWriter& out, const PageSetup& page)
 {
     out.record(rec::WsBool, [&](BiffWriter& w) { w.u16(rec::WsBoolDefault | (page.zoom ? 0 : rec::WsBoolFitToPage)); });
+}
+
+// The printed page's header and footer: none, as empty records.
+void headerFooter(BiffWriter& out)
+{
+    out.record(rec::Header, [](BiffWriter&) {});
+    out.record(rec::Footer, [](BiffWriter&) {});
 }
 
 void margins(BiffWriter& out, const PageSetup& page)
@@ -248,14 +268,25 @@ void colInfos(const SheetOut& s)
     }
 }
 
-void dimensions(BiffWriter& out, const Sheet& sheet)
+// The rows written, formatted ones without cells too, and the columns of
+// the cells; rows without any cell cover the first column.
+void dimensions(BiffWriter& out, const Sheet& sheet, const std::vector<int>& rows)
 {
-    const std::optional<Area> used = sheet.usedArea();
+    int left = MaxColumns, right = -1;
+    for (const int r : rows) {
+        const auto [first, last] = cellColumns(sheet.rows[std::size_t(r)]);
+        if (last >= 0) {
+            left = std::min(left, first);
+            right = std::max(right, last);
+        }
+    }
     out.record(rec::Dimensions, [&](BiffWriter& w) {
-        if (used)
-            w.u32(std::uint32_t(used->top)).u32(std::uint32_t(used->bottom + 1)).u16(std::uint32_t(used->left)).u16(std::uint32_t(used->right + 1));
-        else
+        if (rows.empty())
             w.u32(0).u32(0).u16(0).u16(0);
+        else
+            w.u32(std::uint32_t(rows.front())).u32(std::uint32_t(rows.back() + 1))
+                .u16(right < 0 ? 0 : std::uint32_t(left))
+                .u16(right < 0 ? 1 : std::uint32_t(right + 1));
         w.u16(0);
     });
 }
@@ -263,13 +294,7 @@ void dimensions(BiffWriter& out, const Sheet& sheet)
 void rowRecord(const SheetOut& s, int r)
 {
     const Row& row = s.sheet.rows[std::size_t(r)];
-    int first = -1;
-    int last = -1;
-    for (int c = 0; c < int(row.cells.size()); ++c)
-        if (row.cells[std::size_t(c)].present()) {
-            first = first < 0 ? c : first;
-            last = c;
-        }
+    const auto [first, last] = cellColumns(row);
     std::uint16_t flags = rec::RowFlagsAlways;
     if (row.height)
         flags |= rec::RowCustomHeight;
@@ -282,28 +307,13 @@ void rowRecord(const SheetOut& s, int r)
     });
 }
 
-// The RK form of a number when it holds the number exactly: a 30-bit
-// integer, or a double whose low 34 bits are zero.
-std::optional<std::uint32_t> rkOf(double value)
-{
-    if (value == 0 && std::signbit(value))
-        return std::nullopt;
-    constexpr double limit = 1 << 29;
-    if (value == std::trunc(value) && value >= -limit && value < limit)
-        return std::uint32_t(std::int32_t(value)) << rec::RkValueShift | rec::RkInteger;
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    if ((bits & 0x3FFFFFFFFull) == 0)
-        return std::uint32_t(bits >> 32);
-    return std::nullopt;
-}
-
 std::uint16_t xfOfCell(const SheetOut& s, int r, int c)
 {
     const Cell& cell = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)];
     return s.formats.xfOf(cell.format != NoFormat ? cell.format : s.sheet.effectiveFormat(r, c));
 }
 
+// A text, or a number that no RK form holds exactly.
 void valueCell(const SheetOut& s, int r, int c)
 {
     const CellValue& value = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)].value;
@@ -314,11 +324,26 @@ void valueCell(const SheetOut& s, int r, int c)
         });
         return;
     }
-    const double number = std::get<double>(value);
-    if (const auto rk = rkOf(number))
-        s.out.record(rec::Rk, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).u32(*rk); });
-    else
-        s.out.record(rec::Number, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(number); });
+    s.out.record(rec::Number, [&](BiffWriter& w) {
+        w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(std::get<double>(value));
+    });
+}
+
+// Neighbouring numbers in RK form share one MULRK; a single one is an RK.
+void rkCells(const SheetOut& s, int r, int first, std::span<const std::uint32_t> rks)
+{
+    if (rks.size() == 1) {
+        s.out.record(rec::Rk, [&](BiffWriter& w) {
+            w.u16(std::uint32_t(r)).u16(std::uint32_t(first)).u16(xfOfCell(s, r, first)).u32(rks.front());
+        });
+        return;
+    }
+    s.out.begin(rec::MulRk);
+    s.out.u16(std::uint32_t(r)).u16(std::uint32_t(first));
+    for (std::size_t i = 0; i < rks.size(); ++i)
+        s.out.u16(xfOfCell(s, r, first + int(i))).u32(rks[i]);
+    s.out.u16(std::uint32_t(first + int(rks.size()) - 1));
+    s.out.end();
 }
 
 // Neighbouring cells that carry only a format share one MULBLANK.
@@ -341,6 +366,11 @@ void cells(const SheetOut& s, int r)
     const std::vector<Cell>& row = s.sheet.rows[std::size_t(r)].cells;
     const int count = int(row.size());
     const auto blank = [&](int c) { return c < count && row[std::size_t(c)].present() && !row[std::size_t(c)].hasValue(); };
+    const auto rk = [&](int c) {
+        const double* number = c < count ? std::get_if<double>(&row[std::size_t(c)].value) : nullptr;
+        return number ? rkOf(*number) : std::nullopt;
+    };
+    std::array<std::uint32_t, MaxColumns> rks;
     for (int c = 0; c < count;) {
         if (blank(c)) {
             int last = c;
@@ -348,34 +378,42 @@ void cells(const SheetOut& s, int r)
                 ++last;
             blankCells(s, r, c, last);
             c = last + 1;
-            continue;
+        } else if (std::optional<std::uint32_t> number = rk(c)) {
+            std::size_t n = 0;
+            for (; number; number = rk(c + int(n)))
+                rks[n++] = *number;
+            rkCells(s, r, c, std::span<const std::uint32_t>(rks.data(), n));
+            c += int(n);
+        } else {
+            if (row[std::size_t(c)].hasValue())
+                valueCell(s, r, c);
+            ++c;
         }
-        if (row[std::size_t(c)].hasValue())
-            valueCell(s, r, c);
-        ++c;
     }
 }
 
 // One row block: its ROW records, their cells, and the DBCELL that finds
-// them. Returns the position of the DBCELL.
-std::size_t rowBlock(const SheetOut& s, const std::vector<int>& rows)
+// them: the first ROW, and the first cell of each row counted from the one
+// before; a row without cells has 0. Returns the position of the DBCELL.
+std::size_t rowBlock(const SheetOut& s, std::span<const int> rows)
 {
     const std::size_t firstRow = s.out.position();
     for (const int r : rows)
         rowRecord(s, r);
-    std::vector<std::size_t> cellStarts;
+    std::vector<std::uint16_t> offsets;
+    std::size_t from = firstRow + RowRecordSize;
     for (const int r : rows) {
-        cellStarts.push_back(s.out.position());
+        const std::size_t start = s.out.position();
         cells(s, r);
+        const bool written = s.out.position() > start;
+        offsets.push_back(written ? std::uint16_t(start - from) : 0);
+        from = written ? start : from;
     }
     const std::size_t dbCell = s.out.position();
     s.out.begin(rec::DbCell);
-    s.out.u32(std::uint32_t(dbCell - firstRow));
-    std::size_t from = firstRow + RowRecordSize;
-    for (const std::size_t start : cellStarts) {
-        s.out.u16(std::uint32_t(start - from));
-        from = start;
-    }
+    s.out.u32(rows.empty() ? 0 : std::uint32_t(dbCell - firstRow));
+    for (const std::uint16_t offset : offsets)
+        s.out.u16(offset);
     s.out.end();
     return dbCell;
 }
@@ -443,17 +481,19 @@ void writeSheet(BiffWriter& out, const Sheet& sheet, bool active, const FormatPl
     printSettings(out);
     defaultRowHeight(out, sheet);
     wsBool(out, sheet.pageSetup);
+    headerFooter(out);
     margins(out, sheet.pageSetup);
     setup(out, sheet.pageSetup);
     out.patchU32(indexFields, std::uint32_t(out.position()));
     out.record(rec::DefColWidth, [&](BiffWriter& w) { w.u16(defColWidthOf(sheet.standardWidth)); });
     colInfos(s);
-    dimensions(out, sheet);
+    dimensions(out, sheet, rows);
+    auto next = rows.begin();
     for (std::size_t b = 0; b < blockCount(rows); ++b) {
-        const auto first = rows.begin() + std::ptrdiff_t(b * RowsPerBlock);
-        const auto last = rows.begin() + std::ptrdiff_t(std::min(rows.size(), (b + 1) * RowsPerBlock));
-        const std::size_t dbCell = rowBlock(s, std::vector<int>(first, last));
-        out.patchU32(indexFields + 4 * (1 + b), std::uint32_t(dbCell));
+        const int end = rows.front() + int((b + 1) * RowsPerBlock);
+        const auto last = std::find_if(next, rows.end(), [&](int r) { return r >= end; });
+        out.patchU32(indexFields + 4 * (1 + b), std::uint32_t(rowBlock(s, std::span<const int>(next, last))));
+        next = last;
     }
     window2(out, active);
     selection(out, sheet);

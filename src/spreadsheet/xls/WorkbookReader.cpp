@@ -17,6 +17,7 @@ namespace {
 struct SheetEntry {
     std::uint32_t offset;
     QString name;
+    SheetVisibility visibility;
 };
 
 struct PrintArea {
@@ -31,6 +32,10 @@ struct Globals {
     std::vector<Record> xfs;
     std::set<std::uint16_t> numberFormats;
     std::vector<SheetEntry> sheets;
+    // The worksheet of each BOUNDSHEET record by its position, which the
+    // active sheet and defined names refer to; -1 for a chart sheet, which
+    // the workbook leaves out.
+    std::vector<int> worksheetOfTab;
     std::size_t references = 0;
     std::vector<PrintArea> printAreas;
     std::vector<QString> strings;
@@ -48,6 +53,7 @@ private:
     void font(const Record& record);
     void palette(const Record& record);
     void boundSheet(const Record& record);
+    void externSheet(RecordStream& records, const Record& record);
     void name(const Record& record);
     void sharedStrings(RecordStream& records, const Record& record);
 
@@ -86,8 +92,9 @@ void GlobalsParser::dispatch(RecordStream& records, const Record& record)
     case rec::Xf: in.need(20); m_globals.xfs.push_back(record); break;
     case rec::Palette: palette(record); break;
     case rec::Window1: in.skip(10); m_globals.activeSheet = in.u16(); break;
+    case rec::DateMode: m_book.dates1904 = in.u16() == rec::Dates1904; break;
     case rec::BoundSheet: boundSheet(record); break;
-    case rec::ExternSheet: m_globals.references = in.u16(); in.need(m_globals.references * 6); break;
+    case rec::ExternSheet: externSheet(records, record); break;
     case rec::Name: name(record); break;
     case rec::Sst: sharedStrings(records, record); break;
     default: break;
@@ -123,14 +130,33 @@ void GlobalsParser::palette(const Record& record)
     }
 }
 
+// A worksheet, or a chart sheet, which is left out: the workbook holds
+// worksheets only.
 void GlobalsParser::boundSheet(const Record& record)
 {
     Cursor in(record);
     const std::uint32_t offset = in.u32();
-    in.u8(); // visibility
-    if (in.u8() != rec::SheetWorksheet)
-        damaged(QStringLiteral("%1 is a chart or macro sheet, which this application cannot open").arg(record.where()));
-    m_globals.sheets.push_back({offset, in.shortString()});
+    const std::uint8_t visibility = in.u8() & rec::SheetVisibilityMask;
+    const std::uint8_t kind = in.u8();
+    if (kind == rec::SheetChart) {
+        m_globals.worksheetOfTab.push_back(-1);
+        return;
+    }
+    if (kind != rec::SheetWorksheet)
+        damaged(QStringLiteral("%1 is a macro sheet or module, which this application cannot open").arg(record.where()));
+    if (visibility > rec::SheetVeryHidden)
+        damaged(QStringLiteral("%1 gives the sheet visibility %2, which is not defined").arg(record.where()).arg(visibility));
+    m_globals.worksheetOfTab.push_back(int(m_globals.sheets.size()));
+    m_globals.sheets.push_back({offset, in.shortString(), SheetVisibility(visibility)});
+}
+
+// The references to sheets, one XTI structure each; a long list goes on in
+// CONTINUE records.
+void GlobalsParser::externSheet(RecordStream& records, const Record& record)
+{
+    ContinuedCursor in(withContinues(records, record));
+    m_globals.references = in.u16();
+    in.skip(m_globals.references * rec::XtiSize);
 }
 
 // Of the defined names only the print areas belong to the model.
@@ -164,10 +190,7 @@ void GlobalsParser::name(const Record& record)
 
 void GlobalsParser::sharedStrings(RecordStream& records, const Record& record)
 {
-    std::vector<Record> pieces{record};
-    while (records.peekType() == rec::Continue)
-        pieces.push_back(records.next());
-    ContinuedCursor in(std::move(pieces));
+    ContinuedCursor in(withContinues(records, record));
     m_globals.strings = readSharedStrings(in);
 }
 
@@ -205,14 +228,22 @@ CellFormat cellFormatOf(const Record& xf, const Globals& globals)
     return format;
 }
 
+// The worksheet a BOUNDSHEET position names; -1 for a chart sheet or a
+// position past them.
+int worksheetAt(const Globals& globals, std::size_t tab)
+{
+    return tab < globals.worksheetOfTab.size() ? globals.worksheetOfTab[tab] : -1;
+}
+
 void tiePrintAreas(const Globals& globals, Workbook& book)
 {
     for (const PrintArea& area : globals.printAreas) {
-        if (area.sheet < 1 || area.sheet > book.sheets.size() || area.reference >= globals.references)
+        const int sheet = area.sheet < 1 ? -1 : worksheetAt(globals, area.sheet - 1u);
+        if (sheet < 0 || area.reference >= globals.references)
             damaged(QStringLiteral("a print area refers to sheet %1 or reference %2, which the file does not have")
                         .arg(area.sheet)
                         .arg(area.reference));
-        book.sheets[area.sheet - 1]->pageSetup.printArea = addressText(area.area);
+        book.sheets[std::size_t(sheet)]->pageSetup.printArea = addressText(area.area);
     }
 }
 
@@ -223,7 +254,7 @@ std::unique_ptr<Workbook> readWorkbookStream(const Bytes& stream)
     auto book = std::make_unique<Workbook>();
     const Globals globals = GlobalsParser(stream, *book).read();
     if (globals.sheets.empty())
-        damaged(QStringLiteral("the workbook has no sheets"));
+        damaged(QStringLiteral("the workbook has no worksheets"));
     if (globals.xfs.size() <= rec::DefaultCellXf)
         damaged(QStringLiteral("the workbook has %1 cell formats; even an empty one has 16").arg(globals.xfs.size()));
     std::vector<FormatId> formatOfXf;
@@ -232,10 +263,11 @@ std::unique_ptr<Workbook> readWorkbookStream(const Bytes& stream)
     const SheetResources resources{formatOfXf, globals.strings};
     for (const SheetEntry& entry : globals.sheets) {
         Sheet& sheet = book->addSheet(entry.name);
+        sheet.visibility = entry.visibility;
         readSheet(stream, entry.offset, sheet, resources);
     }
     tiePrintAreas(globals, *book);
-    book->activeSheet = globals.activeSheet < book->sheets.size() ? globals.activeSheet : 0;
+    book->activeSheet = std::max(worksheetAt(globals, globals.activeSheet), 0);
     // A workbook that opens can be saved again: what BIFF8 cannot store
     // (a font without a name, a text too long for a cell, a number that is
     // not finite, two sheets of one name...) is damage.

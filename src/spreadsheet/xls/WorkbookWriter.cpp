@@ -20,6 +20,8 @@ namespace {
 constexpr std::size_t MinimumStreamSize = 4096;
 constexpr std::size_t WriteAccessLength = 112;
 constexpr std::uint16_t Utf16CodePage = 1200;
+// BOUNDSHEET, TABID and NAME count sheets in 16 bits.
+constexpr std::size_t MaxSheets = 0xFFFF;
 
 void u16Record(BiffWriter& out, std::uint16_t type, std::uint16_t value)
 {
@@ -35,6 +37,8 @@ void checkWorkbook(const Workbook& book)
 {
     if (book.sheets.empty())
         throw quorvale::AutomationError(QStringLiteral("A workbook needs at least one sheet"));
+    if (book.sheets.size() > MaxSheets)
+        throw quorvale::AutomationError(QStringLiteral("A workbook holds at most %1 sheets").arg(MaxSheets));
     if (book.activeSheet < 0 || book.activeSheet >= int(book.sheets.size()))
         throw quorvale::AutomationError(QStringLiteral("The active sheet %1 does not exist").arg(book.activeSheet + 1));
     QSet<QString> names;
@@ -87,7 +91,7 @@ void tabId(BiffWriter& out, const Workbook& book)
     out.begin(rec::TabId);
     for (std::size_t i = 0; i < book.sheets.size(); ++i)
         out.u16(std::uint32_t(i + 1));
-    out.end();
+    out.endContinued(0, rec::SheetIdSize);
 }
 
 void window1(BiffWriter& out, const Workbook& book)
@@ -107,6 +111,16 @@ void palette(BiffWriter& out, const Workbook& book)
     out.end();
 }
 
+std::uint8_t visibilityCode(SheetVisibility visibility)
+{
+    switch (visibility) {
+    case SheetVisibility::Visible: break;
+    case SheetVisibility::Hidden: return rec::SheetHidden;
+    case SheetVisibility::VeryHidden: return rec::SheetVeryHidden;
+    }
+    return rec::SheetVisible;
+}
+
 // BOUNDSHEET records; returns where each sheet's stream offset goes.
 std::vector<std::size_t> boundSheets(BiffWriter& out, const Workbook& book)
 {
@@ -114,7 +128,7 @@ std::vector<std::size_t> boundSheets(BiffWriter& out, const Workbook& book)
     for (const auto& sheet : book.sheets) {
         out.begin(rec::BoundSheet);
         offsets.push_back(out.position());
-        out.u32(0).u8(rec::SheetVisible).u8(rec::SheetWorksheet);
+        out.u32(0).u8(visibilityCode(sheet->visibility)).u8(rec::SheetWorksheet);
         out.u8(std::uint32_t(sheet->name.size())).flaggedChars(sheet->name);
         out.end();
     }
@@ -146,7 +160,7 @@ void printAreaNames(BiffWriter& out, const Workbook& book)
     out.u16(std::uint32_t(areas.size()));
     for (const auto& [sheet, area] : areas)
         out.u16(0).u16(std::uint32_t(sheet)).u16(std::uint32_t(sheet));
-    out.end();
+    out.endContinued(2, rec::XtiSize);
     for (std::size_t ref = 0; ref < areas.size(); ++ref) {
         const auto& [sheet, area] = areas[ref];
         out.begin(rec::Name);
@@ -178,7 +192,7 @@ void globals(BiffWriter& out, const Workbook& book, const FormatPlan& formats, c
     window1(out, book);
     u16Record(out, rec::Backup, 0);
     u16Record(out, rec::HideObj, 0);
-    u16Record(out, rec::DateMode, 0);
+    u16Record(out, rec::DateMode, book.dates1904 ? rec::Dates1904 : 0);
     u16Record(out, rec::Precision, 1);
     u16Record(out, rec::RefreshAll, 0);
     u16Record(out, rec::BookBool, 0);

@@ -1,6 +1,7 @@
 #include "spreadsheet/xls/Xls.h"
 
 #include "spreadsheet/xls/CompoundFile.h"
+#include "spreadsheet/xls/Records.h"
 #include "spreadsheet/xls/WorkbookReader.h"
 #include "spreadsheet/xls/WorkbookWriter.h"
 
@@ -62,6 +63,20 @@ Bytes readFile(const QString& path)
     return Bytes(data.begin(), data.end());
 }
 
+// Whether a workbook stream starts with the BOF record of BIFF8.
+bool isBiff8(const Bytes& stream)
+{
+    const auto u16At = [&](std::size_t at) { return std::uint16_t(stream[at] | stream[at + 1] << 8); };
+    return stream.size() >= 6 && u16At(0) == rec::Bof && u16At(4) == rec::Biff8Version;
+}
+
+[[noreturn]] void notAWorkbook(const QString& path, const CompoundFileError& e)
+{
+    cannotOpen(path, QStringLiteral("it is not an Excel 97-2003 workbook: %1").arg(QString::fromUtf8(e.what())));
+}
+
+// The workbook stream: "Workbook", or "Book", where Excel 5.0 and 95 keep
+// theirs and some writers an Excel 97-2003 one.
 Bytes workbookStreamOf(const QString& path, const Bytes& file)
 {
     if (file.empty())
@@ -69,10 +84,18 @@ Bytes workbookStreamOf(const QString& path, const Bytes& file)
     try {
         return readCompoundStream(file, WorkbookStream);
     } catch (const CompoundFileError& e) {
-        if (hasCompoundStream(file, OldWorkbookStream))
-            cannotOpen(path, QStringLiteral("it is an Excel 5.0/95 workbook; only Excel 97-2003 workbooks open here"));
-        cannotOpen(path, QStringLiteral("it is not an Excel 97-2003 workbook: %1").arg(QString::fromUtf8(e.what())));
+        if (!hasCompoundStream(file, OldWorkbookStream))
+            notAWorkbook(path, e);
     }
+    Bytes stream;
+    try {
+        stream = readCompoundStream(file, OldWorkbookStream);
+    } catch (const CompoundFileError& e) {
+        notAWorkbook(path, e);
+    }
+    if (!isBiff8(stream))
+        cannotOpen(path, QStringLiteral("it is an Excel 5.0/95 workbook; only Excel 97-2003 workbooks open here"));
+    return stream;
 }
 
 } // namespace
