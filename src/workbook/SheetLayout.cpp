@@ -8,12 +8,14 @@
 #include "shell/Options.h"
 
 #include <array>
+#include <charconv>
 
 namespace InventoryList {
 
 namespace {
 
 using automation::Arg;
+using automation::MemberName;
 using automation::Object;
 using automation::Variant;
 using workbook::Integer;
@@ -45,25 +47,67 @@ constexpr std::array<Column, InventoryRecord::FieldCount> kColumns{{
     {'I', 15, true},
 }};
 
-Object selection() { return ExcelApp.object("Selection"); }
+// The members called for every item, numbered once, so that none of the
+// many calls looks its member up by name.
+namespace member {
+const MemberName ActiveCell{"ActiveCell"};
+const MemberName ColorIndex{"ColorIndex"};
+const MemberName FormulaR1C1{"FormulaR1C1"};
+const MemberName Interior{"Interior"};
+const MemberName Merge{"Merge"};
+const MemberName Range{"Range"};
+const MemberName RowHeight{"RowHeight"};
+const MemberName Rows{"Rows"};
+const MemberName Select{"Select"};
+const MemberName Selection{"Selection"};
+const MemberName WrapText{"WrapText"};
+} // namespace member
 
-Object range(const QString& text) { return ExcelApp.object("Range", {Variant(text)}); }
+Object selection() { return ExcelApp.object(member::Selection); }
+
+Object range(const QString& text) { return ExcelApp.object(member::Range, {Variant(text)}); }
 
 void selectIfGiven(const QString& text)
 {
     if (!text.isEmpty())
-        range(text).call("Select");
+        range(text).call(member::Select);
+}
+
+// The range texts below are written over the text of the row before. The
+// server lets go of a text when its call returns, so writing it again
+// allocates nothing.
+
+void appendNumber(QString& text, std::size_t n)
+{
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    text.append(QLatin1String(digits, qsizetype(end - digits)));
+}
+
+// "$A3"
+void appendCell(QString& text, char column, std::size_t row)
+{
+    text.append(QLatin1Char('$')).append(QLatin1Char(column));
+    appendNumber(text, row);
 }
 
 // "$A3:$A3": one cell as a range text.
-QString cellRange(char column, const QString& row)
+void writeCellRange(QString& text, char column, std::size_t row)
 {
-    const QString cell = QStringLiteral("$") + QLatin1Char(column) + row;
-    return cell + QLatin1Char(':') + cell;
+    text.resize(0);
+    appendCell(text, column, row);
+    text.append(QLatin1Char(':'));
+    appendCell(text, column, row);
 }
 
 // "3:3": one whole row.
-QString rowRange(const QString& row) { return row + QLatin1Char(':') + row; }
+void writeRowRange(QString& text, std::size_t row)
+{
+    text.resize(0);
+    appendNumber(text, row);
+    text.append(QLatin1Char(':'));
+    appendNumber(text, row);
+}
 
 void loadPalette()
 {
@@ -95,14 +139,19 @@ void setColumnWidths()
 // Item i (from 1) goes into row i + 2, its fields in column order.
 void writeItems(std::span<const InventoryRecord> items)
 {
+    QString rowText;
+    QString cellText;
     for (std::size_t i = 1; i <= items.size(); ++i) {
         const InventoryRecord& item = items[i - 1];
-        const QString row = QString::number(i + 2);
-        SetRowHeight(rowRange(row), 15);
+        const std::size_t row = i + 2;
+        writeRowRange(rowText, row);
+        SetRowHeight(rowText, 15);
         if (i % 2 == 0)
-            SetInteriorColor(rowRange(row), ShadedRowFill);
-        for (std::size_t c = 0; c < kColumns.size(); ++c)
-            WriteCell(cellRange(kColumns[c].letter, row), item.fields[c], true, false);
+            SetInteriorColor(rowText, ShadedRowFill);
+        for (std::size_t c = 0; c < kColumns.size(); ++c) {
+            writeCellRange(cellText, kColumns[c].letter, row);
+            WriteCell(cellText, item.fields[c], true, false);
+        }
     }
 }
 
@@ -125,10 +174,11 @@ void writeTitle()
 
 void writeCaptions()
 {
+    QString cellText;
     for (std::size_t c = 0; c < kColumns.size(); ++c) {
         const Column& column = kColumns[c];
-        WriteCell(cellRange(column.letter, QStringLiteral("2")), QLatin1String(records::Fields[c].sheetCaption), true,
-                  column.captionWraps);
+        writeCellRange(cellText, column.letter, 2);
+        WriteCell(cellText, QLatin1String(records::Fields[c].sheetCaption), true, column.captionWraps);
         SetFont(QStringLiteral("Bold"), 10, excel::xlColorIndexAutomatic, QStringLiteral("Tahoma"));
         SetAlignment(true, false, true, false);
     }
@@ -169,23 +219,23 @@ void SetColumnWidth(const QString& columns, double width)
 
 void SetRowHeight(const QString& rows, double height)
 {
-    ExcelApp.object("Rows", {Variant(rows)}).call("Select");
-    selection().put("RowHeight", height);
+    ExcelApp.object(member::Rows, {Variant(rows)}).call(member::Select);
+    selection().put(member::RowHeight, height);
 }
 
 void SetInteriorColor(const QString& rangeText, std::int16_t colorIndex)
 {
     selectIfGiven(rangeText);
-    selection().object("Interior").put("ColorIndex", colorIndex);
+    selection().object(member::Interior).put(member::ColorIndex, colorIndex);
 }
 
 void WriteCell(const QString& rangeText, const QString& text, bool merge, bool wrap)
 {
     selectIfGiven(rangeText);
-    ExcelApp.object("ActiveCell").put("FormulaR1C1", text);
+    ExcelApp.object(member::ActiveCell).put(member::FormulaR1C1, text);
     if (merge)
-        selection().call("Merge");
-    selection().put("WrapText", wrap);
+        selection().call(member::Merge);
+    selection().put(member::WrapText, wrap);
 }
 
 void SetFont(const QString& style, std::int16_t size, std::int32_t colorIndex, const QString& name)
