@@ -9,6 +9,7 @@
 
 #include <array>
 #include <charconv>
+#include <iterator>
 
 namespace InventoryList {
 
@@ -73,40 +74,44 @@ void selectIfGiven(const QString& text)
         range(text).call(member::Select);
 }
 
-// The range texts below are written over the text of the row before. The
-// server lets go of a text when its call returns, so writing it again
-// allocates nothing.
+// The characters of a range text, put together on the stack.
+class RangeChars {
+public:
+    RangeChars& letter(char c)
+    {
+        *m_end++ = c;
+        return *this;
+    }
+    RangeChars& number(std::size_t n)
+    {
+        m_end = std::to_chars(m_end, std::end(m_chars), n).ptr;
+        return *this;
+    }
 
-void appendNumber(QString& text, std::size_t n)
-{
-    char digits[24];
-    const char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-    text.append(QLatin1String(digits, qsizetype(end - digits)));
-}
+    // Writes the characters over text. The server lets go of a range text
+    // when its call returns, so writing over the text of the call before
+    // allocates nothing.
+    void writeOver(QString& text) const { text = QLatin1String(m_chars, qsizetype(m_end - m_chars)); }
 
-// "$A3"
-void appendCell(QString& text, char column, std::size_t row)
-{
-    text.append(QLatin1Char('$')).append(QLatin1Char(column));
-    appendNumber(text, row);
-}
+private:
+    char m_chars[48];
+    char* m_end = m_chars;
+};
 
 // "$A3:$A3": one cell as a range text.
 void writeCellRange(QString& text, char column, std::size_t row)
 {
-    text.resize(0);
-    appendCell(text, column, row);
-    text.append(QLatin1Char(':'));
-    appendCell(text, column, row);
+    RangeChars chars;
+    chars.letter('$').letter(column).number(row).letter(':').letter('$').letter(column).number(row);
+    chars.writeOver(text);
 }
 
 // "3:3": one whole row.
 void writeRowRange(QString& text, std::size_t row)
 {
-    text.resize(0);
-    appendNumber(text, row);
-    text.append(QLatin1Char(':'));
-    appendNumber(text, row);
+    RangeChars chars;
+    chars.number(row).letter(':').number(row);
+    chars.writeOver(text);
 }
 
 void loadPalette()
