@@ -99,6 +99,31 @@ private slots:
         QCOMPARE(f.book.formats.size(), std::size_t(7)); // default, three fills, three bold fills
     }
 
+    void changesMadeAgainGiveTheFormatMadeBefore()
+    {
+        SheetFixture f;
+        // More different changes of one format, cell by cell, than the
+        // sheet keeps in mind, and each of them again on other cells.
+        for (int round = 0; round < 2; ++round)
+            for (int fill = 1; fill <= 6; ++fill)
+                f.sheet.applyFormat(Area::cell(round, fill), [fill](CellFormat& c) { c.fillColorIndex = fill; },
+                                    f.book.formats);
+        for (int fill = 1; fill <= 6; ++fill) {
+            QCOMPARE(f.book.formats[f.sheet.effectiveFormat(0, fill)].fillColorIndex, fill);
+            QCOMPARE(f.sheet.effectiveFormat(1, fill), f.sheet.effectiveFormat(0, fill));
+        }
+        QCOMPARE(f.book.formats.size(), std::size_t(7)); // default and six fills
+
+        // Two changes of the same format that differ give two formats.
+        f.format("B3", [](CellFormat& c) { c.wrap = true; });
+        f.format("C3", [](CellFormat& c) { c.wrap = false; });
+        f.format("D3", [](CellFormat& c) { c.wrap = true; });
+        QVERIFY(f.shown("B3").wrap);
+        QVERIFY(!f.shown("C3").wrap);
+        QCOMPARE(f.sheet.effectiveFormat(2, 3), f.sheet.effectiveFormat(2, 1));
+        QCOMPARE(f.sheet.effectiveFormat(2, 2), DefaultFormat);
+    }
+
     void insideBordersSetBothNeighbours()
     {
         SheetFixture f;

@@ -6,14 +6,12 @@
 
 namespace ss {
 
-namespace {
-
 // A format change as applyFormat makes it: the new format of each old one
 // is worked out once, however many cells share the old one.
 class FormatChange {
 public:
-    FormatChange(const std::function<void(CellFormat&)>& change, FormatTable& formats)
-        : m_change(change), m_formats(formats)
+    FormatChange(const std::function<void(CellFormat&)>& change, FormatTable& formats, RecentChanges& recent)
+        : m_change(change), m_formats(formats), m_recent(recent)
     {}
 
     FormatId operator()(FormatId from)
@@ -24,7 +22,7 @@ public:
         // of a single cell allocates nothing.
         if (m_lastFrom != NoFormat)
             m_seen.try_emplace(m_lastFrom, m_lastTo);
-        const auto known = m_seen.find(from);
+        const auto known = m_seen.empty() ? m_seen.end() : m_seen.find(from);
         m_lastFrom = from;
         m_lastTo = known != m_seen.end() ? known->second : make(from);
         return m_lastTo;
@@ -35,15 +33,22 @@ private:
     {
         CellFormat f = m_formats[from];
         m_change(f);
-        return m_formats.intern(f);
+        if (const std::optional<FormatId> made = m_recent.find(from, f, m_formats))
+            return *made;
+        const FormatId to = m_formats.intern(f);
+        m_recent.add(from, to);
+        return to;
     }
 
     const std::function<void(CellFormat&)>& m_change;
     FormatTable& m_formats;
+    RecentChanges& m_recent;
     FormatId m_lastFrom = NoFormat;
     FormatId m_lastTo = NoFormat;
     std::unordered_map<FormatId, FormatId> m_seen;
 };
+
+namespace {
 
 bool overlaps(const Area& a, const Area& b)
 {
@@ -105,14 +110,38 @@ std::optional<EdgeCells> edgeCells(const Area& a, RangeEdge edge)
     return std::nullopt;
 }
 
+std::optional<FormatId> RecentChanges::find(FormatId from, const CellFormat& made, const FormatTable& formats) const
+{
+    for (const auto& [was, to] : m_changes)
+        if (was == from && to < formats.size() && formats[to] == made)
+            return to;
+    return std::nullopt;
+}
+
+void RecentChanges::add(FormatId from, FormatId to)
+{
+    m_changes[m_next] = {from, to};
+    m_next = (m_next + 1) % m_changes.size();
+}
+
 FormatId Sheet::effectiveFormat(int row, int col) const
 {
-    if (const Row* r = this->row(row)) {
-        if (col < int(r->cells.size()) && r->cells[std::size_t(col)].format != NoFormat)
-            return r->cells[std::size_t(col)].format;
-        if (r->format != NoFormat)
-            return r->format;
-    }
+    if (const Row* r = this->row(row))
+        return formatIn(*r, col);
+    return lineFormat(NoFormat, col);
+}
+
+FormatId Sheet::formatIn(const Row& row, int col) const
+{
+    if (col < int(row.cells.size()) && row.cells[std::size_t(col)].format != NoFormat)
+        return row.cells[std::size_t(col)].format;
+    return lineFormat(row.format, col);
+}
+
+FormatId Sheet::lineFormat(FormatId rowFormat, int col) const
+{
+    if (rowFormat != NoFormat)
+        return rowFormat;
     if (columns[std::size_t(col)].format != NoFormat)
         return columns[std::size_t(col)].format;
     return defaultFormat;
@@ -152,62 +181,79 @@ double Sheet::rowHeight(int row) const
 
 void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats)
 {
-    FormatChange changed(change, formats);
-    const bool allRows = area.wholeColumns();
+    FormatChange changed(change, formats, m_recentChanges);
+    if (area.wholeColumns())
+        changeWholeColumns(area, changed);
+    else if (area.wholeRows())
+        changeWholeRows(area, changed);
+    else
+        changeCells(area, changed);
+}
+
+// Cells that already carry a format of their own, and the cells where a new
+// row or column format would hide the other level's format, get the change
+// on their own format. Each cell is changed once.
+void Sheet::changeWholeColumns(const Area& area, FormatChange& changed)
+{
     const bool allColumns = area.wholeRows();
-
-    // Cells that already carry a format of their own, and the cells where a
-    // new row or column format would hide the other level's format, get the
-    // change on their own format. Each cell is changed once.
-    if (allRows) {
-        for (int r = 0; r < int(rows.size()); ++r) {
-            Row& row = rows[std::size_t(r)];
-            const bool rowFormatted = row.format != NoFormat && !allColumns;
-            const int last = std::min(area.right, rowFormatted ? area.right : int(row.cells.size()) - 1);
-            for (int c = area.left; c <= last; ++c) {
-                if (rowFormatted || row.cells[std::size_t(c)].format != NoFormat) {
-                    const FormatId f = changed(effectiveFormat(r, c));
-                    cellAt(r, c).format = f;
-                }
-            }
-            if (allColumns && row.format != NoFormat)
-                row.format = changed(row.format);
-        }
-        if (allColumns) {
-            defaultFormat = changed(defaultFormat);
-            for (Column& col : columns)
-                if (col.format != NoFormat)
-                    col.format = changed(col.format);
-        } else {
-            for (int c = area.left; c <= area.right; ++c) {
-                Column& col = columns[std::size_t(c)];
-                col.format = changed(col.format != NoFormat ? col.format : defaultFormat);
+    for (int r = 0; r < int(rows.size()); ++r) {
+        Row& row = rows[std::size_t(r)];
+        const bool rowFormatted = row.format != NoFormat && !allColumns;
+        const int last = std::min(area.right, rowFormatted ? area.right : int(row.cells.size()) - 1);
+        for (int c = area.left; c <= last; ++c) {
+            if (rowFormatted || row.cells[std::size_t(c)].format != NoFormat) {
+                const FormatId f = changed(effectiveFormat(r, c));
+                cellAt(r, c).format = f;
             }
         }
-        return;
+        if (allColumns && row.format != NoFormat)
+            row.format = changed(row.format);
     }
-
     if (allColumns) {
-        for (int r = area.top; r <= area.bottom; ++r) {
-            Row& row = rowAt(r);
-            for (int c = 0; c < MaxColumns; ++c) {
-                const bool own = c < int(row.cells.size()) && row.cells[std::size_t(c)].format != NoFormat;
-                if (own || columns[std::size_t(c)].format != NoFormat) {
-                    const FormatId f = changed(effectiveFormat(r, c));
-                    cellAt(r, c).format = f;
-                }
-            }
-            Row& again = rowAt(r);
-            again.format = changed(again.format != NoFormat ? again.format : defaultFormat);
-        }
-        return;
-    }
-
-    for (int r = area.top; r <= area.bottom; ++r)
+        defaultFormat = changed(defaultFormat);
+        for (Column& col : columns)
+            if (col.format != NoFormat)
+                col.format = changed(col.format);
+    } else {
         for (int c = area.left; c <= area.right; ++c) {
-            const FormatId f = changed(effectiveFormat(r, c));
-            cellAt(r, c).format = f;
+            Column& col = columns[std::size_t(c)];
+            col.format = changed(col.format != NoFormat ? col.format : defaultFormat);
         }
+    }
+}
+
+void Sheet::changeWholeRows(const Area& area, FormatChange& changed)
+{
+    // Past its stored cells and the last formatted column, a row shows its
+    // own format.
+    int columnsFormatted = 0;
+    for (int c = 0; c < MaxColumns; ++c)
+        if (columns[std::size_t(c)].format != NoFormat)
+            columnsFormatted = c + 1;
+    for (int r = area.top; r <= area.bottom; ++r) {
+        Row& row = rowAt(r);
+        const int last = std::max(int(row.cells.size()), columnsFormatted);
+        for (int c = 0; c < last; ++c) {
+            const bool own = c < int(row.cells.size()) && row.cells[std::size_t(c)].format != NoFormat;
+            if (own || columns[std::size_t(c)].format != NoFormat) {
+                const FormatId f = changed(effectiveFormat(r, c));
+                cellAt(r, c).format = f;
+            }
+        }
+        Row& again = rowAt(r);
+        again.format = changed(again.format != NoFormat ? again.format : defaultFormat);
+    }
+}
+
+void Sheet::changeCells(const Area& area, FormatChange& changed)
+{
+    for (int r = area.top; r <= area.bottom; ++r) {
+        Row& row = rowAt(r);
+        if (area.right >= int(row.cells.size()))
+            row.cells.resize(std::size_t(area.right) + 1);
+        for (int c = area.left; c <= area.right; ++c)
+            row.cells[std::size_t(c)].format = changed(formatIn(row, c));
+    }
 }
 
 void Sheet::applyBorder(const Area& area, RangeEdge edge, const std::function<void(BorderLine&)>& change,

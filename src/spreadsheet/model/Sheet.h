@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -98,6 +99,24 @@ struct PageSetup {
     friend bool operator==(const PageSetup&, const PageSetup&) = default;
 };
 
+class FormatChange;
+
+// The latest changes of format that a sheet made: the format each was made
+// of and the format it made. A change that makes the same format of the same
+// one again finds it here by comparing the two, which costs less than the
+// look-up of a format in the table.
+class RecentChanges {
+public:
+    // The format made lately of from that equals made, if any.
+    std::optional<FormatId> find(FormatId from, const CellFormat& made, const FormatTable& formats) const;
+    void add(FormatId from, FormatId to);
+
+private:
+    std::array<std::pair<FormatId, FormatId>, 4> m_changes{{{NoFormat, NoFormat}, {NoFormat, NoFormat},
+                                                            {NoFormat, NoFormat}, {NoFormat, NoFormat}}};
+    std::size_t m_next = 0;
+};
+
 // One worksheet. Formatting lives at four levels, as in spreadsheets: the
 // sheet's default, columns, rows and cells; the most specific level shows
 // (cell, then row, then column, then sheet). Formatting a whole column, row
@@ -155,6 +174,19 @@ public:
     // The bounding box of the cells that hold a value or a format of their
     // own; empty for a blank sheet.
     std::optional<Area> usedArea() const;
+
+private:
+    void changeWholeColumns(const Area& area, FormatChange& changed);
+    void changeWholeRows(const Area& area, FormatChange& changed);
+    void changeCells(const Area& area, FormatChange& changed);
+
+    // The format that shows in column col of row.
+    FormatId formatIn(const Row& row, int col) const;
+    // The format that shows in a cell of column col without one of its own,
+    // in a row of the given format.
+    FormatId lineFormat(FormatId rowFormat, int col) const;
+
+    RecentChanges m_recentChanges;
 };
 
 // A workbook: its sheets, its formats and its 56-slot palette.
