@@ -36,19 +36,21 @@ private:
 };
 
 // A member as a call names it: by its text as the caller spelt it, and by
-// number when the caller has a MemberName.
+// number when the caller has a MemberName. Small enough to be passed in
+// registers.
 class Member {
 public:
     Member() = default; // the default member (dispatch identifier 0)
-    Member(const char* text) : m_text(text) {} // NOLINT: members read naturally as literals
-    Member(std::string_view text) : m_text(text) {} // NOLINT
-    Member(const MemberName& name) : m_text(name.text()), m_id(name.id()) {} // NOLINT
+    Member(const char* text) : Member(std::string_view(text)) {} // NOLINT: members read naturally as literals
+    Member(std::string_view text) : m_text(text.data()), m_size(std::uint32_t(text.size())) {} // NOLINT
+    Member(const MemberName& name) : Member(name.text()) { m_id = name.id(); } // NOLINT
 
-    std::string_view text() const { return m_text; }
+    std::string_view text() const { return {m_text, m_size}; }
     MemberId id() const { return m_id; }
 
 private:
-    std::string_view m_text;
+    const char* m_text = "";
+    std::uint32_t m_size = 0;
     MemberId m_id = UnresolvedMember;
 };
 

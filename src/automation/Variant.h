@@ -65,6 +65,8 @@ public:
     std::int32_t toInt32() const;
     double toDouble() const;
     QString toString() const;
+    // The text of a String, without a copy; nullptr for any other type.
+    const QString* ifString() const { return std::get_if<QString>(&m_value); }
     Object toObject() const&;
     Object toObject() &&; // takes the reference over without counting it once more
 

@@ -71,12 +71,39 @@ Area linesAddress(const Variant& value, bool rows)
     return area;
 }
 
+// An address given as a value: a text is read where it lies, without a copy.
+Area addressOf(const Variant& value)
+{
+    if (const QString* text = value.ifString())
+        return parseAddress(*text);
+    return parseAddress(value.toString());
+}
+
+} // namespace
+
 class Range final : public automation::Dispatch {
 public:
     Range(RangeRef r, RangeMode m) : ref(std::move(r)), mode(m) {}
 
     QString className() const override { return QStringLiteral("Range"); }
     Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    // Whether the object is one of the cells a of sheet s. The sheet tells
+    // the workbook apart too: the object keeps its workbook, and the
+    // workbook every sheet that was ever in it, so no other sheet can take
+    // the address of this one.
+    bool shows(const SheetRef& s, const Area& a, RangeMode m) const
+    {
+        return ref.sheet == s.sheet && ref.area == a && mode == m;
+    }
+    // Makes the object one of other cells; only for an object that nobody
+    // holds (see RangeCache).
+    void aim(const SheetRef& s, const Area& a, RangeMode m)
+    {
+        static_cast<SheetRef&>(ref) = s;
+        ref.area = a;
+        mode = m;
+    }
 
     RangeRef ref;
     RangeMode mode;
@@ -367,9 +394,11 @@ private:
     }
 };
 
+Area rangeArea(const Call& call) { return addressOf(call.positional(0)); }
+
 // Rows(...) or Columns(...) of a sheet: all of them, one by number, or the
 // lines a text names.
-automation::Object linesOf(const SheetRef& sheet, const Call& call, RangeMode mode)
+Area linesArea(const Call& call, RangeMode mode)
 {
     const bool rows = mode == RangeMode::Rows;
     Area area = Area::wholeSheet();
@@ -382,48 +411,53 @@ automation::Object linesOf(const SheetRef& sheet, const Call& call, RangeMode mo
         else
             area.left = area.right = lineNumber(index, MaxColumns, "column");
     }
-    return rangeObject(RangeRef{sheet, area}, mode);
+    return area;
 }
 
-} // namespace
+// Cells(row, column): one cell; Cells: the whole sheet.
+Area cellsArea(const Call& call)
+{
+    if (call.positionalCount() < 2)
+        return Area::wholeSheet();
+    const int r = lineNumber(call.positional(0), MaxRows, "row");
+    const int c = lineNumber(call.positional(1), MaxColumns, "column");
+    return Area::cell(r, c);
+}
 
 automation::Object rangeObject(RangeRef ref, RangeMode mode)
 {
     return Object(std::make_shared<Range>(std::move(ref), mode));
 }
 
-automation::Object RangeCache::get(RangeRef ref)
+automation::Object RangeCache::get(const SheetRef& sheet, const Area& area, RangeMode mode)
 {
-    if (m_last.isNothing() || m_sheet != ref.sheet || m_area != ref.area) {
-        m_sheet = ref.sheet;
-        m_area = ref.area;
-        m_last = rangeObject(std::move(ref));
-    }
-    return m_last;
+    if (m_last && m_last->shows(sheet, area, mode))
+        return Object(m_last);
+    if (m_last && m_last.use_count() == 1)
+        m_last->aim(sheet, area, mode);
+    else
+        m_last = std::make_shared<Range>(RangeRef{sheet, area}, mode);
+    return Object(m_last);
 }
 
-automation::Object rangeOf(SheetRef sheet, const Call& call, RangeCache* cache)
+automation::Object rangeOf(const SheetRef& sheet, const Call& call)
 {
-    const Area area = parseAddress(call.positional(0).toString());
-    RangeRef ref{std::move(sheet), area};
-    return cache ? cache->get(std::move(ref)) : rangeObject(std::move(ref));
+    return rangeObject(RangeRef{sheet, rangeArea(call)});
 }
 
-automation::Object rowsOf(const SheetRef& sheet, const Call& call) { return linesOf(sheet, call, RangeMode::Rows); }
+automation::Object rowsOf(const SheetRef& sheet, const Call& call)
+{
+    return rangeObject(RangeRef{sheet, linesArea(call, RangeMode::Rows)}, RangeMode::Rows);
+}
 
 automation::Object columnsOf(const SheetRef& sheet, const Call& call)
 {
-    return linesOf(sheet, call, RangeMode::Columns);
+    return rangeObject(RangeRef{sheet, linesArea(call, RangeMode::Columns)}, RangeMode::Columns);
 }
 
 automation::Object cellsOf(const SheetRef& sheet, const Call& call)
 {
-    if (call.positionalCount() >= 2) {
-        const int r = lineNumber(call.positional(0), MaxRows, "row");
-        const int c = lineNumber(call.positional(1), MaxColumns, "column");
-        return rangeObject(RangeRef{sheet, Area::cell(r, c)});
-    }
-    return rangeObject(RangeRef{sheet, Area::wholeSheet()});
+    return rangeObject(RangeRef{sheet, cellsArea(call)});
 }
 
 } // namespace ss::objects
