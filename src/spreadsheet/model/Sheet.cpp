@@ -167,8 +167,19 @@ Cell& Sheet::cellAt(int row, int col)
 {
     Row& r = rowAt(row);
     if (col >= int(r.cells.size()))
-        r.cells.resize(std::size_t(col) + 1);
+        widen(row, col + 1);
     return r.cells[std::size_t(col)];
+}
+
+// A row that gets its first cells is given room for as many as the row
+// above has: the rows of a table are alike, and one allocation then serves
+// where the row would otherwise grow its cells time and again.
+void Sheet::widen(int row, int width)
+{
+    std::vector<Cell>& cells = rows[std::size_t(row)].cells;
+    if (cells.capacity() == 0 && row > 0)
+        cells.reserve(std::max(std::size_t(width), rows[std::size_t(row) - 1].cells.size()));
+    cells.resize(std::size_t(width));
 }
 
 double Sheet::columnWidth(int col) const { return columns[std::size_t(col)].width.value_or(standardWidth); }
@@ -250,7 +261,7 @@ void Sheet::changeCells(const Area& area, FormatChange& changed)
     for (int r = area.top; r <= area.bottom; ++r) {
         Row& row = rowAt(r);
         if (area.right >= int(row.cells.size()))
-            row.cells.resize(std::size_t(area.right) + 1);
+            widen(r, area.right + 1);
         for (int c = area.left; c <= area.right; ++c)
             row.cells[std::size_t(c)].format = changed(formatIn(row, c));
     }

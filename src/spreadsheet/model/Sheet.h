@@ -179,6 +179,8 @@ private:
     void changeWholeColumns(const Area& area, FormatChange& changed);
     void changeWholeRows(const Area& area, FormatChange& changed);
     void changeCells(const Area& area, FormatChange& changed);
+    // Gives the stored row at least width cells.
+    void widen(int row, int width);
 
     // The format that shows in column col of row.
     FormatId formatIn(const Row& row, int col) const;

@@ -164,8 +164,12 @@ private:
         return sheet().cell(area().top, area().left);
     }
 
-    void writeCells(const CellValue& value) const
+    void writeCells(CellValue value) const
     {
+        if (area().isSingleCell()) {
+            sheet().cellAt(area().top, area().left).value = std::move(value);
+            return;
+        }
         if (cellCount() > MostCellsWritten)
             throw quorvale::AutomationError(
                 QStringLiteral("writing %1 cells at once is not supported").arg(cellCount()));
