@@ -16,16 +16,16 @@ public:
 
     FormatId operator()(FormatId from)
     {
-        if (from == m_lastFrom)
-            return m_lastTo;
-        // The first change is kept in the last-used pair alone, so a change
-        // of a single cell allocates nothing.
-        if (m_lastFrom != NoFormat)
-            m_seen.try_emplace(m_lastFrom, m_lastTo);
+        // The formats of a range come in a few kinds that take turns (plain
+        // and shaded rows, the first column and the others), so the latest
+        // few are looked at before all the others.
+        for (const auto& [was, to] : m_latest)
+            if (was == from)
+                return to;
         const auto known = m_seen.empty() ? m_seen.end() : m_seen.find(from);
-        m_lastFrom = from;
-        m_lastTo = known != m_seen.end() ? known->second : make(from);
-        return m_lastTo;
+        const FormatId to = known != m_seen.end() ? known->second : make(from);
+        remember(from, to);
+        return to;
     }
 
 private:
@@ -40,11 +40,23 @@ private:
         return to;
     }
 
+    // Only a change that has left the latest few goes into the map, so a
+    // change of a few formats allocates nothing.
+    void remember(FormatId from, FormatId to)
+    {
+        std::pair<FormatId, FormatId>& slot = m_latest[m_next];
+        if (slot.first != NoFormat)
+            m_seen.try_emplace(slot.first, slot.second);
+        slot = {from, to};
+        m_next = (m_next + 1) % m_latest.size();
+    }
+
     const std::function<void(CellFormat&)>& m_change;
     FormatTable& m_formats;
     RecentChanges& m_recent;
-    FormatId m_lastFrom = NoFormat;
-    FormatId m_lastTo = NoFormat;
+    std::array<std::pair<FormatId, FormatId>, 4> m_latest{{{NoFormat, NoFormat}, {NoFormat, NoFormat},
+                                                           {NoFormat, NoFormat}, {NoFormat, NoFormat}}};
+    std::size_t m_next = 0;
     std::unordered_map<FormatId, FormatId> m_seen;
 };
 
