@@ -7,9 +7,11 @@
 #include "records/Fields.h"
 #include "shell/Options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <iterator>
+#include <string_view>
 
 namespace InventoryList {
 
@@ -74,6 +76,19 @@ void selectIfGiven(const QString& text)
         range(text).call(member::Select);
 }
 
+// The decimal digits of a row number, worked out once for all the range
+// texts of the row.
+class RowDigits {
+public:
+    explicit RowDigits(std::size_t row) : m_end(std::to_chars(m_digits, std::end(m_digits), row).ptr) {}
+
+    std::string_view text() const { return {m_digits, std::size_t(m_end - m_digits)}; }
+
+private:
+    char m_digits[24];
+    char* m_end;
+};
+
 // The characters of a range text, put together on the stack.
 class RangeChars {
 public:
@@ -82,9 +97,9 @@ public:
         *m_end++ = c;
         return *this;
     }
-    RangeChars& number(std::size_t n)
+    RangeChars& row(const RowDigits& row)
     {
-        m_end = std::to_chars(m_end, std::end(m_chars), n).ptr;
+        m_end = std::copy(row.text().begin(), row.text().end(), m_end);
         return *this;
     }
 
@@ -94,23 +109,23 @@ public:
     void writeOver(QString& text) const { text = QLatin1String(m_chars, qsizetype(m_end - m_chars)); }
 
 private:
-    char m_chars[48];
+    char m_chars[64];
     char* m_end = m_chars;
 };
 
 // "$A3:$A3": one cell as a range text.
-void writeCellRange(QString& text, char column, std::size_t row)
+void writeCellRange(QString& text, char column, const RowDigits& row)
 {
     RangeChars chars;
-    chars.letter('$').letter(column).number(row).letter(':').letter('$').letter(column).number(row);
+    chars.letter('$').letter(column).row(row).letter(':').letter('$').letter(column).row(row);
     chars.writeOver(text);
 }
 
 // "3:3": one whole row.
-void writeRowRange(QString& text, std::size_t row)
+void writeRowRange(QString& text, const RowDigits& row)
 {
     RangeChars chars;
-    chars.number(row).letter(':').number(row);
+    chars.row(row).letter(':').row(row);
     chars.writeOver(text);
 }
 
@@ -148,7 +163,7 @@ void writeItems(std::span<const InventoryRecord> items)
     QString cellText;
     for (std::size_t i = 1; i <= items.size(); ++i) {
         const InventoryRecord& item = items[i - 1];
-        const std::size_t row = i + 2;
+        const RowDigits row(i + 2);
         writeRowRange(rowText, row);
         SetRowHeight(rowText, 15);
         if (i % 2 == 0)
@@ -182,7 +197,7 @@ void writeCaptions()
     QString cellText;
     for (std::size_t c = 0; c < kColumns.size(); ++c) {
         const Column& column = kColumns[c];
-        writeCellRange(cellText, column.letter, 2);
+        writeCellRange(cellText, column.letter, RowDigits(2));
         WriteCell(cellText, QLatin1String(records::Fields[c].sheetCaption), true, column.captionWraps);
         SetFont(QStringLiteral("Bold"), 10, excel::xlColorIndexAutomatic, QStringLiteral("Tahoma"));
         SetAlignment(true, false, true, false);
