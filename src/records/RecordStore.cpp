@@ -462,6 +462,30 @@ void storeList(shell::Trace& t, const ListItems& items, WhenStoreFails whenFails
     t.line(108, [&] { storeOrKeep(text, whenFails); });
 }
 
+namespace {
+
+// Steps 180 to 198 of the restore: one stored record, its fields read where
+// they lie in it.
+void restoreRecord(shell::Trace& t, ListItems::Batch& restored, QStringView record, const QString& fieldSeparator,
+                   MissingFields& missing)
+{
+    QList<QStringView> fields;
+    t.line(180, [&] { fields = record.split(fieldSeparator); });
+    int position = 0;
+    t.line(182, [&] { position = restored.Add(fields.value(0).toString()); });
+    for (int n = 1; n < InventoryRecord::FieldCount; ++n) {
+        const int line = 182 + 2 * n;
+        t.line(line, [&] {
+            if (n < fields.size())
+                restored.setSubItem(position, n, fields[n].toString());
+            else
+                missing.add(line, position, n);
+        });
+    }
+}
+
+} // namespace
+
 void restoreList(shell::Trace& t, ListItems& items)
 {
     QString stored;
@@ -472,27 +496,18 @@ void restoreList(shell::Trace& t, ListItems& items)
             throw quorvale::Error(value.fault);
     });
     t.line(172, [&] { offerRecoveredList(stored); });
-    QStringList pieces;
-    t.line(174, [&] { pieces = stored.split(QLatin1String(RecordSeparator)); });
+    // The records are read where they lie in the stored text.
+    QList<QStringView> pieces;
+    t.line(174, [&] { pieces = QStringView(stored).split(QString(QLatin1String(RecordSeparator))); });
     qsizetype last = -1;
     t.line(176, [&] { last = pieces.size() - 1; });
+    const QString fieldSeparator = QLatin1String(FieldSeparator);
     MissingFields missing;
-    for (qsizetype i = 0; i <= last; ++i) {
-        if (!t.test(178, [&] { return !pieces[i].isEmpty(); }))
-            continue;
-        QStringList fields;
-        t.line(180, [&] { fields = pieces[i].split(QLatin1String(FieldSeparator)); });
-        int position = 0;
-        t.line(182, [&] { position = items.Add(fields.value(0)); });
-        for (int n = 1; n < InventoryRecord::FieldCount; ++n) {
-            const int line = 182 + 2 * n;
-            t.line(line, [&] {
-                if (n < fields.size())
-                    items.setSubItem(position, n, fields[n]);
-                else
-                    missing.add(line, position, n);
-            });
-        }
+    {
+        ListItems::Batch restored(items);
+        for (qsizetype i = 0; i <= last; ++i)
+            if (t.test(178, [&] { return !pieces[i].isEmpty(); }))
+                restoreRecord(t, restored, pieces[i], fieldSeparator, missing);
     }
     missing.report(t);
 }
