@@ -464,13 +464,44 @@ void storeList(shell::Trace& t, const ListItems& items, WhenStoreFails whenFails
 
 namespace {
 
+// Whether text holds separator at position at.
+bool separatorAt(QStringView text, qsizetype at, QLatin1String separator)
+{
+    if (at + separator.size() > text.size())
+        return false;
+    for (qsizetype i = 0; i < separator.size(); ++i)
+        if (text[at + i] != QLatin1Char(separator[i]))
+            return false;
+    return true;
+}
+
+// The pieces of text between the separators, read where they lie in it, as
+// QString::split cuts them.
+QList<QStringView> piecesBetween(QStringView text, QLatin1String separator, qsizetype expected = 0)
+{
+    QList<QStringView> pieces;
+    pieces.reserve(expected);
+    qsizetype from = 0;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        if (separatorAt(text, at, separator)) {
+            pieces.append(text.sliced(from, at - from));
+            at += separator.size();
+            from = at;
+        } else {
+            ++at;
+        }
+    }
+    pieces.append(text.sliced(from));
+    return pieces;
+}
+
 // Steps 180 to 198 of the restore: one stored record, its fields read where
 // they lie in it.
-void restoreRecord(shell::Trace& t, ListItems::Batch& restored, QStringView record, const QString& fieldSeparator,
-                   MissingFields& missing)
+void restoreRecord(shell::Trace& t, ListItems::Batch& restored, QStringView record, MissingFields& missing)
 {
     QList<QStringView> fields;
-    t.line(180, [&] { fields = record.split(fieldSeparator); });
+    t.line(180, [&] { fields = piecesBetween(record, QLatin1String(FieldSeparator), InventoryRecord::FieldCount); });
     int position = 0;
     t.line(182, [&] { position = restored.Add(fields.value(0).toString()); });
     for (int n = 1; n < InventoryRecord::FieldCount; ++n) {
@@ -498,16 +529,15 @@ void restoreList(shell::Trace& t, ListItems& items)
     t.line(172, [&] { offerRecoveredList(stored); });
     // The records are read where they lie in the stored text.
     QList<QStringView> pieces;
-    t.line(174, [&] { pieces = QStringView(stored).split(QString(QLatin1String(RecordSeparator))); });
+    t.line(174, [&] { pieces = piecesBetween(stored, QLatin1String(RecordSeparator)); });
     qsizetype last = -1;
     t.line(176, [&] { last = pieces.size() - 1; });
-    const QString fieldSeparator = QLatin1String(FieldSeparator);
     MissingFields missing;
     {
         ListItems::Batch restored(items);
         for (qsizetype i = 0; i <= last; ++i)
             if (t.test(178, [&] { return !pieces[i].isEmpty(); }))
-                restoreRecord(t, restored, pieces[i], fieldSeparator, missing);
+                restoreRecord(t, restored, pieces[i], missing);
     }
     missing.report(t);
 }
