@@ -374,11 +374,16 @@ std::optional<Area> Sheet::usedArea() const
             used->right = std::max(used->right, c);
         }
     };
+    // A row counts with its first and its last present cell.
+    const auto present = [](const Cell& c) { return c.present(); };
     for (int r = 0; r < int(rows.size()); ++r) {
-        const Row& row = rows[std::size_t(r)];
-        for (int c = 0; c < int(row.cells.size()); ++c)
-            if (row.cells[std::size_t(c)].present())
-                include(r, c);
+        const std::vector<Cell>& cells = rows[std::size_t(r)].cells;
+        const auto first = std::find_if(cells.begin(), cells.end(), present);
+        if (first == cells.end())
+            continue;
+        const auto last = std::find_if(cells.rbegin(), cells.rend(), present);
+        include(r, int(first - cells.begin()));
+        include(r, int(cells.rend() - last) - 1);
     }
     return used;
 }
