@@ -230,10 +230,10 @@ private:
     static Variant itemMember(Range& self, const Call& call) { return self.item(call); }
 
     // Where the cells lie on the sheet as it shows, in points.
-    template <qreal (QRectF::*Side)() const>
+    template <render::Side Side>
     static Variant placed(Range& self, const Call&)
     {
-        return (render::areaInPoints(self.ref.model(), self.sheet(), self.area()).*Side)();
+        return render::sideInPoints(self.ref.model(), self.sheet(), self.area(), Side);
     }
 
     static Variant row(Range& self, const Call&) { return std::int32_t(self.area().top + 1); }
@@ -375,10 +375,10 @@ private:
             {"Column", &readOnly<Self, &column>},
             {"Count", &readOnly<Self, &count>},
             {"Address", &readOnly<Self, &address>},
-            {"Left", &readOnly<Self, &placed<&QRectF::left>>},
-            {"Top", &readOnly<Self, &placed<&QRectF::top>>},
-            {"Width", &readOnly<Self, &placed<&QRectF::width>>},
-            {"Height", &readOnly<Self, &placed<&QRectF::height>>},
+            {"Left", &readOnly<Self, &placed<render::Side::Left>>},
+            {"Top", &readOnly<Self, &placed<render::Side::Top>>},
+            {"Width", &readOnly<Self, &placed<render::Side::Width>>},
+            {"Height", &readOnly<Self, &placed<render::Side::Height>>},
             {"ColumnWidth", &property<Self, &getColumnWidth, &putColumnWidth>},
             {"RowHeight", &property<Self, &getRowHeight, &putRowHeight>},
             {"FormulaR1C1", &property<Self, &getFormula, &putValue>},
