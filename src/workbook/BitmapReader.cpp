@@ -3,16 +3,21 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace {
 
 // The file header and the BITMAPINFOHEADER after it.
 constexpr qint64 FileHeaderSize = 14;
 constexpr std::uint32_t InfoHeaderSize = 40;
+constexpr qint64 HeadersSize = FileHeaderSize + InfoHeaderSize;
 constexpr std::uint32_t Uncompressed = 0; // BI_RGB
+// About as many bytes of lines as are read at once.
+constexpr qint64 BlockBytes = 256 * 1024;
 
 std::uint16_t u16(const uchar* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t u32(const uchar* p)
@@ -42,13 +47,13 @@ bool withinReadLimit(int width, int height)
 }
 
 // The layout of a bitmap of 24 or 32 bits a pixel without compression or
-// colour table whose lines all lie within the size bytes of data; nothing
-// for any other file.
-std::optional<Plain> plainBitmap(const uchar* data, qint64 size)
+// colour table, from the headers at the start of a file of size bytes whose
+// lines all lie within it; nothing for any other file.
+std::optional<Plain> plainBitmap(const uchar* headers, qint64 size)
 {
-    if (size < FileHeaderSize + qint64(InfoHeaderSize) || data[0] != 'B' || data[1] != 'M')
+    if (headers[0] != 'B' || headers[1] != 'M')
         return std::nullopt;
-    const uchar* info = data + FileHeaderSize;
+    const uchar* info = headers + FileHeaderSize;
     const std::int32_t width = i32(info + 4);
     const std::int32_t height = i32(info + 8);
     const std::uint16_t bits = u16(info + 14);
@@ -63,10 +68,10 @@ std::optional<Plain> plainBitmap(const uchar* data, qint64 size)
     plain.topDown = height < 0;
     plain.bytesPerPixel = bits / 8;
     plain.stride = (qint64(width) * bits + 31) / 32 * 4;
-    plain.pixels = u32(data + 10);
+    plain.pixels = u32(headers + 10);
     plain.dotsPerMeterX = i32(info + 24);
     plain.dotsPerMeterY = i32(info + 28);
-    if (plain.pixels < FileHeaderSize + qint64(InfoHeaderSize) || plain.pixels + plain.stride * plain.height > size
+    if (plain.pixels < HeadersSize || plain.pixels + plain.stride * plain.height > size
         || !withinReadLimit(plain.width, plain.height))
         return std::nullopt;
     return plain;
@@ -81,19 +86,30 @@ void readLine(const uchar* in, QRgb* out, int width, int bytesPerPixel)
         out[x] = qRgb(in[2], in[1], in[0]);
 }
 
-QImage readPlain(const uchar* data, const Plain& plain)
+// The lines are read a block at a time, so that no more of the file is in
+// memory at once than a block.
+QImage readPlain(QFile& file, const Plain& plain)
 {
     QImage picture(plain.width, plain.height, QImage::Format_RGB32);
-    if (picture.isNull())
-        return picture;
+    if (picture.isNull() || !file.seek(plain.pixels))
+        return {};
     picture.setDotsPerMeterX(plain.dotsPerMeterX);
     picture.setDotsPerMeterY(plain.dotsPerMeterY);
     uchar* lines = picture.bits();
     const qsizetype bytesPerLine = picture.bytesPerLine();
-    for (int line = 0; line < plain.height; ++line) {
-        const int shown = plain.topDown ? line : plain.height - 1 - line;
-        readLine(data + plain.pixels + plain.stride * line, reinterpret_cast<QRgb*>(lines + bytesPerLine * shown),
-                 plain.width, plain.bytesPerPixel);
+    const int linesPerBlock = int(std::max<qint64>(1, BlockBytes / plain.stride));
+    std::vector<uchar> block(std::size_t(plain.stride) * std::size_t(linesPerBlock));
+    for (int first = 0; first < plain.height; first += linesPerBlock) {
+        const int count = std::min(linesPerBlock, plain.height - first);
+        const qint64 bytes = plain.stride * count;
+        if (file.read(reinterpret_cast<char*>(block.data()), bytes) != bytes)
+            return {};
+        for (int i = 0; i < count; ++i) {
+            const int line = first + i;
+            const int shown = plain.topDown ? line : plain.height - 1 - line;
+            readLine(block.data() + plain.stride * i, reinterpret_cast<QRgb*>(lines + bytesPerLine * shown),
+                     plain.width, plain.bytesPerPixel);
+        }
     }
     return picture;
 }
@@ -103,11 +119,10 @@ QImage readPlain(const uchar* data, const Plain& plain)
 QImage readBitmap(const QString& path)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const qint64 size = file.size();
-        if (const uchar* data = size > 0 ? file.map(0, size) : nullptr)
-            if (const std::optional<Plain> plain = plainBitmap(data, size))
-                return readPlain(data, *plain);
-    }
+    uchar headers[HeadersSize];
+    if (file.open(QIODevice::ReadOnly) && file.read(reinterpret_cast<char*>(headers), HeadersSize) == HeadersSize)
+        if (const std::optional<Plain> plain = plainBitmap(headers, file.size()))
+            if (QImage picture = readPlain(file, *plain); !picture.isNull())
+                return picture;
     return QImage(path);
 }
