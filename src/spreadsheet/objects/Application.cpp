@@ -35,7 +35,9 @@ private:
 
     // The active sheet. The reference is made anew only when another
     // workbook or sheet has become active, so the many calls on the active
-    // sheet do not each count their references to it up and down.
+    // sheet do not each count their references to it up and down. The
+    // workbooks are compared first: the sheets of the one kept may be gone
+    // once it is closed.
     const SheetRef& activeSheet()
     {
         const std::shared_ptr<Book>& book = app().active;
@@ -148,8 +150,7 @@ private:
     static Variant quit(Application& self, const Call&)
     {
         self.app().quit = true;
-        self.app().active.reset();
-        self.app().books.clear();
+        self.app().closeAll();
         self.m_ranges = {};
         self.m_activeSheet = {};
         return {};

@@ -42,11 +42,31 @@ void Instance::add(std::shared_ptr<Book> book)
     books.push_back(std::move(book));
 }
 
+void Book::release()
+{
+    model.sheets.clear();
+    model.formats = FormatTable();
+    deletedSheets.clear();
+}
+
 void Instance::close(const Book* book)
 {
-    std::erase_if(books, [&](const auto& b) { return b.get() == book; });
-    if (active.get() == book)
+    const auto open = std::find_if(books.begin(), books.end(), [&](const auto& b) { return b.get() == book; });
+    if (open == books.end())
+        return;
+    const std::shared_ptr<Book> closed = *open;
+    books.erase(open);
+    if (active == closed)
         active = books.empty() ? nullptr : books.back();
+    closed->release();
+}
+
+void Instance::closeAll()
+{
+    active.reset();
+    for (const std::shared_ptr<Book>& book : books)
+        book->release();
+    books.clear();
 }
 
 std::shared_ptr<Book> Instance::newBook(int sheetCount)

@@ -21,6 +21,11 @@ struct Book {
 
     // Workbook.Name: the file name, or the untitled name.
     QString name() const;
+    // Lets go of the sheets and formats of a workbook that has been closed.
+    // Every call on an object of a closed workbook fails before it reaches
+    // them, so nothing can tell, and a large workbook's memory is free at
+    // once rather than when the last object of it goes.
+    void release();
     // The 0-based position of sheet in the workbook, or -1.
     int indexOf(const Sheet* sheet) const;
 };
@@ -47,8 +52,11 @@ struct Instance {
     bool isOpen(const Book* book) const;
     // Adds an open workbook and makes it the active one.
     void add(std::shared_ptr<Book> book);
-    // Takes a workbook out; the last one left becomes active.
+    // Takes a workbook out and releases it; the last one left becomes
+    // active.
     void close(const Book* book);
+    // Closes every workbook (Application.Quit).
+    void closeAll();
     // A new workbook with sheets "Sheet1".."SheetN", not yet added.
     std::shared_ptr<Book> newBook(int sheetCount);
 };

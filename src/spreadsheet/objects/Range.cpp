@@ -88,13 +88,12 @@ public:
     QString className() const override { return QStringLiteral("Range"); }
     Variant invoke(const Call& call) override { return serve(members(), *this, call); }
 
-    // Whether the object is one of the cells a of sheet s. The sheet tells
-    // the workbook apart too: the object keeps its workbook, and the
-    // workbook every sheet that was ever in it, so no other sheet can take
-    // the address of this one.
+    // Whether the object is one of the cells a of sheet s. The object keeps
+    // its workbook, so no other workbook takes its address; once that
+    // workbook is the one of s, its sheets are there to compare.
     bool shows(const SheetRef& s, const Area& a, RangeMode m) const
     {
-        return ref.sheet == s.sheet && ref.area == a && mode == m;
+        return ref.book == s.book && ref.sheet == s.sheet && ref.area == a && mode == m;
     }
     // Makes the object one of other cells; only for an object that nobody
     // holds (see RangeCache).
