@@ -8,8 +8,6 @@ namespace ss::objects {
 
 namespace {
 
-[[noreturn]] void unusable(const char* why) { throw quorvale::AutomationError(QString::fromLatin1(why)); }
-
 std::vector<std::weak_ptr<Instance>>& running()
 {
     static std::vector<std::weak_ptr<Instance>> instances;
@@ -17,6 +15,8 @@ std::vector<std::weak_ptr<Instance>>& running()
 }
 
 } // namespace
+
+void unusable(const char* why) { throw quorvale::AutomationError(QString::fromLatin1(why)); }
 
 QString Book::name() const
 {
@@ -31,11 +31,6 @@ int Book::indexOf(const Sheet* sheet) const
     return -1;
 }
 
-bool Instance::isOpen(const Book* book) const
-{
-    return std::any_of(books.begin(), books.end(), [&](const auto& b) { return b.get() == book; });
-}
-
 void Instance::add(std::shared_ptr<Book> book)
 {
     active = book;
@@ -44,6 +39,7 @@ void Instance::add(std::shared_ptr<Book> book)
 
 void Book::release()
 {
+    closed = true;
     model.sheets.clear();
     model.formats = FormatTable();
     deletedSheets.clear();
@@ -76,26 +72,6 @@ std::shared_ptr<Book> Instance::newBook(int sheetCount)
     for (int i = 1; i <= sheetCount; ++i)
         book->model.addSheet(QStringLiteral("Sheet%1").arg(i));
     return book;
-}
-
-void AppRef::check() const
-{
-    if (app->quit)
-        unusable("the spreadsheet application has quit");
-}
-
-void BookRef::check() const
-{
-    AppRef::check();
-    if (!app->isOpen(book.get()))
-        unusable("the workbook has been closed");
-}
-
-void SheetRef::check() const
-{
-    BookRef::check();
-    if (book->indexOf(sheet) < 0)
-        unusable("the sheet has been deleted");
 }
 
 void RangeRef::format(const std::function<void(CellFormat&)>& change) const

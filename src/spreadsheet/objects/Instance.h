@@ -18,16 +18,24 @@ struct Book {
     // Deleted sheets stay here while the book lives, so that no new sheet
     // takes the place of one that an object still refers to.
     std::vector<std::unique_ptr<Sheet>> deletedSheets;
+    bool closed = false; // from Close or Quit on, its objects fail
 
     // Workbook.Name: the file name, or the untitled name.
     QString name() const;
-    // Lets go of the sheets and formats of a workbook that has been closed.
+    // Marks the workbook closed and lets go of its sheets and formats.
     // Every call on an object of a closed workbook fails before it reaches
     // them, so nothing can tell, and a large workbook's memory is free at
     // once rather than when the last object of it goes.
     void release();
     // The 0-based position of sheet in the workbook, or -1.
     int indexOf(const Sheet* sheet) const;
+    bool holds(const Sheet* sheet) const
+    {
+        for (const std::unique_ptr<Sheet>& s : model.sheets)
+            if (s.get() == sheet)
+                return true;
+        return false;
+    }
 };
 
 // The application settings a client sets and reads back.
@@ -49,7 +57,6 @@ struct Instance {
     int untitledCount = 0;
     bool quit = false;
 
-    bool isOpen(const Book* book) const;
     // Adds an open workbook and makes it the active one.
     void add(std::shared_ptr<Book> book);
     // Takes a workbook out and releases it; the last one left becomes
@@ -61,19 +68,32 @@ struct Instance {
     std::shared_ptr<Book> newBook(int sheetCount);
 };
 
+// Raises the error of a call on an object that can no longer be used.
+[[noreturn]] void unusable(const char* why);
+
 // What an object of an instance refers to. check() raises the error of the
-// call when the object can no longer be used: the instance has quit.
+// call when the object can no longer be used: the instance has quit. The
+// checks come before every call, so they are cheap enough to be made inline.
 struct AppRef {
     std::shared_ptr<Instance> app;
 
-    void check() const;
+    void check() const
+    {
+        if (app->quit)
+            unusable("the spreadsheet application has quit");
+    }
 };
 
 // ... and of one workbook, which also fails once the workbook is closed.
 struct BookRef : AppRef {
     std::shared_ptr<Book> book;
 
-    void check() const;
+    void check() const
+    {
+        AppRef::check();
+        if (book->closed)
+            unusable("the workbook has been closed");
+    }
     Workbook& model() const { return book->model; }
 };
 
@@ -81,7 +101,12 @@ struct BookRef : AppRef {
 struct SheetRef : BookRef {
     Sheet* sheet = nullptr;
 
-    void check() const;
+    void check() const
+    {
+        BookRef::check();
+        if (!book->holds(sheet))
+            unusable("the sheet has been deleted");
+    }
 };
 
 // ... and of a range of cells of that sheet.
