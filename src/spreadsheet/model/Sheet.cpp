@@ -10,8 +10,9 @@ namespace ss {
 // is worked out once, however many cells share the old one.
 class FormatChange {
 public:
-    FormatChange(const std::function<void(CellFormat&)>& change, FormatTable& formats, RecentChanges& recent)
-        : m_change(change), m_formats(formats), m_recent(recent)
+    FormatChange(const std::function<void(CellFormat&)>& change, const ChangeKey& key, FormatTable& formats,
+                 RecentChanges& recent)
+        : m_change(change), m_key(key), m_formats(formats), m_recent(recent)
     {}
 
     FormatId operator()(FormatId from)
@@ -31,12 +32,16 @@ public:
 private:
     FormatId make(FormatId from)
     {
+        if (!m_key.empty())
+            if (const std::optional<FormatId> made = m_recent.find(m_key, from))
+                return *made;
         CellFormat f = m_formats[from];
         m_change(f);
-        if (const std::optional<FormatId> made = m_recent.find(from, f, m_formats))
-            return *made;
+        if (m_key.empty())
+            if (const std::optional<FormatId> made = m_recent.find(from, f, m_formats))
+                return *made;
         const FormatId to = m_formats.intern(f);
-        m_recent.add(from, to);
+        m_recent.add(m_key, from, to);
         return to;
     }
 
@@ -52,6 +57,7 @@ private:
     }
 
     const std::function<void(CellFormat&)>& m_change;
+    const ChangeKey& m_key;
     FormatTable& m_formats;
     RecentChanges& m_recent;
     std::array<std::pair<FormatId, FormatId>, 4> m_latest{{{NoFormat, NoFormat}, {NoFormat, NoFormat},
@@ -122,18 +128,26 @@ std::optional<EdgeCells> edgeCells(const Area& a, RangeEdge edge)
     return std::nullopt;
 }
 
-std::optional<FormatId> RecentChanges::find(FormatId from, const CellFormat& made, const FormatTable& formats) const
+std::optional<FormatId> RecentChanges::find(const ChangeKey& key, FormatId from) const
 {
-    for (const auto& [was, to] : m_changes)
-        if (was == from && to < formats.size() && formats[to] == made)
-            return to;
+    for (const Made& made : m_made)
+        if (made.from == from && made.key == key)
+            return made.to;
     return std::nullopt;
 }
 
-void RecentChanges::add(FormatId from, FormatId to)
+std::optional<FormatId> RecentChanges::find(FormatId from, const CellFormat& made, const FormatTable& formats) const
 {
-    m_changes[m_next] = {from, to};
-    m_next = (m_next + 1) % m_changes.size();
+    for (const Made& m : m_made)
+        if (m.from == from && m.to < formats.size() && formats[m.to] == made)
+            return m.to;
+    return std::nullopt;
+}
+
+void RecentChanges::add(const ChangeKey& key, FormatId from, FormatId to)
+{
+    m_made[m_next] = Made{key, from, to};
+    m_next = (m_next + 1) % m_made.size();
 }
 
 FormatId Sheet::effectiveFormat(int row, int col) const
@@ -202,9 +216,10 @@ double Sheet::rowHeight(int row) const
     return r && r->height ? *r->height : defaultRowHeight;
 }
 
-void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats)
+void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats,
+                        const ChangeKey& key)
 {
-    FormatChange changed(change, formats, m_recentChanges);
+    FormatChange changed(change, key, formats, m_recentChanges);
     if (area.wholeColumns())
         changeWholeColumns(area, changed);
     else if (area.wholeRows())

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -101,19 +102,37 @@ struct PageSetup {
 
 class FormatChange;
 
-// The latest changes of format that a sheet made: the format each was made
-// of and the format it made. A change that makes the same format of the same
-// one again finds it here by comparing the two, which costs less than the
-// look-up of a format in the table.
+// What a change of format sets and the value it gives it, for a caller that
+// makes the same changes many times: two changes with the same key make the
+// same change of any format. The empty key names no change.
+struct ChangeKey {
+    std::uint32_t what = 0;
+    std::int64_t value = 0;
+
+    bool empty() const { return what == 0; }
+    friend bool operator==(const ChangeKey&, const ChangeKey&) = default;
+};
+
+// The latest changes of format that a sheet made: the change's key, the
+// format it was made of and the format it made. A change that is made of the
+// same format again finds the format it makes here, by its key or, without
+// one, by comparing the format it makes; either costs less than the look-up
+// of a format in the table.
 class RecentChanges {
 public:
-    // The format made lately of from that equals made, if any.
+    // The format made lately of from by the change of key.
+    std::optional<FormatId> find(const ChangeKey& key, FormatId from) const;
+    // The format made lately of from that equals made.
     std::optional<FormatId> find(FormatId from, const CellFormat& made, const FormatTable& formats) const;
-    void add(FormatId from, FormatId to);
+    void add(const ChangeKey& key, FormatId from, FormatId to);
 
 private:
-    std::array<std::pair<FormatId, FormatId>, 4> m_changes{{{NoFormat, NoFormat}, {NoFormat, NoFormat},
-                                                            {NoFormat, NoFormat}, {NoFormat, NoFormat}}};
+    struct Made {
+        ChangeKey key;
+        FormatId from = NoFormat;
+        FormatId to = NoFormat;
+    };
+    std::array<Made, 4> m_made{};
     std::size_t m_next = 0;
 };
 
@@ -149,7 +168,10 @@ public:
 
     // Applies a change to the format of every cell of area, at the level
     // the area covers: the sheet, whole columns, whole rows or cells.
-    void applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats);
+    // The key, when given, names the change (see ChangeKey); the formats are
+    // those of the sheet's workbook.
+    void applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats,
+                     const ChangeKey& key = {});
     // Applies a change to one border of area: an outline edge changes that
     // side of the cells along it; an inside edge changes both cells' sides
     // where two cells of area meet, so neighbours always agree.

@@ -74,9 +74,9 @@ std::shared_ptr<Book> Instance::newBook(int sheetCount)
     return book;
 }
 
-void RangeRef::format(const std::function<void(CellFormat&)>& change) const
+void RangeRef::format(const std::function<void(CellFormat&)>& change, const ChangeKey& key) const
 {
-    sheet->applyFormat(area, change, model().formats);
+    sheet->applyFormat(area, change, model().formats, key);
 }
 
 automation::Variant RangeRef::uniform(const std::function<automation::Variant(const CellFormat&)>& project) const

@@ -109,12 +109,20 @@ struct SheetRef : BookRef {
     }
 };
 
+// The properties of a format whose changes the objects name by key, so
+// that a change made cell by cell is worked out once (see ChangeKey): each
+// such change sets the property alone, to the value of the key.
+enum class Formatted : std::uint32_t { Nothing, Wrap, Horizontal, Vertical, Fill };
+
+inline ChangeKey changeOf(Formatted what, std::int64_t value) { return ChangeKey{std::uint32_t(what), value}; }
+
 // ... and of a range of cells of that sheet.
 struct RangeRef : SheetRef {
     Area area;
 
-    // Changes the format of every cell of the range.
-    void format(const std::function<void(CellFormat&)>& change) const;
+    // Changes the format of every cell of the range; key names the change
+    // when it sets one property of those above.
+    void format(const std::function<void(CellFormat&)>& change, const ChangeKey& key = {}) const;
     // The format value project gives for every cell of the range, or Empty
     // when the cells differ.
     automation::Variant uniform(const std::function<automation::Variant(const CellFormat&)>& project) const;

@@ -328,7 +328,7 @@ private:
     static void putWrap(Range& self, const Call&, const Variant& value)
     {
         const bool wrap = value.toBool();
-        self.ref.format([wrap](CellFormat& f) { f.wrap = wrap; });
+        self.ref.format([wrap](CellFormat& f) { f.wrap = wrap; }, changeOf(Formatted::Wrap, wrap));
     }
 
     static Variant getHorizontal(Range& self, const Call&)
@@ -338,7 +338,8 @@ private:
     static void putHorizontal(Range& self, const Call&, const Variant& value)
     {
         const HAlign align = fromCode(value, HorizontalCodes, "horizontal alignment");
-        self.ref.format([align](CellFormat& f) { f.horizontal = align; });
+        self.ref.format([align](CellFormat& f) { f.horizontal = align; },
+                        changeOf(Formatted::Horizontal, std::int64_t(align)));
     }
 
     static Variant getVertical(Range& self, const Call&)
@@ -348,7 +349,8 @@ private:
     static void putVertical(Range& self, const Call&, const Variant& value)
     {
         const VAlign align = fromCode(value, VerticalCodes, "vertical alignment");
-        self.ref.format([align](CellFormat& f) { f.vertical = align; });
+        self.ref.format([align](CellFormat& f) { f.vertical = align; },
+                        changeOf(Formatted::Vertical, std::int64_t(align)));
     }
 
     static Variant interior(Range& self, const Call&) { return interiorObject(self.ref); }
