@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdint>
@@ -79,11 +80,13 @@ std::optional<Plain> plainBitmap(const uchar* headers, qint64 size)
 
 // One line of the file into one line of the picture: blue, green and red
 // bytes, and in 32 bits a fourth byte that a bitmap without compression
-// leaves unused.
+// leaves unused. Each pixel is read as four bytes, the byte after it with
+// them, which keeps the loop short; the block of lines has a byte to spare
+// after its last line for it.
 void readLine(const uchar* in, QRgb* out, int width, int bytesPerPixel)
 {
     for (int x = 0; x < width; ++x, in += bytesPerPixel)
-        out[x] = qRgb(in[2], in[1], in[0]);
+        out[x] = 0xff000000u | (qFromLittleEndian<quint32>(in) & 0x00ffffffu);
 }
 
 // The lines are read a block at a time, so that no more of the file is in
@@ -98,7 +101,7 @@ QImage readPlain(QFile& file, const Plain& plain)
     uchar* lines = picture.bits();
     const qsizetype bytesPerLine = picture.bytesPerLine();
     const int linesPerBlock = int(std::max<qint64>(1, BlockBytes / plain.stride));
-    std::vector<uchar> block(std::size_t(plain.stride) * std::size_t(linesPerBlock));
+    std::vector<uchar> block(std::size_t(plain.stride) * std::size_t(linesPerBlock) + 1);
     for (int first = 0; first < plain.height; first += linesPerBlock) {
         const int count = std::min(linesPerBlock, plain.height - first);
         const qint64 bytes = plain.stride * count;
