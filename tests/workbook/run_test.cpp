@@ -24,7 +24,7 @@ const QString kClick = QStringLiteral("in Quorvale2021/08/31.Form1.PushButton1_C
 // set to fourth.
 QByteArray bitmapFile(const QImage& picture, int bits, bool topDown, std::int32_t dotsPerMeter, uchar fourth = 0)
 {
-    const auto add = [](QByteArray& bytes, std::uint32_t value, int size) {
+    const auto add = [](QByteArray& bytes, std::uint64_t value, int size) {
         for (int i = 0; i < size; ++i)
             bytes.append(char(value >> (8 * i)));
     };
