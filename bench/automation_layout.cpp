@@ -11,19 +11,54 @@
 #include <QStringList>
 
 #include <array>
+#include <charconv>
+#include <iterator>
 #include <vector>
 
 namespace {
 
 using automation::Arg;
+using automation::MemberName;
 using automation::Object;
 using automation::Variant;
 
 constexpr int Items = 32767;
 constexpr int Runs = 5;
-const std::array<QString, 9> Columns = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                         QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F"),
-                                         QStringLiteral("G"), QStringLiteral("H"), QStringLiteral("I")};
+constexpr std::array<char, 9> Columns = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I'};
+
+// The members called, numbered once as the layout numbers them.
+const MemberName ActiveCell{"ActiveCell"};
+const MemberName ColorIndex{"ColorIndex"};
+const MemberName FormulaR1C1{"FormulaR1C1"};
+const MemberName Interior{"Interior"};
+const MemberName Merge{"Merge"};
+const MemberName Range{"Range"};
+const MemberName RowHeight{"RowHeight"};
+const MemberName Rows{"Rows"};
+const MemberName Select{"Select"};
+const MemberName Selection{"Selection"};
+const MemberName WrapText{"WrapText"};
+
+// Range texts put together on the stack and written over those of the call
+// before, as the layout writes them.
+class RangeText {
+public:
+    RangeText& add(char c)
+    {
+        *m_end++ = c;
+        return *this;
+    }
+    RangeText& add(int n)
+    {
+        m_end = std::to_chars(m_end, std::end(m_chars), n).ptr;
+        return *this;
+    }
+    void writeOver(QString& text) const { text = QLatin1String(m_chars, qsizetype(m_end - m_chars)); }
+
+private:
+    char m_chars[64];
+    char* m_end = m_chars;
+};
 
 // Nine field texts per item, numbers among them as a list holds them.
 std::vector<QStringList> makeItems()
@@ -51,23 +86,25 @@ Object newApplication()
 
 void layOut(const Object& app, const std::vector<QStringList>& items)
 {
+    QString rows;
+    QString address;
     for (int i = 1; i <= int(items.size()); ++i) {
-        const QString r = QString::number(i + 2);
-        const QString rows = r + QLatin1Char(':') + r;
-        app.object("Rows", {Variant(rows)}).call("Select");
-        app.object("Selection").put("RowHeight", Variant(15.0));
+        const int r = i + 2;
+        RangeText().add(r).add(':').add(r).writeOver(rows);
+        app.object(Rows, {Variant(rows)}).call(Select);
+        app.object(Selection).put(RowHeight, Variant(15.0));
         if (i % 2 == 0) {
-            app.object("Range", {Variant(rows)}).call("Select");
-            app.object("Selection").object("Interior").put("ColorIndex", Variant(std::int16_t(13)));
+            app.object(Range, {Variant(rows)}).call(Select);
+            app.object(Selection).object(Interior).put(ColorIndex, Variant(std::int16_t(13)));
         }
         const QStringList& fields = items[std::size_t(i - 1)];
         for (int c = 0; c < 9; ++c) {
-            const QString address = QLatin1Char('$') + Columns[std::size_t(c)] + r + QStringLiteral(":$")
-                + Columns[std::size_t(c)] + r;
-            app.object("Range", {Variant(address)}).call("Select");
-            app.object("ActiveCell").put("FormulaR1C1", Variant(fields[c]));
-            app.object("Selection").call("Merge");
-            app.object("Selection").put("WrapText", Variant(false));
+            const char column = Columns[std::size_t(c)];
+            RangeText().add('$').add(column).add(r).add(':').add('$').add(column).add(r).writeOver(address);
+            app.object(Range, {Variant(address)}).call(Select);
+            app.object(ActiveCell).put(FormulaR1C1, Variant(fields[c]));
+            app.object(Selection).call(Merge);
+            app.object(Selection).put(WrapText, Variant(false));
         }
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "automation/MemberName.h"
 #include "automation/Variant.h"
 
 #include <QString>
@@ -30,12 +31,14 @@ struct Arg {
 using Args = std::span<const Arg>;
 
 // What a server receives: the member name (to be compared without regard to
-// case), the kind of call, the arguments and, for a property put, the value.
+// case), the kind of call, the arguments and, for a property put, the value;
+// and the number of the member name when the caller had one.
 struct Call {
     std::string_view member;
     CallKind kind;
     Args args;
     const Variant* value = nullptr; // set for CallKind::Put only
+    MemberId memberId = UnresolvedMember;
 
     // The positional argument at index i, or an empty Variant when missing.
     const Variant& positional(std::size_t i) const;

@@ -2,31 +2,31 @@
 
 namespace automation {
 
-Variant Object::invoke(std::string_view member, CallKind kind, Args args, const Variant* value) const
+Variant Object::invoke(const Call& call) const
 {
     if (!m_dispatch)
         throw AutomationError(QStringLiteral("Object variable or With block variable not set"));
-    return m_dispatch->invoke(Call{member, kind, args, value});
+    return m_dispatch->invoke(call);
 }
 
-Variant Object::get(std::string_view member, std::initializer_list<Arg> args) const
+Variant Object::get(Member member, std::initializer_list<Arg> args) const
 {
-    return invoke(member, CallKind::Get, Args(args.begin(), args.size()), nullptr);
+    return invoke(Call{member.text(), CallKind::Get, Args(args.begin(), args.size()), nullptr, member.id()});
 }
 
-void Object::put(std::string_view member, const Variant& value, std::initializer_list<Arg> args) const
+void Object::put(Member member, const Variant& value, std::initializer_list<Arg> args) const
 {
-    invoke(member, CallKind::Put, Args(args.begin(), args.size()), &value);
+    invoke(Call{member.text(), CallKind::Put, Args(args.begin(), args.size()), &value, member.id()});
 }
 
-Variant Object::call(std::string_view member, std::initializer_list<Arg> args) const
+Variant Object::call(Member member, std::initializer_list<Arg> args) const
 {
-    return invoke(member, CallKind::Method, Args(args.begin(), args.size()), nullptr);
+    return invoke(Call{member.text(), CallKind::Method, Args(args.begin(), args.size()), nullptr, member.id()});
 }
 
-Object Object::object(std::string_view member, std::initializer_list<Arg> args) const
+Object Object::object(Member member, std::initializer_list<Arg> args) const
 {
-    return get(member, args).toObject();
+    return std::move(get(member, args)).toObject();
 }
 
 } // namespace automation

@@ -18,17 +18,19 @@ public:
     bool isNothing() const { return !m_dispatch; }
     explicit operator bool() const { return !isNothing(); }
 
-    Variant get(std::string_view member, std::initializer_list<Arg> args = {}) const;
-    void put(std::string_view member, const Variant& value, std::initializer_list<Arg> args = {}) const;
-    Variant call(std::string_view member, std::initializer_list<Arg> args = {}) const;
+    Variant get(Member member, std::initializer_list<Arg> args = {}) const;
+    void put(Member member, const Variant& value, std::initializer_list<Arg> args = {}) const;
+    Variant call(Member member, std::initializer_list<Arg> args = {}) const;
 
     // get(...) whose result must be an object reference.
-    Object object(std::string_view member, std::initializer_list<Arg> args = {}) const;
+    Object object(Member member, std::initializer_list<Arg> args = {}) const;
 
     // The default member (dispatch identifier 0), read with no arguments.
     Variant defaultValue() const { return get({}); }
 
-    Variant invoke(std::string_view member, CallKind kind, Args args, const Variant* value) const;
+    // Makes the call on the object. The call is put together by the caller
+    // and handed on by reference, which costs less than its parts one by one.
+    Variant invoke(const Call& call) const;
 
     const std::shared_ptr<Dispatch>& dispatch() const { return m_dispatch; }
 
@@ -38,6 +40,7 @@ public:
     friend bool operator==(const Object& a, const Object& b) { return a.m_dispatch == b.m_dispatch; }
 
 private:
+    friend class Variant; // takes the reference of an Object it is made from
     std::shared_ptr<Dispatch> m_dispatch;
 };
 

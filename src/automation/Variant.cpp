@@ -56,6 +56,8 @@ QString typeName(VarType type)
 
 Variant::Variant(const Object& o) : m_value(o.dispatch()) {}
 
+Variant::Variant(Object&& o) : m_value(std::move(o.m_dispatch)) {}
+
 double Variant::toDouble() const
 {
     switch (type()) {
@@ -112,11 +114,18 @@ QString Variant::toString() const
     typeMismatch();
 }
 
-Object Variant::toObject() const
+Object Variant::toObject() const&
 {
     if (type() != VarType::Object)
         throw AutomationError(QStringLiteral("Object required"));
     return Object(std::get<std::shared_ptr<Dispatch>>(m_value));
+}
+
+Object Variant::toObject() &&
+{
+    if (type() != VarType::Object)
+        throw AutomationError(QStringLiteral("Object required"));
+    return Object(std::move(std::get<std::shared_ptr<Dispatch>>(m_value)));
 }
 
 QString Variant::describe() const

@@ -51,6 +51,7 @@ public:
     Variant(QString s) : m_value(std::move(s)) {}
     Variant(const char* s) : m_value(QString::fromUtf8(s)) {}
     Variant(const Object& o);
+    Variant(Object&& o);
     Variant(std::shared_ptr<Dispatch> o) : m_value(std::move(o)) {}
 
     VarType type() const { return static_cast<VarType>(m_value.index()); }
@@ -64,7 +65,10 @@ public:
     std::int32_t toInt32() const;
     double toDouble() const;
     QString toString() const;
-    Object toObject() const;
+    // The text of a String, without a copy; nullptr for any other type.
+    const QString* ifString() const { return std::get_if<QString>(&m_value); }
+    Object toObject() const&;
+    Object toObject() &&; // takes the reference over without counting it once more
 
     // The value as a test transcript shows it: type name and value,
     // for example Integer 2, Double 43.5, String "A:A", Boolean True.

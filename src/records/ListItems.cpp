@@ -2,6 +2,8 @@
 
 #include "core/Error.h"
 
+#include <iterator>
+
 namespace {
 [[noreturn]] void outOfBounds() { throw quorvale::Error(QStringLiteral("Index out of bounds")); }
 } // namespace
@@ -74,6 +76,34 @@ void ListItems::Clear()
 }
 
 const InventoryRecord& ListItems::record(int position) const { return m_records[checkedRow(position)]; }
+
+ListItems::Batch::~Batch()
+{
+    if (m_added.empty())
+        return;
+    const int first = m_items.Count();
+    m_items.beginInsertRows({}, first, first + int(m_added.size()) - 1);
+    m_items.m_records.insert(m_items.m_records.end(), std::make_move_iterator(m_added.begin()),
+                             std::make_move_iterator(m_added.end()));
+    m_items.endInsertRows();
+}
+
+int ListItems::Batch::Add(const QString& text)
+{
+    InventoryRecord r;
+    r[0] = text;
+    m_added.push_back(std::move(r));
+    return m_items.Count() + int(m_added.size());
+}
+
+void ListItems::Batch::setSubItem(int position, int n, const QString& text)
+{
+    const int added = position - m_items.Count() - 1;
+    if (added < 0 || added >= int(m_added.size()))
+        outOfBounds();
+    checkSubItem(n);
+    m_added[std::size_t(added)][n] = text;
+}
 
 int ListItems::addColumn(const QString& caption)
 {

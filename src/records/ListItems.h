@@ -34,6 +34,25 @@ public:
     const InventoryRecord& record(int position) const;
     const std::vector<InventoryRecord>& records() const { return m_records; }
 
+    // Items appended in one pass, as the restore of the stored list appends
+    // them: Add and setSubItem work as on the list, on the items added
+    // through the batch, and the views hear of those items once, as one
+    // insertion, when the batch ends.
+    class Batch {
+    public:
+        explicit Batch(ListItems& items) : m_items(items) {}
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+        int Add(const QString& text);
+        void setSubItem(int position, int n, const QString& text);
+
+    private:
+        ListItems& m_items;
+        std::vector<InventoryRecord> m_added;
+    };
+
     // The column captions and their widths in twips.
     struct Column {
         QString caption;

@@ -483,6 +483,61 @@ void storeList(shell::Trace& t, const ListItems& items, WhenStoreFails whenFails
     t.line(108, [&] { storeOrKeep(text, whenFails); });
 }
 
+namespace {
+
+// Whether text holds separator at position at.
+bool separatorAt(QStringView text, qsizetype at, QLatin1String separator)
+{
+    if (at + separator.size() > text.size())
+        return false;
+    for (qsizetype i = 0; i < separator.size(); ++i)
+        if (text[at + i] != QLatin1Char(separator[i]))
+            return false;
+    return true;
+}
+
+// The pieces of text between the separators, read where they lie in it, as
+// QString::split cuts them.
+QList<QStringView> piecesBetween(QStringView text, QLatin1String separator, qsizetype expected = 0)
+{
+    QList<QStringView> pieces;
+    pieces.reserve(expected);
+    qsizetype from = 0;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        if (separatorAt(text, at, separator)) {
+            pieces.append(text.sliced(from, at - from));
+            at += separator.size();
+            from = at;
+        } else {
+            ++at;
+        }
+    }
+    pieces.append(text.sliced(from));
+    return pieces;
+}
+
+// Steps 180 to 198 of the restore: one stored record, its fields read where
+// they lie in it.
+void restoreRecord(shell::Trace& t, ListItems::Batch& restored, QStringView record, MissingFields& missing)
+{
+    QList<QStringView> fields;
+    t.line(180, [&] { fields = piecesBetween(record, QLatin1String(FieldSeparator), InventoryRecord::FieldCount); });
+    int position = 0;
+    t.line(182, [&] { position = restored.Add(fields.value(0).toString()); });
+    for (int n = 1; n < InventoryRecord::FieldCount; ++n) {
+        const int line = 182 + 2 * n;
+        t.line(line, [&] {
+            if (n < fields.size())
+                restored.setSubItem(position, n, fields[n].toString());
+            else
+                missing.add(line, position, n);
+        });
+    }
+}
+
+} // namespace
+
 void restoreList(shell::Trace& t, ListItems& items)
 {
     QString stored;
@@ -493,27 +548,17 @@ void restoreList(shell::Trace& t, ListItems& items)
             throw quorvale::Error(value.fault);
     });
     t.line(172, [&] { offerRecoveredList(stored); });
-    QStringList pieces;
-    t.line(174, [&] { pieces = stored.split(QLatin1String(RecordSeparator)); });
+    // The records are read where they lie in the stored text.
+    QList<QStringView> pieces;
+    t.line(174, [&] { pieces = piecesBetween(stored, QLatin1String(RecordSeparator)); });
     qsizetype last = -1;
     t.line(176, [&] { last = pieces.size() - 1; });
     MissingFields missing;
-    for (qsizetype i = 0; i <= last; ++i) {
-        if (!t.test(178, [&] { return !pieces[i].isEmpty(); }))
-            continue;
-        QStringList fields;
-        t.line(180, [&] { fields = pieces[i].split(QLatin1String(FieldSeparator)); });
-        int position = 0;
-        t.line(182, [&] { position = items.Add(fields.value(0)); });
-        for (int n = 1; n < InventoryRecord::FieldCount; ++n) {
-            const int line = 182 + 2 * n;
-            t.line(line, [&] {
-                if (n < fields.size())
-                    items.setSubItem(position, n, fields[n]);
-                else
-                    missing.add(line, position, n);
-            });
-        }
+    {
+        ListItems::Batch restored(items);
+        for (qsizetype i = 0; i <= last; ++i)
+            if (t.test(178, [&] { return !pieces[i].isEmpty(); }))
+                restoreRecord(t, restored, pieces[i], missing);
     }
     missing.report(t);
 }

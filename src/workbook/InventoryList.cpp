@@ -8,6 +8,7 @@
 #include "shell/Services.h"
 #include "shell/Trace.h"
 #include "workbook/AutomationValues.h"
+#include "workbook/BitmapReader.h"
 #include "workbook/Excel1.h"
 #include "workbook/TempNames.h"
 
@@ -88,7 +89,7 @@ void saveWorkbook(const QString& path)
 // the picture null, so the preview shows none rather than an earlier one.
 void loadPicture(const QString& snapshotPath, QImage& picture)
 {
-    picture = QImage(snapshotPath);
+    picture = readBitmap(snapshotPath);
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("The picture of the sheet could not be loaded from %1").arg(snapshotPath));
 }

@@ -7,13 +7,18 @@
 #include "records/Fields.h"
 #include "shell/Options.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
+#include <iterator>
+#include <string_view>
 
 namespace InventoryList {
 
 namespace {
 
 using automation::Arg;
+using automation::MemberName;
 using automation::Object;
 using automation::Variant;
 using workbook::Integer;
@@ -45,25 +50,84 @@ constexpr std::array<Column, InventoryRecord::FieldCount> kColumns{{
     {'I', 15, true},
 }};
 
-Object selection() { return ExcelApp.object("Selection"); }
+// The members called for every item, numbered once, so that none of the
+// many calls looks its member up by name.
+namespace member {
+const MemberName ActiveCell{"ActiveCell"};
+const MemberName ColorIndex{"ColorIndex"};
+const MemberName FormulaR1C1{"FormulaR1C1"};
+const MemberName Interior{"Interior"};
+const MemberName Merge{"Merge"};
+const MemberName Range{"Range"};
+const MemberName RowHeight{"RowHeight"};
+const MemberName Rows{"Rows"};
+const MemberName Select{"Select"};
+const MemberName Selection{"Selection"};
+const MemberName WrapText{"WrapText"};
+} // namespace member
 
-Object range(const QString& text) { return ExcelApp.object("Range", {Variant(text)}); }
+Object selection() { return ExcelApp.object(member::Selection); }
+
+Object range(const QString& text) { return ExcelApp.object(member::Range, {Variant(text)}); }
 
 void selectIfGiven(const QString& text)
 {
     if (!text.isEmpty())
-        range(text).call("Select");
+        range(text).call(member::Select);
 }
 
+// The decimal digits of a row number, worked out once for all the range
+// texts of the row.
+class RowDigits {
+public:
+    explicit RowDigits(std::size_t row) : m_end(std::to_chars(m_digits, std::end(m_digits), row).ptr) {}
+
+    std::string_view text() const { return {m_digits, std::size_t(m_end - m_digits)}; }
+
+private:
+    char m_digits[24];
+    char* m_end;
+};
+
+// The characters of a range text, put together on the stack.
+class RangeChars {
+public:
+    RangeChars& letter(char c)
+    {
+        *m_end++ = c;
+        return *this;
+    }
+    RangeChars& row(const RowDigits& row)
+    {
+        m_end = std::copy(row.text().begin(), row.text().end(), m_end);
+        return *this;
+    }
+
+    // Writes the characters over text. The server lets go of a range text
+    // when its call returns, so writing over the text of the call before
+    // allocates nothing.
+    void writeOver(QString& text) const { text = QLatin1String(m_chars, qsizetype(m_end - m_chars)); }
+
+private:
+    char m_chars[64];
+    char* m_end = m_chars;
+};
+
 // "$A3:$A3": one cell as a range text.
-QString cellRange(char column, const QString& row)
+void writeCellRange(QString& text, char column, const RowDigits& row)
 {
-    const QString cell = QStringLiteral("$") + QLatin1Char(column) + row;
-    return cell + QLatin1Char(':') + cell;
+    RangeChars chars;
+    chars.letter('$').letter(column).row(row).letter(':').letter('$').letter(column).row(row);
+    chars.writeOver(text);
 }
 
 // "3:3": one whole row.
-QString rowRange(const QString& row) { return row + QLatin1Char(':') + row; }
+void writeRowRange(QString& text, const RowDigits& row)
+{
+    RangeChars chars;
+    chars.row(row).letter(':').row(row);
+    chars.writeOver(text);
+}
 
 void loadPalette()
 {
@@ -95,14 +159,19 @@ void setColumnWidths()
 // Item i (from 1) goes into row i + 2, its fields in column order.
 void writeItems(std::span<const InventoryRecord> items)
 {
+    QString rowText;
+    QString cellText;
     for (std::size_t i = 1; i <= items.size(); ++i) {
         const InventoryRecord& item = items[i - 1];
-        const QString row = QString::number(i + 2);
-        SetRowHeight(rowRange(row), 15);
+        const RowDigits row(i + 2);
+        writeRowRange(rowText, row);
+        SetRowHeight(rowText, 15);
         if (i % 2 == 0)
-            SetInteriorColor(rowRange(row), ShadedRowFill);
-        for (std::size_t c = 0; c < kColumns.size(); ++c)
-            WriteCell(cellRange(kColumns[c].letter, row), item.fields[c], true, false);
+            SetInteriorColor(rowText, ShadedRowFill);
+        for (std::size_t c = 0; c < kColumns.size(); ++c) {
+            writeCellRange(cellText, kColumns[c].letter, row);
+            WriteCell(cellText, item.fields[c], true, false);
+        }
     }
 }
 
@@ -125,10 +194,11 @@ void writeTitle()
 
 void writeCaptions()
 {
+    QString cellText;
     for (std::size_t c = 0; c < kColumns.size(); ++c) {
         const Column& column = kColumns[c];
-        WriteCell(cellRange(column.letter, QStringLiteral("2")), QLatin1String(records::Fields[c].sheetCaption), true,
-                  column.captionWraps);
+        writeCellRange(cellText, column.letter, RowDigits(2));
+        WriteCell(cellText, QLatin1String(records::Fields[c].sheetCaption), true, column.captionWraps);
         SetFont(QStringLiteral("Bold"), 10, excel::xlColorIndexAutomatic, QStringLiteral("Tahoma"));
         SetAlignment(true, false, true, false);
     }
@@ -169,23 +239,23 @@ void SetColumnWidth(const QString& columns, double width)
 
 void SetRowHeight(const QString& rows, double height)
 {
-    ExcelApp.object("Rows", {Variant(rows)}).call("Select");
-    selection().put("RowHeight", height);
+    ExcelApp.object(member::Rows, {Variant(rows)}).call(member::Select);
+    selection().put(member::RowHeight, height);
 }
 
 void SetInteriorColor(const QString& rangeText, std::int16_t colorIndex)
 {
     selectIfGiven(rangeText);
-    selection().object("Interior").put("ColorIndex", colorIndex);
+    selection().object(member::Interior).put(member::ColorIndex, colorIndex);
 }
 
 void WriteCell(const QString& rangeText, const QString& text, bool merge, bool wrap)
 {
     selectIfGiven(rangeText);
-    ExcelApp.object("ActiveCell").put("FormulaR1C1", text);
+    ExcelApp.object(member::ActiveCell).put(member::FormulaR1C1, text);
     if (merge)
-        selection().call("Merge");
-    selection().put("WrapText", wrap);
+        selection().call(member::Merge);
+    selection().put(member::WrapText, wrap);
 }
 
 void SetFont(const QString& style, std::int16_t size, std::int32_t colorIndex, const QString& name)

@@ -50,6 +50,30 @@ private:
 
 Object newCounter() { return Object(std::make_shared<Counter>()); }
 
+// A server whose member table is built by one test alone, so that the test
+// can number names before the table exists and after.
+class Gauge final : public Dispatch {
+public:
+    QString className() const override { return QStringLiteral("Gauge"); }
+    Variant invoke(const Call& call) override { return members().dispatch(*this, call); }
+
+private:
+    std::int32_t m_level = 0;
+
+    static Variant level(Gauge& self, const Call& call)
+    {
+        if (call.kind == CallKind::Put)
+            self.m_level = call.value->toInt32();
+        return self.m_level;
+    }
+
+    static const MemberTable<Gauge>& members()
+    {
+        static const MemberTable<Gauge> table{{"Level", &level}};
+        return table;
+    }
+};
+
 } // namespace
 
 class AutomationTest : public QObject {
@@ -96,6 +120,38 @@ private slots:
         } catch (const AutomationError& e) {
             QVERIFY(e.description().contains(QStringLiteral("Counter.Missing")));
         }
+    }
+
+    void numberedNamesFindTheirMembersInAnySpelling()
+    {
+        const MemberName stranger{"NotAGaugeMember"};
+        const MemberName early{"lEVEL"};
+        Object gauge(std::make_shared<Gauge>());
+        gauge.put(early, 5); // the first call builds the member table
+        const MemberName late{"LEVEL"};
+        QCOMPARE(late.id(), early.id());
+        QVERIFY(stranger.id() != early.id());
+        QCOMPARE(gauge.get(late).toInt32(), 5);
+        QCOMPARE(gauge.get("level").toInt32(), 5);
+
+        // Names the class lacks, numbered before its table and after it.
+        const MemberName later{"AlsoNotAGaugeMember"};
+        for (const MemberName* missing : {&stranger, &later}) {
+            try {
+                gauge.get(*missing);
+                QFAIL("a member the class lacks must raise");
+            } catch (const AutomationError& e) {
+                QVERIFY(e.description().contains(QStringLiteral("Gauge.")
+                                                 + QString::fromLatin1(missing->text().data(),
+                                                                       qsizetype(missing->text().size()))));
+            }
+        }
+
+        // What reaches the server is still the name as the caller spelt it.
+        auto recorder = Recorder::create();
+        recorder->wrap(gauge, QStringLiteral("Gauge")).put(early, 6);
+        QCOMPARE(recorder->transcript(), QStringList{QStringLiteral("put Gauge.lEVEL = Long 6")});
+        QCOMPARE(gauge.get(late).toInt32(), 6);
     }
 
     void callsOnNothingRaise()

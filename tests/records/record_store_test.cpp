@@ -1,11 +1,14 @@
 #include "app/Form1Driver.h"
 
+#include "core/Error.h"
+#include "records/ListItems.h"
 #include "records/RecordStore.h"
 #include "support/TestServices.h"
 
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSignalSpy>
 
 #include <sys/stat.h>
 
@@ -148,6 +151,38 @@ private slots:
         QCOMPARE(w.row(1), stored);
         w.form->close();
         QCOMPARE(storedValue(), joined(stored));
+    }
+
+    // The restore adds its items in one batch: the views hear of them once,
+    // when the batch ends, after the items that were there.
+    void itemsAddedInOneBatchReachTheViewsOnce()
+    {
+        ListItems items;
+        items.Add(QStringLiteral("first"));
+        QSignalSpy inserted(&items, &QAbstractItemModel::rowsInserted);
+        {
+            ListItems::Batch batch(items);
+            QCOMPARE(batch.Add(QStringLiteral("second")), 2);
+            QCOMPARE(batch.Add(QStringLiteral("third")), 3);
+            batch.setSubItem(2, 8, QStringLiteral("No"));
+            batch.setSubItem(3, 1, QStringLiteral("Nut"));
+            // Only the batch's own items, and only their sub-items 1 to 8.
+            QVERIFY_THROWS_EXCEPTION(quorvale::Error, batch.setSubItem(1, 1, QStringLiteral("x")));
+            QVERIFY_THROWS_EXCEPTION(quorvale::Error, batch.setSubItem(4, 1, QStringLiteral("x")));
+            QVERIFY_THROWS_EXCEPTION(quorvale::Error, batch.setSubItem(3, 9, QStringLiteral("x")));
+            QCOMPARE(items.Count(), 1);
+            QCOMPARE(inserted.count(), 0);
+        }
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted[0][1].toInt(), 1);
+        QCOMPARE(inserted[0][2].toInt(), 2);
+        QCOMPARE(items.Count(), 3);
+        QCOMPARE(items.Text(1), QStringLiteral("first"));
+        QCOMPARE(items.Text(2), QStringLiteral("second"));
+        QCOMPARE(items.SubItem(2, 8), QStringLiteral("No"));
+        QCOMPARE(items.SubItem(2, 1), QString());
+        QCOMPARE(items.Text(3), QStringLiteral("third"));
+        QCOMPARE(items.SubItem(3, 1), QStringLiteral("Nut"));
     }
 
     void changesOfARunThatDoesNotCloseTheWindowAreNotStored()

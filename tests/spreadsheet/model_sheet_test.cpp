@@ -101,6 +101,53 @@ private slots:
         QCOMPARE(f.book.formats.size(), std::size_t(7)); // default, three fills, three bold fills
     }
 
+    void changesMadeAgainGiveTheFormatMadeBefore()
+    {
+        SheetFixture f;
+        // More different changes of one format, cell by cell, than the
+        // sheet keeps in mind, and each of them again on other cells.
+        for (int round = 0; round < 2; ++round)
+            for (int fill = 1; fill <= 6; ++fill)
+                f.sheet.applyFormat(Area::cell(round, fill), [fill](CellFormat& c) { c.fillColorIndex = fill; },
+                                    f.book.formats);
+        for (int fill = 1; fill <= 6; ++fill) {
+            QCOMPARE(f.book.formats[f.sheet.effectiveFormat(0, fill)].fillColorIndex, fill);
+            QCOMPARE(f.sheet.effectiveFormat(1, fill), f.sheet.effectiveFormat(0, fill));
+        }
+        QCOMPARE(f.book.formats.size(), std::size_t(7)); // default and six fills
+
+        // Two changes of the same format that differ give two formats.
+        f.format("B3", [](CellFormat& c) { c.wrap = true; });
+        f.format("C3", [](CellFormat& c) { c.wrap = false; });
+        f.format("D3", [](CellFormat& c) { c.wrap = true; });
+        QVERIFY(f.shown("B3").wrap);
+        QVERIFY(!f.shown("C3").wrap);
+        QCOMPARE(f.sheet.effectiveFormat(2, 3), f.sheet.effectiveFormat(2, 1));
+        QCOMPARE(f.sheet.effectiveFormat(2, 2), DefaultFormat);
+    }
+
+    void keyedChangesMadeAgainGiveTheFormatMadeBefore()
+    {
+        SheetFixture f;
+        const ChangeKey wrapOn{1, 1};
+        const ChangeKey wrapOff{1, 0};
+        const ChangeKey fill5{2, 5};
+        const auto wrap = [](bool on) { return [on](CellFormat& c) { c.wrap = on; }; };
+        f.sheet.applyFormat(at("A1"), wrap(true), f.book.formats, wrapOn);
+        f.sheet.applyFormat(at("B1"), wrap(false), f.book.formats, wrapOff);
+        f.sheet.applyFormat(at("C1"), wrap(true), f.book.formats, wrapOn);
+        // The same key on another format makes a change of that format.
+        f.sheet.applyFormat(at("D1"), [](CellFormat& c) { c.fillColorIndex = 5; }, f.book.formats, fill5);
+        f.sheet.applyFormat(at("D1"), wrap(true), f.book.formats, wrapOn);
+        QCOMPARE(f.sheet.effectiveFormat(0, 2), f.sheet.effectiveFormat(0, 0));
+        QVERIFY(f.shown("A1").wrap);
+        QVERIFY(!f.shown("B1").wrap);
+        QCOMPARE(f.shown("A1").fillColorIndex, ColorNone);
+        QVERIFY(f.shown("D1").wrap);
+        QCOMPARE(f.shown("D1").fillColorIndex, 5);
+        QCOMPARE(f.book.formats.size(), std::size_t(4)); // default, wrapped, filled, both
+    }
+
     void insideBordersSetBothNeighbours()
     {
         SheetFixture f;

@@ -135,6 +135,44 @@ private slots:
         QCOMPARE(f.model->sheets[0]->selection, ss::parseAddress(u"C15"));
     }
 
+    void rangesOfTheApplicationAreSharedOnlyWhenAlike()
+    {
+        Fixture f;
+        // A range that is still held keeps its cells, whatever is asked for
+        // after it; the same range asked for again is the same object.
+        const Object a1 = f.range("A1");
+        QVERIFY(f.range("A1") == a1);
+        const Object b2 = f.range("B2");
+        QVERIFY(!(b2 == a1));
+        QCOMPARE(a1.get("Address"), Variant("$A$1"));
+        QCOMPARE(b2.get("Address"), Variant("$B$2"));
+        // The same cells counted by rows and by cells are two ranges.
+        QCOMPARE(f.app.object("Rows", {Variant("2:2")}).get("Count"), Variant(1));
+        QCOMPARE(f.range("2:2").get("Count"), Variant(256));
+        QCOMPARE(f.app.object("Rows", {Variant("2:2")}).get("Count"), Variant(1));
+        // Ranges let go of show the cells asked for next.
+        for (const char* address : {"C3", "$D4:$E5", "C3", "D4:E5"}) {
+            const ss::Area area = ss::parseAddress(QString::fromLatin1(address));
+            QCOMPARE(f.range(address).get("Address"), Variant(ss::addressText(area)));
+        }
+
+        // A closed workbook lets go of its sheets at once, while its
+        // objects are still held; its ranges are not those of the next one.
+        f.range("A1").put("FormulaR1C1", Variant("first"));
+        const Object font = a1.object("Font");
+        f.book.call("Close");
+        QVERIFY(f.model->sheets.empty());
+        QCOMPARE(errorOf([&] { a1.get("Address"); }), QStringLiteral("Address: the workbook has been closed"));
+        QCOMPARE(errorOf([&] { font.get("Size"); }), QStringLiteral("Size: the workbook has been closed"));
+        const Object next = f.app.object("Workbooks").call("Add").toObject();
+        QCOMPARE(f.range("A1").get("Value"), Variant());
+        f.range("A1").put("FormulaR1C1", Variant("second"));
+        f.app.object("Selection").put("WrapText", Variant(true));
+        const ss::Workbook* model = ss::workbookModel(next);
+        QCOMPARE(model->sheets[0]->cell(0, 0)->value, ss::CellValue(QStringLiteral("second")));
+        QVERIFY(model->formats[model->sheets[0]->effectiveFormat(0, 0)].wrap);
+    }
+
     void badAddressesNameTheMember()
     {
         Fixture f;

@@ -6,8 +6,10 @@
 #include "app/AppWindows.h"
 #include "preview/Form2.h"
 #include "shell/Options.h"
+#include "workbook/BitmapReader.h"
 #include "workbook/InventoryList.h"
 
+#include <QImageWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -16,6 +18,44 @@ namespace {
 const QString kRun = QStringLiteral("in Quorvale2021/08/31.InventoryList.GenerateReport0 ");
 const QString kSnapshot = QStringLiteral("in Quorvale2021/08/31.Excel1.saveCellsActivesheet ");
 const QString kClick = QStringLiteral("in Quorvale2021/08/31.Form1.PushButton1_Click ");
+
+// A Windows bitmap of picture without compression: 24 or 32 bits a pixel,
+// the bottom line first or the top one, the fourth byte of a 32-bit pixel
+// set to fourth.
+QByteArray bitmapFile(const QImage& picture, int bits, bool topDown, std::int32_t dotsPerMeter, uchar fourth = 0)
+{
+    const auto add = [](QByteArray& bytes, std::uint64_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes.append(char(value >> (8 * i)));
+    };
+    const int stride = (picture.width() * bits + 31) / 32 * 4;
+    QByteArray file("BM");
+    add(file, std::uint32_t(54 + stride * picture.height()), 4);
+    add(file, 0, 4);
+    add(file, 54, 4);
+    add(file, 40, 4);
+    add(file, std::uint32_t(picture.width()), 4);
+    add(file, std::uint32_t(topDown ? -picture.height() : picture.height()), 4);
+    add(file, 1, 2);
+    add(file, std::uint32_t(bits), 2);
+    add(file, 0, 4);
+    add(file, std::uint32_t(stride * picture.height()), 4);
+    add(file, std::uint32_t(dotsPerMeter), 4);
+    add(file, std::uint32_t(dotsPerMeter), 4);
+    add(file, 0, 8);
+    for (int i = 0; i < picture.height(); ++i) {
+        const int y = topDown ? i : picture.height() - 1 - i;
+        QByteArray line;
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb rgb = picture.pixel(x, y);
+            line.append(char(qBlue(rgb))).append(char(qGreen(rgb))).append(char(qRed(rgb)));
+            if (bits == 32)
+                line.append(char(fourth));
+        }
+        file.append(line.leftJustified(stride, '\0'));
+    }
+    return file;
+}
 
 QStringList runLines(std::initializer_list<int> numbers)
 {
@@ -129,6 +169,62 @@ private slots:
         QVERIFY(QFileInfo::exists(workbook));
         QVERIFY(!QFileInfo::exists(tempFile(QStringLiteral("temp.bmp"))));
         QCOMPARE(form->mousePointer(), MousePointer::Default);
+    }
+
+    // The snapshot is read by a reader of its own, which must give what
+    // QImage gives for every bitmap.
+    void bitmapsReadAsQImageReadsThem()
+    {
+        QImage picture(7, 5, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x * 36, y * 60, (x * y * 13) % 256));
+        picture.setDotsPerMeterX(3780);
+        picture.setDotsPerMeterY(2835);
+        QImage indexed = picture.convertToFormat(QImage::Format_Indexed8);
+
+        const QString written = tempFile(QStringLiteral("written.bmp"));
+        QVERIFY(QImageWriter(written, "BMP").write(picture));
+        const QString writtenIndexed = tempFile(QStringLiteral("indexed.bmp"));
+        QVERIFY(QImageWriter(writtenIndexed, "BMP").write(indexed));
+        const QByteArray full = bitmapFile(picture, 24, false, 3780);
+        const std::vector<std::pair<QString, QByteArray>> made = {
+            {QStringLiteral("top-down.bmp"), bitmapFile(picture, 24, true, 3780)},
+            {QStringLiteral("32-bit.bmp"), bitmapFile(picture, 32, false, 3780, 0x5a)},
+            {QStringLiteral("32-bit top-down.bmp"), bitmapFile(picture, 32, true, 0)},
+            {QStringLiteral("header only.bmp"), full.left(54)},
+            {QStringLiteral("not a bitmap.bmp"), QByteArray("PK\3\4 not a bitmap")},
+        };
+        QStringList paths{written, writtenIndexed};
+        for (const auto& [name, bytes] : made) {
+            QFile file(tempFile(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+            paths << file.fileName();
+        }
+        paths << tempFile(QStringLiteral("missing.bmp"));
+
+        for (const QString& path : paths) {
+            const QImage expected(path);
+            const QImage read = readBitmap(path);
+            QVERIFY2(read == expected, qPrintable(path));
+            QCOMPARE(read.format(), expected.format());
+            QCOMPARE(read.dotsPerMeterX(), expected.dotsPerMeterX());
+            QCOMPARE(read.dotsPerMeterY(), expected.dotsPerMeterY());
+        }
+        QCOMPARE(readBitmap(written), picture);
+        QCOMPARE(readBitmap(tempFile(QStringLiteral("32-bit.bmp"))), picture);
+
+        // A file cut short in its top line: QImage leaves what is missing
+        // undefined, and so does the reader; the lines that are there show.
+        QFile cut(tempFile(QStringLiteral("cut short.bmp")));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(full.left(full.size() - 3));
+        cut.close();
+        const QImage read = readBitmap(cut.fileName());
+        QCOMPARE(read.size(), picture.size());
+        QCOMPARE(read.format(), QImage(cut.fileName()).format());
+        QCOMPARE(read.copy(0, 1, 7, 4), picture.copy(0, 1, 7, 4));
     }
 
     void anOldVersionSavesInTheOldFormat()

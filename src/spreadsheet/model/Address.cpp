@@ -19,23 +19,35 @@ struct Reference {
 
 constexpr int Beyond = MaxRows + 1; // any value past both limits
 
-bool isLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+// The value of a column letter (A is 1) or of a row digit, or -1 for any
+// other character.
+int letterValue(QChar c)
+{
+    const char16_t lower = c.unicode() | 0x20;
+    return lower >= u'a' && lower <= u'z' ? lower - u'a' + 1 : -1;
+}
+int digitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= u'0' && u <= u'9' ? u - u'0' : -1;
+}
 
 // Reads an optional "$" and then a run of letters (a column) or digits (a
 // row) from text at pos, and moves pos past them. Nothing when there is no
 // such run.
-std::optional<int> readPart(QStringView text, qsizetype& pos, bool letters)
+template <bool Letters>
+std::optional<int> readPart(QStringView text, qsizetype& pos)
 {
     qsizetype p = pos;
     if (p < text.size() && text[p] == u'$')
         ++p;
     const qsizetype start = p;
     int value = 0;
-    for (; p < text.size() && (letters ? isLetter(text[p]) : isDigit(text[p])); ++p) {
-        const char16_t c = text[p].unicode();
-        const int digit = letters ? ((c | 0x20) - u'a' + 1) : (c - u'0');
-        value = std::min(Beyond, value * (letters ? 26 : 10) + digit);
+    for (; p < text.size(); ++p) {
+        const int digit = Letters ? letterValue(text[p]) : digitValue(text[p]);
+        if (digit < 0)
+            break;
+        value = std::min(Beyond, value * (Letters ? 26 : 10) + digit);
     }
     if (p == start)
         return std::nullopt;
@@ -47,8 +59,8 @@ std::optional<Reference> readReference(QStringView text)
 {
     qsizetype pos = 0;
     Reference ref;
-    ref.column = readPart(text, pos, true);
-    ref.row = readPart(text, pos, false);
+    ref.column = readPart<true>(text, pos);
+    ref.row = readPart<false>(text, pos);
     const bool empty = !ref.column && !ref.row;
     // Rows count from 1: "A0" and "0:0" name no row.
     if (pos != text.size() || empty || ref.row == 0)
@@ -72,7 +84,8 @@ bool insideSheet(const Reference& r) { return r.column.value_or(1) <= MaxColumns
 
 Area parseAddress(QStringView text)
 {
-    const qsizetype colon = text.indexOf(u':');
+    const auto colonAt = std::find(text.begin(), text.end(), u':');
+    const qsizetype colon = colonAt == text.end() ? -1 : colonAt - text.begin();
     const QStringView firstText = colon < 0 ? text : text.left(colon);
     const QStringView secondText = colon < 0 ? text : text.mid(colon + 1);
     const std::optional<Reference> first = readReference(firstText);

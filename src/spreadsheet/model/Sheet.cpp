@@ -6,44 +6,67 @@
 
 namespace ss {
 
-namespace {
-
 // A format change as applyFormat makes it: the new format of each old one
 // is worked out once, however many cells share the old one.
 class FormatChange {
 public:
-    FormatChange(const std::function<void(CellFormat&)>& change, FormatTable& formats)
-        : m_change(change), m_formats(formats)
+    FormatChange(const std::function<void(CellFormat&)>& change, const ChangeKey& key, FormatTable& formats,
+                 RecentChanges& recent)
+        : m_change(change), m_key(key), m_formats(formats), m_recent(recent)
     {}
 
     FormatId operator()(FormatId from)
     {
-        if (from == m_lastFrom)
-            return m_lastTo;
-        // The first change is kept in the last-used pair alone, so a change
-        // of a single cell allocates nothing.
-        if (m_lastFrom != NoFormat)
-            m_seen.try_emplace(m_lastFrom, m_lastTo);
-        const auto known = m_seen.find(from);
-        m_lastFrom = from;
-        m_lastTo = known != m_seen.end() ? known->second : make(from);
-        return m_lastTo;
+        // The formats of a range come in a few kinds that take turns (plain
+        // and shaded rows, the first column and the others), so the latest
+        // few are looked at before all the others.
+        for (const auto& [was, to] : m_latest)
+            if (was == from)
+                return to;
+        const auto known = m_seen.empty() ? m_seen.end() : m_seen.find(from);
+        const FormatId to = known != m_seen.end() ? known->second : make(from);
+        remember(from, to);
+        return to;
     }
 
 private:
     FormatId make(FormatId from)
     {
+        if (!m_key.empty())
+            if (const std::optional<FormatId> made = m_recent.find(m_key, from))
+                return *made;
         CellFormat f = m_formats[from];
         m_change(f);
-        return m_formats.intern(f);
+        if (m_key.empty())
+            if (const std::optional<FormatId> made = m_recent.find(from, f, m_formats))
+                return *made;
+        const FormatId to = m_formats.intern(f);
+        m_recent.add(m_key, from, to);
+        return to;
+    }
+
+    // Only a change that has left the latest few goes into the map, so a
+    // change of a few formats allocates nothing.
+    void remember(FormatId from, FormatId to)
+    {
+        std::pair<FormatId, FormatId>& slot = m_latest[m_next];
+        if (slot.first != NoFormat)
+            m_seen.try_emplace(slot.first, slot.second);
+        slot = {from, to};
+        m_next = (m_next + 1) % m_latest.size();
     }
 
     const std::function<void(CellFormat&)>& m_change;
+    const ChangeKey& m_key;
     FormatTable& m_formats;
-    FormatId m_lastFrom = NoFormat;
-    FormatId m_lastTo = NoFormat;
+    RecentChanges& m_recent;
+    std::array<std::pair<FormatId, FormatId>, 4> m_latest{{{NoFormat, NoFormat}, {NoFormat, NoFormat},
+                                                           {NoFormat, NoFormat}, {NoFormat, NoFormat}}};
+    std::size_t m_next = 0;
     std::unordered_map<FormatId, FormatId> m_seen;
 };
+
+namespace {
 
 bool overlaps(const Area& a, const Area& b)
 {
@@ -105,14 +128,46 @@ std::optional<EdgeCells> edgeCells(const Area& a, RangeEdge edge)
     return std::nullopt;
 }
 
+std::optional<FormatId> RecentChanges::find(const ChangeKey& key, FormatId from) const
+{
+    for (const Made& made : m_made)
+        if (made.from == from && made.key == key)
+            return made.to;
+    return std::nullopt;
+}
+
+std::optional<FormatId> RecentChanges::find(FormatId from, const CellFormat& made, const FormatTable& formats) const
+{
+    for (const Made& m : m_made)
+        if (m.from == from && m.to < formats.size() && formats[m.to] == made)
+            return m.to;
+    return std::nullopt;
+}
+
+void RecentChanges::add(const ChangeKey& key, FormatId from, FormatId to)
+{
+    m_made[m_next] = Made{key, from, to};
+    m_next = (m_next + 1) % m_made.size();
+}
+
 FormatId Sheet::effectiveFormat(int row, int col) const
 {
-    if (const Row* r = this->row(row)) {
-        if (col < int(r->cells.size()) && r->cells[std::size_t(col)].format != NoFormat)
-            return r->cells[std::size_t(col)].format;
-        if (r->format != NoFormat)
-            return r->format;
-    }
+    if (const Row* r = this->row(row))
+        return formatIn(*r, col);
+    return lineFormat(NoFormat, col);
+}
+
+FormatId Sheet::formatIn(const Row& row, int col) const
+{
+    if (col < int(row.cells.size()) && row.cells[std::size_t(col)].format != NoFormat)
+        return row.cells[std::size_t(col)].format;
+    return lineFormat(row.format, col);
+}
+
+FormatId Sheet::lineFormat(FormatId rowFormat, int col) const
+{
+    if (rowFormat != NoFormat)
+        return rowFormat;
     if (columns[std::size_t(col)].format != NoFormat)
         return columns[std::size_t(col)].format;
     return defaultFormat;
@@ -138,8 +193,19 @@ Cell& Sheet::cellAt(int row, int col)
 {
     Row& r = rowAt(row);
     if (col >= int(r.cells.size()))
-        r.cells.resize(std::size_t(col) + 1);
+        widen(row, col + 1);
     return r.cells[std::size_t(col)];
+}
+
+// A row that gets its first cells is given room for as many as the row
+// above has: the rows of a table are alike, and one allocation then serves
+// where the row would otherwise grow its cells time and again.
+void Sheet::widen(int row, int width)
+{
+    std::vector<Cell>& cells = rows[std::size_t(row)].cells;
+    if (cells.capacity() == 0 && row > 0)
+        cells.reserve(std::max(std::size_t(width), rows[std::size_t(row) - 1].cells.size()));
+    cells.resize(std::size_t(width));
 }
 
 double Sheet::columnWidth(int col) const { return columns[std::size_t(col)].width.value_or(standardWidth); }
@@ -150,64 +216,82 @@ double Sheet::rowHeight(int row) const
     return r && r->height ? *r->height : defaultRowHeight;
 }
 
-void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats)
+void Sheet::applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats,
+                        const ChangeKey& key)
 {
-    FormatChange changed(change, formats);
-    const bool allRows = area.wholeColumns();
+    FormatChange changed(change, key, formats, m_recentChanges);
+    if (area.wholeColumns())
+        changeWholeColumns(area, changed);
+    else if (area.wholeRows())
+        changeWholeRows(area, changed);
+    else
+        changeCells(area, changed);
+}
+
+// Cells that already carry a format of their own, and the cells where a new
+// row or column format would hide the other level's format, get the change
+// on their own format. Each cell is changed once.
+void Sheet::changeWholeColumns(const Area& area, FormatChange& changed)
+{
     const bool allColumns = area.wholeRows();
-
-    // Cells that already carry a format of their own, and the cells where a
-    // new row or column format would hide the other level's format, get the
-    // change on their own format. Each cell is changed once.
-    if (allRows) {
-        for (int r = 0; r < int(rows.size()); ++r) {
-            Row& row = rows[std::size_t(r)];
-            const bool rowFormatted = row.format != NoFormat && !allColumns;
-            const int last = std::min(area.right, rowFormatted ? area.right : int(row.cells.size()) - 1);
-            for (int c = area.left; c <= last; ++c) {
-                if (rowFormatted || row.cells[std::size_t(c)].format != NoFormat) {
-                    const FormatId f = changed(effectiveFormat(r, c));
-                    cellAt(r, c).format = f;
-                }
-            }
-            if (allColumns && row.format != NoFormat)
-                row.format = changed(row.format);
-        }
-        if (allColumns) {
-            defaultFormat = changed(defaultFormat);
-            for (Column& col : columns)
-                if (col.format != NoFormat)
-                    col.format = changed(col.format);
-        } else {
-            for (int c = area.left; c <= area.right; ++c) {
-                Column& col = columns[std::size_t(c)];
-                col.format = changed(col.format != NoFormat ? col.format : defaultFormat);
+    for (int r = 0; r < int(rows.size()); ++r) {
+        Row& row = rows[std::size_t(r)];
+        const bool rowFormatted = row.format != NoFormat && !allColumns;
+        const int last = std::min(area.right, rowFormatted ? area.right : int(row.cells.size()) - 1);
+        for (int c = area.left; c <= last; ++c) {
+            if (rowFormatted || row.cells[std::size_t(c)].format != NoFormat) {
+                const FormatId f = changed(effectiveFormat(r, c));
+                cellAt(r, c).format = f;
             }
         }
-        return;
+        if (allColumns && row.format != NoFormat)
+            row.format = changed(row.format);
     }
-
     if (allColumns) {
-        for (int r = area.top; r <= area.bottom; ++r) {
-            Row& row = rowAt(r);
-            for (int c = 0; c < MaxColumns; ++c) {
-                const bool own = c < int(row.cells.size()) && row.cells[std::size_t(c)].format != NoFormat;
-                if (own || columns[std::size_t(c)].format != NoFormat) {
-                    const FormatId f = changed(effectiveFormat(r, c));
-                    cellAt(r, c).format = f;
-                }
-            }
-            Row& again = rowAt(r);
-            again.format = changed(again.format != NoFormat ? again.format : defaultFormat);
-        }
-        return;
-    }
-
-    for (int r = area.top; r <= area.bottom; ++r)
+        defaultFormat = changed(defaultFormat);
+        for (Column& col : columns)
+            if (col.format != NoFormat)
+                col.format = changed(col.format);
+    } else {
         for (int c = area.left; c <= area.right; ++c) {
-            const FormatId f = changed(effectiveFormat(r, c));
-            cellAt(r, c).format = f;
+            Column& col = columns[std::size_t(c)];
+            col.format = changed(col.format != NoFormat ? col.format : defaultFormat);
         }
+    }
+}
+
+void Sheet::changeWholeRows(const Area& area, FormatChange& changed)
+{
+    // Past its stored cells and the last formatted column, a row shows its
+    // own format.
+    int columnsFormatted = 0;
+    for (int c = 0; c < MaxColumns; ++c)
+        if (columns[std::size_t(c)].format != NoFormat)
+            columnsFormatted = c + 1;
+    for (int r = area.top; r <= area.bottom; ++r) {
+        Row& row = rowAt(r);
+        const int last = std::max(int(row.cells.size()), columnsFormatted);
+        for (int c = 0; c < last; ++c) {
+            const bool own = c < int(row.cells.size()) && row.cells[std::size_t(c)].format != NoFormat;
+            if (own || columns[std::size_t(c)].format != NoFormat) {
+                const FormatId f = changed(effectiveFormat(r, c));
+                cellAt(r, c).format = f;
+            }
+        }
+        Row& again = rowAt(r);
+        again.format = changed(again.format != NoFormat ? again.format : defaultFormat);
+    }
+}
+
+void Sheet::changeCells(const Area& area, FormatChange& changed)
+{
+    for (int r = area.top; r <= area.bottom; ++r) {
+        Row& row = rowAt(r);
+        if (area.right >= int(row.cells.size()))
+            widen(r, area.right + 1);
+        for (int c = area.left; c <= area.right; ++c)
+            row.cells[std::size_t(c)].format = changed(formatIn(row, c));
+    }
 }
 
 void Sheet::applyBorder(const Area& area, RangeEdge edge, const std::function<void(BorderLine&)>& change,
@@ -305,11 +389,16 @@ std::optional<Area> Sheet::usedArea() const
             used->right = std::max(used->right, c);
         }
     };
+    // A row counts with its first and its last present cell.
+    const auto present = [](const Cell& c) { return c.present(); };
     for (int r = 0; r < int(rows.size()); ++r) {
-        const Row& row = rows[std::size_t(r)];
-        for (int c = 0; c < int(row.cells.size()); ++c)
-            if (row.cells[std::size_t(c)].present())
-                include(r, c);
+        const std::vector<Cell>& cells = rows[std::size_t(r)].cells;
+        const auto first = std::find_if(cells.begin(), cells.end(), present);
+        if (first == cells.end())
+            continue;
+        const auto last = std::find_if(cells.rbegin(), cells.rend(), present);
+        include(r, int(first - cells.begin()));
+        include(r, int(cells.rend() - last) - 1);
     }
     return used;
 }

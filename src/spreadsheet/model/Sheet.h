@@ -5,8 +5,10 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -102,6 +104,42 @@ struct PageSetup {
 // user, a very hidden one only by a program.
 enum class SheetVisibility : std::uint8_t { Visible, Hidden, VeryHidden };
 
+class FormatChange;
+
+// What a change of format sets and the value it gives it, for a caller that
+// makes the same changes many times: two changes with the same key make the
+// same change of any format. The empty key names no change.
+struct ChangeKey {
+    std::uint32_t what = 0;
+    std::int64_t value = 0;
+
+    bool empty() const { return what == 0; }
+    friend bool operator==(const ChangeKey&, const ChangeKey&) = default;
+};
+
+// The latest changes of format that a sheet made: the change's key, the
+// format it was made of and the format it made. A change that is made of the
+// same format again finds the format it makes here, by its key or, without
+// one, by comparing the format it makes; either costs less than the look-up
+// of a format in the table.
+class RecentChanges {
+public:
+    // The format made lately of from by the change of key.
+    std::optional<FormatId> find(const ChangeKey& key, FormatId from) const;
+    // The format made lately of from that equals made.
+    std::optional<FormatId> find(FormatId from, const CellFormat& made, const FormatTable& formats) const;
+    void add(const ChangeKey& key, FormatId from, FormatId to);
+
+private:
+    struct Made {
+        ChangeKey key;
+        FormatId from = NoFormat;
+        FormatId to = NoFormat;
+    };
+    std::array<Made, 4> m_made{};
+    std::size_t m_next = 0;
+};
+
 // One worksheet. Formatting lives at four levels, as in spreadsheets: the
 // sheet's default, columns, rows and cells; the most specific level shows
 // (cell, then row, then column, then sheet). Formatting a whole column, row
@@ -135,7 +173,10 @@ public:
 
     // Applies a change to the format of every cell of area, at the level
     // the area covers: the sheet, whole columns, whole rows or cells.
-    void applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats);
+    // The key, when given, names the change (see ChangeKey); the formats are
+    // those of the sheet's workbook.
+    void applyFormat(const Area& area, const std::function<void(CellFormat&)>& change, FormatTable& formats,
+                     const ChangeKey& key = {});
     // Applies a change to one border of area: an outline edge changes that
     // side of the cells along it; an inside edge changes both cells' sides
     // where two cells of area meet, so neighbours always agree.
@@ -160,6 +201,21 @@ public:
     // The bounding box of the cells that hold a value or a format of their
     // own; empty for a blank sheet.
     std::optional<Area> usedArea() const;
+
+private:
+    void changeWholeColumns(const Area& area, FormatChange& changed);
+    void changeWholeRows(const Area& area, FormatChange& changed);
+    void changeCells(const Area& area, FormatChange& changed);
+    // Gives the stored row at least width cells.
+    void widen(int row, int width);
+
+    // The format that shows in column col of row.
+    FormatId formatIn(const Row& row, int col) const;
+    // The format that shows in a cell of column col without one of its own,
+    // in a row of the given format.
+    FormatId lineFormat(FormatId rowFormat, int col) const;
+
+    RecentChanges m_recentChanges;
 };
 
 // A workbook: its sheets, its formats and its 56-slot palette.

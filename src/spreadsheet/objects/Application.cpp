@@ -21,6 +21,7 @@ public:
 
 private:
     RangeCache m_ranges;
+    SheetRef m_activeSheet; // as activeSheet() gave it last
 
     Instance& app() const { return *ref.app; }
     Settings& settings() const { return ref.app->settings; }
@@ -32,20 +33,20 @@ private:
         return BookRef{{ref.app}, app().active};
     }
 
-    SheetRef activeSheet() const
+    // The active sheet. The reference is made anew only when another
+    // workbook or sheet has become active, so the many calls on the active
+    // sheet do not each count their references to it up and down. The
+    // workbooks are compared first: the sheets of the one kept may be gone
+    // once it is closed.
+    const SheetRef& activeSheet()
     {
-        BookRef book = activeBook();
-        Sheet* sheet = book.model().sheets[std::size_t(book.model().activeSheet)].get();
-        return SheetRef{std::move(book), sheet};
-    }
-
-    // A range of the active sheet; area gives its cells from the sheet.
-    template <class AreaOf>
-    RangeRef activeRange(AreaOf areaOf) const
-    {
-        SheetRef sheet = activeSheet();
-        const Area area = areaOf(*sheet.sheet);
-        return RangeRef{std::move(sheet), area};
+        const std::shared_ptr<Book>& book = app().active;
+        if (!book)
+            throw quorvale::AutomationError(QStringLiteral("no workbook is open"));
+        Sheet* sheet = book->model.sheets[std::size_t(book->model.activeSheet)].get();
+        if (m_activeSheet.book != book || m_activeSheet.sheet != sheet)
+            m_activeSheet = SheetRef{BookRef{{ref.app}, book}, sheet};
+        return m_activeSheet;
     }
 
     static Variant name(Application&, const Call&) { return ApplicationName; }
@@ -106,23 +107,39 @@ private:
         return sheetsObject(self.activeBook());
     }
 
+    // The ranges of the active sheet come from the range cache, which gives
+    // the object of the same range again.
     static Variant range(Application& self, const Call& call)
     {
-        return rangeOf(self.activeSheet(), call, &self.m_ranges);
+        const SheetRef& sheet = self.activeSheet();
+        return self.m_ranges.get(sheet, rangeArea(call));
     }
-    static Variant rows(Application& self, const Call& call) { return rowsOf(self.activeSheet(), call); }
-    static Variant columns(Application& self, const Call& call) { return columnsOf(self.activeSheet(), call); }
-    static Variant cells(Application& self, const Call& call) { return cellsOf(self.activeSheet(), call); }
+    static Variant rows(Application& self, const Call& call)
+    {
+        const SheetRef& sheet = self.activeSheet();
+        return self.m_ranges.get(sheet, linesArea(call, RangeMode::Rows), RangeMode::Rows);
+    }
+    static Variant columns(Application& self, const Call& call)
+    {
+        const SheetRef& sheet = self.activeSheet();
+        return self.m_ranges.get(sheet, linesArea(call, RangeMode::Columns), RangeMode::Columns);
+    }
+    static Variant cells(Application& self, const Call& call)
+    {
+        const SheetRef& sheet = self.activeSheet();
+        return self.m_ranges.get(sheet, cellsArea(call));
+    }
 
     static Variant selection(Application& self, const Call&)
     {
-        return self.m_ranges.get(self.activeRange([](const Sheet& s) { return s.selection; }));
+        const SheetRef& sheet = self.activeSheet();
+        return self.m_ranges.get(sheet, sheet.sheet->selection);
     }
 
     static Variant activeCell(Application& self, const Call&)
     {
-        return self.m_ranges.get(
-            self.activeRange([](const Sheet& s) { return Area::cell(s.activeRow, s.activeColumn); }));
+        const SheetRef& sheet = self.activeSheet();
+        return self.m_ranges.get(sheet, Area::cell(sheet.sheet->activeRow, sheet.sheet->activeColumn));
     }
 
     static Variant inchesToPoints(Application&, const Call& call)
@@ -133,9 +150,9 @@ private:
     static Variant quit(Application& self, const Call&)
     {
         self.app().quit = true;
-        self.app().active.reset();
-        self.app().books.clear();
+        self.app().closeAll();
         self.m_ranges = {};
+        self.m_activeSheet = {};
         return {};
     }
 

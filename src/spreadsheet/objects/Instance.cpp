@@ -8,8 +8,6 @@ namespace ss::objects {
 
 namespace {
 
-[[noreturn]] void unusable(const char* why) { throw quorvale::AutomationError(QString::fromLatin1(why)); }
-
 std::vector<std::weak_ptr<Instance>>& running()
 {
     static std::vector<std::weak_ptr<Instance>> instances;
@@ -17,6 +15,8 @@ std::vector<std::weak_ptr<Instance>>& running()
 }
 
 } // namespace
+
+void unusable(const char* why) { throw quorvale::AutomationError(QString::fromLatin1(why)); }
 
 QString Book::name() const
 {
@@ -31,22 +31,38 @@ int Book::indexOf(const Sheet* sheet) const
     return -1;
 }
 
-bool Instance::isOpen(const Book* book) const
-{
-    return std::any_of(books.begin(), books.end(), [&](const auto& b) { return b.get() == book; });
-}
-
 void Instance::add(std::shared_ptr<Book> book)
 {
     active = book;
     books.push_back(std::move(book));
 }
 
+void Book::release()
+{
+    closed = true;
+    model.sheets.clear();
+    model.formats = FormatTable();
+    deletedSheets.clear();
+}
+
 void Instance::close(const Book* book)
 {
-    std::erase_if(books, [&](const auto& b) { return b.get() == book; });
-    if (active.get() == book)
+    const auto open = std::find_if(books.begin(), books.end(), [&](const auto& b) { return b.get() == book; });
+    if (open == books.end())
+        return;
+    const std::shared_ptr<Book> closed = *open;
+    books.erase(open);
+    if (active == closed)
         active = books.empty() ? nullptr : books.back();
+    closed->release();
+}
+
+void Instance::closeAll()
+{
+    active.reset();
+    for (const std::shared_ptr<Book>& book : books)
+        book->release();
+    books.clear();
 }
 
 std::shared_ptr<Book> Instance::newBook(int sheetCount)
@@ -58,29 +74,9 @@ std::shared_ptr<Book> Instance::newBook(int sheetCount)
     return book;
 }
 
-void AppRef::check() const
+void RangeRef::format(const std::function<void(CellFormat&)>& change, const ChangeKey& key) const
 {
-    if (app->quit)
-        unusable("the spreadsheet application has quit");
-}
-
-void BookRef::check() const
-{
-    AppRef::check();
-    if (!app->isOpen(book.get()))
-        unusable("the workbook has been closed");
-}
-
-void SheetRef::check() const
-{
-    BookRef::check();
-    if (book->indexOf(sheet) < 0)
-        unusable("the sheet has been deleted");
-}
-
-void RangeRef::format(const std::function<void(CellFormat&)>& change) const
-{
-    sheet->applyFormat(area, change, model().formats);
+    sheet->applyFormat(area, change, model().formats, key);
 }
 
 automation::Variant RangeRef::uniform(const std::function<automation::Variant(const CellFormat&)>& project) const

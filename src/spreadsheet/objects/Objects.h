@@ -25,28 +25,36 @@ automation::Object fontObject(const RangeRef& ref);
 automation::Object interiorObject(const RangeRef& ref);
 automation::Object borderObject(const RangeRef& ref, RangeEdge edge);
 
-// Hands out the range objects of the application's ranges. Asked for the
-// same cells of the same sheet as last time, it gives the same object again:
-// the layout asks for a range, selects it and then asks for the Selection
-// and the ActiveCell, and one object serves all three. Range objects never
-// change, so sharing one is the same as making a new one.
-class RangeCache {
-public:
-    automation::Object get(RangeRef ref);
+// The cells that the members Range(text), Rows, Columns and Cells name on a
+// sheet, with the arguments of the call; these members of the application,
+// a worksheet and a range share them.
+Area rangeArea(const automation::Call& call);
+Area linesArea(const automation::Call& call, RangeMode mode);
+Area cellsArea(const automation::Call& call);
 
-private:
-    automation::Object m_last;
-    const Sheet* m_sheet = nullptr;
-    Area m_area;
-};
-
-// The members that the application, a worksheet and a range share for
-// reaching ranges of a sheet: Range(text), Rows, Columns and Cells, each
-// with the arguments of the call.
-automation::Object rangeOf(SheetRef sheet, const automation::Call& call, RangeCache* cache = nullptr);
+// The objects of those members.
+automation::Object rangeOf(const SheetRef& sheet, const automation::Call& call);
 automation::Object rowsOf(const SheetRef& sheet, const automation::Call& call);
 automation::Object columnsOf(const SheetRef& sheet, const automation::Call& call);
 automation::Object cellsOf(const SheetRef& sheet, const automation::Call& call);
+
+class Range;
+
+// Hands out the range objects of the application's ranges. Asked for the
+// same cells of the same sheet, counted the same way, as last time, it gives
+// the same object again: the layout asks for a range, selects it and then
+// asks for the Selection and the ActiveCell, and one object serves all
+// three. Asked for other cells, it aims the object it gave last at them when
+// nobody holds that object any more, rather than making a new one. Nobody
+// can tell either from a new object: a range object never changes while
+// anybody holds it.
+class RangeCache {
+public:
+    automation::Object get(const SheetRef& sheet, const Area& area, RangeMode mode = RangeMode::Cells);
+
+private:
+    std::shared_ptr<Range> m_last;
+};
 
 // Workbooks(i) and Sheets(i): by 1-based number or by name.
 automation::Object workbookItem(const AppRef& ref, const automation::Variant& index);

@@ -71,12 +71,38 @@ Area linesAddress(const Variant& value, bool rows)
     return area;
 }
 
+// An address given as a value: a text is read where it lies, without a copy.
+Area addressOf(const Variant& value)
+{
+    if (const QString* text = value.ifString())
+        return parseAddress(*text);
+    return parseAddress(value.toString());
+}
+
+} // namespace
+
 class Range final : public automation::Dispatch {
 public:
     Range(RangeRef r, RangeMode m) : ref(std::move(r)), mode(m) {}
 
     QString className() const override { return QStringLiteral("Range"); }
     Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    // Whether the object is one of the cells a of sheet s. The object keeps
+    // its workbook, so no other workbook takes its address; once that
+    // workbook is the one of s, its sheets are there to compare.
+    bool shows(const SheetRef& s, const Area& a, RangeMode m) const
+    {
+        return ref.book == s.book && ref.sheet == s.sheet && ref.area == a && mode == m;
+    }
+    // Makes the object one of other cells; only for an object that nobody
+    // holds (see RangeCache).
+    void aim(const SheetRef& s, const Area& a, RangeMode m)
+    {
+        static_cast<SheetRef&>(ref) = s;
+        ref.area = a;
+        mode = m;
+    }
 
     RangeRef ref;
     RangeMode mode;
@@ -137,8 +163,12 @@ private:
         return sheet().cell(area().top, area().left);
     }
 
-    void writeCells(const CellValue& value) const
+    void writeCells(CellValue value) const
     {
+        if (area().isSingleCell()) {
+            sheet().cellAt(area().top, area().left).value = std::move(value);
+            return;
+        }
         if (cellCount() > MostCellsWritten)
             throw quorvale::AutomationError(
                 QStringLiteral("writing %1 cells at once is not supported").arg(cellCount()));
@@ -199,10 +229,10 @@ private:
     static Variant itemMember(Range& self, const Call& call) { return self.item(call); }
 
     // Where the cells lie on the sheet as it shows, in points.
-    template <qreal (QRectF::*Side)() const>
+    template <render::Side Side>
     static Variant placed(Range& self, const Call&)
     {
-        return (render::areaInPoints(self.ref.model(), self.sheet(), self.area()).*Side)();
+        return render::sideInPoints(self.ref.model(), self.sheet(), self.area(), Side);
     }
 
     static Variant row(Range& self, const Call&) { return std::int32_t(self.area().top + 1); }
@@ -298,7 +328,7 @@ private:
     static void putWrap(Range& self, const Call&, const Variant& value)
     {
         const bool wrap = value.toBool();
-        self.ref.format([wrap](CellFormat& f) { f.wrap = wrap; });
+        self.ref.format([wrap](CellFormat& f) { f.wrap = wrap; }, changeOf(Formatted::Wrap, wrap));
     }
 
     static Variant getHorizontal(Range& self, const Call&)
@@ -308,7 +338,8 @@ private:
     static void putHorizontal(Range& self, const Call&, const Variant& value)
     {
         const HAlign align = fromCode(value, HorizontalCodes, "horizontal alignment");
-        self.ref.format([align](CellFormat& f) { f.horizontal = align; });
+        self.ref.format([align](CellFormat& f) { f.horizontal = align; },
+                        changeOf(Formatted::Horizontal, std::int64_t(align)));
     }
 
     static Variant getVertical(Range& self, const Call&)
@@ -318,7 +349,8 @@ private:
     static void putVertical(Range& self, const Call&, const Variant& value)
     {
         const VAlign align = fromCode(value, VerticalCodes, "vertical alignment");
-        self.ref.format([align](CellFormat& f) { f.vertical = align; });
+        self.ref.format([align](CellFormat& f) { f.vertical = align; },
+                        changeOf(Formatted::Vertical, std::int64_t(align)));
     }
 
     static Variant interior(Range& self, const Call&) { return interiorObject(self.ref); }
@@ -344,10 +376,10 @@ private:
             {"Column", &readOnly<Self, &column>},
             {"Count", &readOnly<Self, &count>},
             {"Address", &readOnly<Self, &address>},
-            {"Left", &readOnly<Self, &placed<&QRectF::left>>},
-            {"Top", &readOnly<Self, &placed<&QRectF::top>>},
-            {"Width", &readOnly<Self, &placed<&QRectF::width>>},
-            {"Height", &readOnly<Self, &placed<&QRectF::height>>},
+            {"Left", &readOnly<Self, &placed<render::Side::Left>>},
+            {"Top", &readOnly<Self, &placed<render::Side::Top>>},
+            {"Width", &readOnly<Self, &placed<render::Side::Width>>},
+            {"Height", &readOnly<Self, &placed<render::Side::Height>>},
             {"ColumnWidth", &property<Self, &getColumnWidth, &putColumnWidth>},
             {"RowHeight", &property<Self, &getRowHeight, &putRowHeight>},
             {"FormulaR1C1", &property<Self, &getFormula, &putValue>},
@@ -367,9 +399,11 @@ private:
     }
 };
 
+Area rangeArea(const Call& call) { return addressOf(call.positional(0)); }
+
 // Rows(...) or Columns(...) of a sheet: all of them, one by number, or the
 // lines a text names.
-automation::Object linesOf(const SheetRef& sheet, const Call& call, RangeMode mode)
+Area linesArea(const Call& call, RangeMode mode)
 {
     const bool rows = mode == RangeMode::Rows;
     Area area = Area::wholeSheet();
@@ -382,48 +416,53 @@ automation::Object linesOf(const SheetRef& sheet, const Call& call, RangeMode mo
         else
             area.left = area.right = lineNumber(index, MaxColumns, "column");
     }
-    return rangeObject(RangeRef{sheet, area}, mode);
+    return area;
 }
 
-} // namespace
+// Cells(row, column): one cell; Cells: the whole sheet.
+Area cellsArea(const Call& call)
+{
+    if (call.positionalCount() < 2)
+        return Area::wholeSheet();
+    const int r = lineNumber(call.positional(0), MaxRows, "row");
+    const int c = lineNumber(call.positional(1), MaxColumns, "column");
+    return Area::cell(r, c);
+}
 
 automation::Object rangeObject(RangeRef ref, RangeMode mode)
 {
     return Object(std::make_shared<Range>(std::move(ref), mode));
 }
 
-automation::Object RangeCache::get(RangeRef ref)
+automation::Object RangeCache::get(const SheetRef& sheet, const Area& area, RangeMode mode)
 {
-    if (m_last.isNothing() || m_sheet != ref.sheet || m_area != ref.area) {
-        m_sheet = ref.sheet;
-        m_area = ref.area;
-        m_last = rangeObject(std::move(ref));
-    }
-    return m_last;
+    if (m_last && m_last->shows(sheet, area, mode))
+        return Object(m_last);
+    if (m_last && m_last.use_count() == 1)
+        m_last->aim(sheet, area, mode);
+    else
+        m_last = std::make_shared<Range>(RangeRef{sheet, area}, mode);
+    return Object(m_last);
 }
 
-automation::Object rangeOf(SheetRef sheet, const Call& call, RangeCache* cache)
+automation::Object rangeOf(const SheetRef& sheet, const Call& call)
 {
-    const Area area = parseAddress(call.positional(0).toString());
-    RangeRef ref{std::move(sheet), area};
-    return cache ? cache->get(std::move(ref)) : rangeObject(std::move(ref));
+    return rangeObject(RangeRef{sheet, rangeArea(call)});
 }
 
-automation::Object rowsOf(const SheetRef& sheet, const Call& call) { return linesOf(sheet, call, RangeMode::Rows); }
+automation::Object rowsOf(const SheetRef& sheet, const Call& call)
+{
+    return rangeObject(RangeRef{sheet, linesArea(call, RangeMode::Rows)}, RangeMode::Rows);
+}
 
 automation::Object columnsOf(const SheetRef& sheet, const Call& call)
 {
-    return linesOf(sheet, call, RangeMode::Columns);
+    return rangeObject(RangeRef{sheet, linesArea(call, RangeMode::Columns)}, RangeMode::Columns);
 }
 
 automation::Object cellsOf(const SheetRef& sheet, const Call& call)
 {
-    if (call.positionalCount() >= 2) {
-        const int r = lineNumber(call.positional(0), MaxRows, "row");
-        const int c = lineNumber(call.positional(1), MaxColumns, "column");
-        return rangeObject(RangeRef{sheet, Area::cell(r, c)});
-    }
-    return rangeObject(RangeRef{sheet, Area::wholeSheet()});
+    return rangeObject(RangeRef{sheet, cellsArea(call)});
 }
 
 } // namespace ss::objects

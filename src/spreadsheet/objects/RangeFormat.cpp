@@ -152,7 +152,7 @@ private:
         // An automatic fill is no fill.
         const int given = colorIndex(value, {excel::xlColorIndexNone, excel::xlColorIndexAutomatic});
         const int index = given == ColorAutomatic ? ColorNone : given;
-        self.ref.format([index](CellFormat& f) { f.fillColorIndex = index; });
+        self.ref.format([index](CellFormat& f) { f.fillColorIndex = index; }, changeOf(Formatted::Fill, index));
     }
 
     static const automation::MemberTable<Interior>& members()

@@ -12,7 +12,8 @@ void registerExcelApplication();
 
 // The model behind a workbook object of the built-in application (as
 // Workbooks.Add or ActiveWorkbook give it), or nullptr for any other object.
-// Lets tests and tools look at what the automation calls built.
+// Lets tests and tools look at what the automation calls built. A closed
+// workbook's model holds no sheets.
 Workbook* workbookModel(const automation::Object& workbook);
 
 } // namespace ss

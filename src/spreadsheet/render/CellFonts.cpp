@@ -3,6 +3,7 @@
 #include "spreadsheet/model/Limits.h"
 
 #include <QFontDatabase>
+#include <QHash>
 
 #include <algorithm>
 #include <array>
@@ -34,7 +35,9 @@ constexpr std::array<Substitute, 9> Substitutes{{
 
 } // namespace
 
-QString installedFamily(const QString& name)
+namespace {
+
+QString familyFor(const QString& name)
 {
     if (QFontDatabase::hasFamily(name))
         return name;
@@ -46,6 +49,19 @@ QString installedFamily(const QString& name)
             if (QFontDatabase::hasFamily(QLatin1String(family)))
                 return QLatin1String(family);
     return name;
+}
+
+} // namespace
+
+// Asking the font system costs more than drawing a cell, and every picture
+// asks for the same few names: each is asked once in the program's life.
+QString installedFamily(const QString& name)
+{
+    static QHash<QString, QString> families;
+    auto found = families.constFind(name);
+    if (found == families.constEnd())
+        found = families.insert(name, familyFor(name));
+    return *found;
 }
 
 QFont screenFont(const Font& font)

@@ -86,27 +86,44 @@ void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
 
 namespace ss::render {
 
-QRectF areaInPoints(const Workbook& book, const Sheet& sheet, const Area& area)
+namespace {
+
+long columnsPixels(const Sheet& sheet, int from, int to, int digitWidth)
+{
+    long pixels = 0;
+    for (int c = from; c < to; ++c)
+        pixels += columnPixels(sheet.columnWidth(c), digitWidth);
+    return pixels;
+}
+
+long rowsPixels(const Sheet& sheet, int from, int to, double dpi)
+{
+    long pixels = 0;
+    for (int r = from; r < to; ++r)
+        pixels += rowPixels(sheet.rowHeight(r), dpi);
+    return pixels;
+}
+
+} // namespace
+
+double sideInPoints(const Workbook& book, const Sheet& sheet, const Area& area, Side side)
 {
     if (!insideSheet(area))
         throw quorvale::AutomationError(QStringLiteral("The range does not lie on the sheet"));
     const double dpi = screenDpi();
-    const int digitWidth = digitWidthAt(book, probeAt(dpi));
-    const auto columns = [&](int from, int to) {
-        long pixels = 0;
-        for (int c = from; c < to; ++c)
-            pixels += columnPixels(sheet.columnWidth(c), digitWidth);
-        return pixels;
-    };
-    const auto rows = [&](int from, int to) {
-        long pixels = 0;
-        for (int r = from; r < to; ++r)
-            pixels += rowPixels(sheet.rowHeight(r), dpi);
-        return pixels;
-    };
     const double points = 72.0 / dpi;
-    return QRectF(columns(0, area.left) * points, rows(0, area.top) * points,
-                  columns(area.left, area.right + 1) * points, rows(area.top, area.bottom + 1) * points);
+    switch (side) {
+    case Side::Top: return double(rowsPixels(sheet, 0, area.top, dpi)) * points;
+    case Side::Height: return double(rowsPixels(sheet, area.top, area.bottom + 1, dpi)) * points;
+    case Side::Left:
+    case Side::Width: break;
+    }
+    // Only columns are measured in the width of the digits, which takes a
+    // font.
+    const int digitWidth = digitWidthAt(book, probeAt(dpi));
+    const long pixels = side == Side::Left ? columnsPixels(sheet, 0, area.left, digitWidth)
+                                           : columnsPixels(sheet, area.left, area.right + 1, digitWidth);
+    return double(pixels) * points;
 }
 
 } // namespace ss::render

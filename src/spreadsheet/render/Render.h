@@ -3,7 +3,6 @@
 #include "spreadsheet/model/Sheet.h"
 
 #include <QImage>
-#include <QRectF>
 
 namespace ss::render {
 
@@ -22,7 +21,8 @@ void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area);
 // sheet as it shows at the screen's DPI, from the sheet's top left corner,
 // in points. A picture of the area is as many pixels as these points make at
 // that DPI, whatever its size; the pictures of two ranges that meet meet
-// there.
-QRectF areaInPoints(const Workbook& book, const Sheet& sheet, const Area& area);
+// there. Each side is worked out alone: Top and Height add up rows only.
+enum class Side : std::uint8_t { Left, Top, Width, Height };
+double sideInPoints(const Workbook& book, const Sheet& sheet, const Area& area, Side side);
 
 } // namespace ss::render

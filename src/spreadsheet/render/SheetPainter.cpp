@@ -158,7 +158,8 @@ bool isBlank(const CellValue& value)
 } // namespace
 
 SheetPainter::SheetPainter(const Workbook& book, const Sheet& sheet, const Grid& grid, double dpi, QImage& picture)
-    : m_book(book), m_sheet(sheet), m_grid(grid), m_scale(dpi / 96.0), m_picture(picture), m_painter(&picture),
+    : m_book(book), m_sheet(sheet), m_grid(grid), m_scale(dpi / 96.0), m_decimalPoint(QLocale().decimalPoint().front()),
+      m_picture(picture), m_painter(&picture),
       m_formatIds(std::size_t(grid.rows()) * std::size_t(grid.columns())), m_mergeOf(m_formatIds.size(), -1),
       m_crossedRight(m_formatIds.size(), false)
 {
@@ -293,16 +294,21 @@ void SheetPainter::paintValue(const CellValue& value, FormatId id, const Area& c
 void SheetPainter::paintNumber(double value, const CellFormat& format, const Face& face, const QRect& rect)
 {
     const QRectF box = textBox(rect);
-    const QChar point = QLocale().decimalPoint().front();
     QString text;
+    qreal width = 0;
     for (int chars = GeneralMaxChars; chars > 0 && text.isEmpty(); --chars) {
-        const QString candidate = generalNumberText(value, chars, point);
-        if (!candidate.isEmpty() && face.metrics.horizontalAdvance(candidate) <= box.width())
+        const QString candidate = generalNumberText(value, chars, m_decimalPoint);
+        if (candidate.isEmpty())
+            continue;
+        width = face.metrics.horizontalAdvance(candidate);
+        if (width <= box.width())
             text = candidate;
     }
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         text = QString(int(box.width() / face.metrics.horizontalAdvance(QLatin1Char('#'))), QLatin1Char('#'));
-    const qreal left = lineLeft(effectiveAlign(format.horizontal, true), box, face.metrics.horizontalAdvance(text));
+        width = face.metrics.horizontalAdvance(text);
+    }
+    const qreal left = lineLeft(effectiveAlign(format.horizontal, true), box, width);
     drawLine(text, face, format.vertical, box, left, rect);
 }
 

@@ -76,6 +76,7 @@ private:
     const Sheet& m_sheet;
     const Grid& m_grid;
     double m_scale; // device pixels per pixel at 96 DPI
+    QChar m_decimalPoint; // of the user's number format
     QImage& m_picture;
     QPainter m_painter;
     std::vector<FormatId> m_formatIds;
