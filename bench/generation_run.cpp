@@ -84,14 +84,12 @@ void layOutAndSave(const QString& path, std::span<const InventoryRecord> items)
     InventoryList::ExcelBook.release();
 }
 
-// Puts the windows back as before a run and removes its workbook.
+// Goes back from the preview to the main window, as "< Back" does, which
+// also removes the run's workbook.
 void resetAfterRun(AppWindows& windows)
 {
-    if (Form2* preview = windows.loadedPreview()) {
-        preview->Picture1->releaseBands(); // as "< Back" does
-        QFile::remove(preview->mExcelFile);
-        preview->hide();
-    }
+    if (Form2* preview = windows.loadedPreview(); preview && preview->isVisible())
+        preview->PushButton8_Click();
     windows.main().show();
 }
 
@@ -101,6 +99,7 @@ void resetAfterRun(AppWindows& windows)
 // preview's however far the user scrolls.
 void measurePreview(Form2& preview)
 {
+    QCoreApplication::processEvents(); // the rest of the sheet follows the run's handler
     for (const float zoom : {0.25f, 1.0f, 3.0f}) {
         preview.SetZoom(zoom);
         const auto showLast = [&] {

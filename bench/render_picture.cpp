@@ -9,8 +9,10 @@
 #include "../tests/spreadsheet/RenderFixture.h"
 #include "shell/Options.h"
 #include "spreadsheet/render/Render.h"
+#include "workbook/Bitmap.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -62,7 +64,11 @@ int main(int argc, char** argv)
     const QString bitmap = folder.filePath(QStringLiteral("temp.bmp"));
     bench::measure("snapshot 32767 items (CopyPicture, fetch, bitmap)", 10, [&] {
         ss::render::copyPicture(longest, longSheet, all);
-        if (!Options::FetchClipboardPicture(0).save(bitmap, "BMP"))
+        QFile file(bitmap);
+        const bool written = file.open(QIODevice::WriteOnly)
+            && writeBitmap(Options::FetchClipboardPicture(0),
+                           [&](const char* bytes, qint64 size) { return file.write(bytes, size) == size; });
+        if (!written)
             std::fprintf(stderr, "the bitmap was not written\n");
     });
     return 0;

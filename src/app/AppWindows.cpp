@@ -77,8 +77,9 @@ void AppWindows::showRestOfSheet()
 {
     const std::optional<InventoryList::Generated> made = std::exchange(m_restToShow, std::nullopt);
     Form2* window = loadedPreview();
-    if (!made || !window || !window->isVisible() || window->mExcelFile != made->workbookPath)
-        return; // gone back already
+    if (!made || !window || !window->isVisible() || window->mExcelFile != made->workbookPath
+        || window->Picture1->picture().isNull())
+        return; // gone back already, or on the way back
     auto bands = std::make_shared<WorkbookBands>(made->workbookPath);
     if (const std::optional<preview::PictureBands::Layout> layout = bands->layout(made->picture.size()))
         window->showBands(std::move(bands), *layout);

@@ -407,7 +407,10 @@ void Form2::PushButton8_Click()
 {
     shell::Trace t{"Form2", "PushButton8_Click"};
     t.line(102, [&] {
-        Picture1->releaseBands(); // the instance that draws them has the workbook open
+        // The bands' instance has the workbook open; the pictures are shown
+        // again only by the next run, which brings its own.
+        Picture1->releasePicture();
+        Zoom_Ori->releasePicture();
         Main::DeleteFileForced(mExcelFile);
     });
     t.line(104, [&] { emit backToMainWindow(); });

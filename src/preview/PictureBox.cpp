@@ -53,6 +53,15 @@ void PictureBox::releaseBands()
     m_layout = {};
 }
 
+void PictureBox::releasePicture()
+{
+    releaseBands();
+    m_picture = QImage();
+    m_drawingSource = QImage();
+    m_drawingSourceRect = QRectF();
+    update();
+}
+
 void PictureBox::paintStretched(const QImage& source, const QRectF& sourceRect)
 {
     m_drawingSource = source;

@@ -33,6 +33,9 @@ public:
     QSize wholeSize() const;
     // Lets go of the bands and what they are drawn from.
     void releaseBands();
+    // Lets go of the picture as well, its bands and its drawing, for a box
+    // that shows nothing until it is given a picture again.
+    void releasePicture();
 
     // Draws the part sourceRect (in pixels of the picture with its bands) of
     // source stretched over the whole inner area, pixel for pixel without

@@ -14,6 +14,10 @@ ClipboardKept::ClipboardKept()
     m_kept = std::make_unique<QMimeData>();
     for (const QString& format : held->formats())
         m_kept->setData(format, held->data(format));
+    // A picture this program put there is held as a picture, not as bytes
+    // of a format: it is kept as it is.
+    if (held->hasImage())
+        m_kept->setImageData(held->imageData());
 }
 
 ClipboardKept::~ClipboardKept()

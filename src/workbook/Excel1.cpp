@@ -6,10 +6,8 @@
 #include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
+#include "workbook/Bitmap.h"
 #include "workbook/TempNames.h"
-
-#include <QBuffer>
-#include <QImageWriter>
 
 namespace Excel1 {
 
@@ -70,14 +68,8 @@ void writeBitmap(const QImage& picture, const QString& path)
 {
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("No picture of the sheet could be fetched from the clipboard"));
-    QByteArray bitmap;
-    QBuffer buffer(&bitmap);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "BMP");
-    if (!writer.write(picture))
-        cannotWriteBitmap(path, writer.errorString());
     try {
-        TempNames::writeClaimed(path, bitmap);
+        TempNames::writeClaimed(path, [&](const TempNames::WriteBytes& write) { return ::writeBitmap(picture, write); });
     } catch (const quorvale::Error& e) {
         cannotWriteBitmap(path, e.description());
     }

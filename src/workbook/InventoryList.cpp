@@ -8,7 +8,7 @@
 #include "shell/Services.h"
 #include "shell/Trace.h"
 #include "workbook/AutomationValues.h"
-#include "workbook/BitmapReader.h"
+#include "workbook/Bitmap.h"
 #include "workbook/Excel1.h"
 #include "workbook/TempNames.h"
 

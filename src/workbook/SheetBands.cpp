@@ -14,9 +14,9 @@ namespace {
 using automation::Object;
 using automation::Variant;
 
-// The picture of a range is cut at 4,096 pixels down; a band with the rows
+// The picture of a range is cut at 2,048 pixels down; a band with the rows
 // beside it stays well within that, or is split.
-constexpr int LongestBand = 3000;
+constexpr int LongestBand = 1500;
 
 // "A" for column 1, "IV" for column 256.
 QString columnLetters(int column)

@@ -44,7 +44,7 @@ public:
     void release();
 
     // The rows of one band.
-    static constexpr int BandRows = 100;
+    static constexpr int BandRows = 50;
 
 private:
     struct Rows {

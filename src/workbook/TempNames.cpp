@@ -118,7 +118,7 @@ QString claimSnapshot()
     return path;
 }
 
-void writeClaimed(const QString& path, const QByteArray& bytes)
+void writeClaimed(const QString& path, const std::function<bool(const WriteBytes&)>& writeFile)
 {
     // Not blocking: a pipe put in the file's place is refused, not waited on.
     const OpenFile file(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -128,11 +128,22 @@ void writeClaimed(const QString& path, const QByteArray& bytes)
         throw quorvale::Error(QStringLiteral("it is not the file that this run made for it"));
     if (::ftruncate(file.fd(), 0) != 0)
         throw quorvale::Error(reasonOf(errno));
-    if (!writeAll(file.fd(), bytes.constData(), bytes.size())) {
-        const int error = errno;
+    int writeError = 0;
+    const bool made = writeFile([&](const char* bytes, qint64 size) {
+        if (writeAll(file.fd(), bytes, qsizetype(size)))
+            return true;
+        writeError = errno;
+        return false;
+    });
+    if (!made || writeError != 0) {
         (void)::ftruncate(file.fd(), 0);
-        throw quorvale::Error(reasonOf(error));
+        throw quorvale::Error(writeError != 0 ? reasonOf(writeError) : QStringLiteral("the file could not be made"));
     }
+}
+
+void writeClaimed(const QString& path, const QByteArray& bytes)
+{
+    writeClaimed(path, [&](const WriteBytes& write) { return write(bytes.constData(), bytes.size()); });
 }
 
 void releaseUnwritten(const QString& path)

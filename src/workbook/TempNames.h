@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // The files a generation run keeps in the temporary folder: the temporary
 // workbook and the snapshot bitmap. Both are the run's own: each is created
 // under a name no other file has, never through a link, and readable and
@@ -35,10 +37,17 @@ bool claim(const QString& path);
 // run shares.
 QString claimSnapshot();
 
-// Writes bytes into the file at path that claim made, in place of what it
-// holds. A link at path is not followed, and a file that is not the user's
-// own, or has a second name, is not written. Throws quorvale::Error with
-// the reason; a write that fails leaves the file empty.
+// Takes the next bytes of the file; false when they could not be written.
+using WriteBytes = std::function<bool(const char* bytes, qint64 size)>;
+
+// Writes a file into the file at path that claim made, in place of what it
+// holds: writeFile is handed the means to write its bytes, a block at a
+// time, and is false when it could not make them all. A link at path is not
+// followed, and a file that is not the user's own, or has a second name, is
+// not written. Throws quorvale::Error with the reason; a write that fails
+// leaves the file empty.
+void writeClaimed(const QString& path, const std::function<bool(const WriteBytes&)>& writeFile);
+// The same with the whole file in bytes.
 void writeClaimed(const QString& path, const QByteArray& bytes);
 
 // Removes a claimed file that has not been written (it is still empty), so

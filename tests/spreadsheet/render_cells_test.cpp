@@ -325,6 +325,11 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(quorvale::AutomationError,
                                  ss::render::copyPicture(hidden.book, hidden.sheet, ss::Area::cell(0, 0)));
         QCOMPARE(QGuiApplication::clipboard()->image().size(), held.size());
+        // The user's own content stays there too, whatever fails.
+        QGuiApplication::clipboard()->setText(QStringLiteral("the user's own"));
+        QVERIFY_THROWS_EXCEPTION(quorvale::AutomationError,
+                                 ss::render::copyPicture(hidden.book, hidden.sheet, ss::Area::cell(0, 0)));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own"));
     }
 };
 

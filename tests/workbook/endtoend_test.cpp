@@ -175,6 +175,12 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("the user's own"));
         const QImage bottom = preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3)).toImage();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own")); // drawing a band kept it
+        QImage ownPicture(3, 2, QImage::Format_RGB32);
+        ownPicture.fill(Qt::red);
+        QGuiApplication::clipboard()->setImage(ownPicture);
+        preview.Picture1->forgetKeptBands();
+        preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3));
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), ownPicture);
         const QColor border = QColor::fromRgb(175, 180, 135); // palette entry 14 of the table's edges
         QCOMPARE(bottom.pixelColor(40, 1), border);
         QCOMPARE(bottom.pixelColor(40, 2), border);
@@ -199,6 +205,20 @@ private slots:
     {
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
         QVERIFY(services->errorReports().empty());
+        QVERIFY_THROWS_EXCEPTION(quorvale::Error, automation::Servers::getObject(QStringLiteral("Excel.Application")));
+
+        // "< Back" before the rest of a long sheet is laid out: the preview
+        // lets go of its pictures, and nothing opens the workbook after it.
+        support::fillItems(form->items(), manyItems(300));
+        QCoreApplication::processEvents(); // the first run is over
+        form->PushButton1_Click();
+        Form2& preview = windows->preview();
+        QVERIFY(!preview.Picture1->picture().isNull());
+        preview.PushButton8_Click();
+        QCoreApplication::processEvents();
+        QVERIFY(services->errorReports().empty());
+        QVERIFY(preview.Picture1->picture().isNull());
+        QVERIFY(preview.Picture1->wholeSize().isEmpty());
         QVERIFY_THROWS_EXCEPTION(quorvale::Error, automation::Servers::getObject(QStringLiteral("Excel.Application")));
     }
 };

@@ -6,7 +6,7 @@
 #include "app/AppWindows.h"
 #include "preview/Form2.h"
 #include "shell/Options.h"
-#include "workbook/BitmapReader.h"
+#include "workbook/Bitmap.h"
 #include "workbook/InventoryList.h"
 
 #include <QImageWriter>
@@ -196,6 +196,18 @@ private slots:
             {QStringLiteral("not a bitmap.bmp"), QByteArray("PK\3\4 not a bitmap")},
         };
         QStringList paths{written, writtenIndexed};
+        // The snapshot as the run writes it, of a picture larger than a block
+        // the reader reads at once, and of a picture of another format.
+        const QImage large = picture.scaled(300, 400);
+        for (const auto& [name, source] : {std::pair{QStringLiteral("snapshot.bmp"), large},
+                                           std::pair{QStringLiteral("snapshot of indexed.bmp"), indexed}}) {
+            QFile file(tempFile(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(writeBitmap(source, [&](const char* bytes, qint64 size) { return file.write(bytes, size) == size; }));
+            paths << file.fileName();
+        }
+        QVERIFY(!writeBitmap(QImage(), [](const char*, qint64) { return true; }));
+        QVERIFY(!writeBitmap(picture, [](const char*, qint64) { return false; }));
         for (const auto& [name, bytes] : made) {
             QFile file(tempFile(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -214,6 +226,8 @@ private slots:
         }
         QCOMPARE(readBitmap(written), picture);
         QCOMPARE(readBitmap(tempFile(QStringLiteral("32-bit.bmp"))), picture);
+        QCOMPARE(readBitmap(tempFile(QStringLiteral("snapshot.bmp"))), large);
+        QCOMPARE(readBitmap(tempFile(QStringLiteral("snapshot of indexed.bmp"))), indexed.convertToFormat(QImage::Format_RGB32));
 
         // A file cut short in its top line: QImage leaves what is missing
         // undefined, and so does the reader; the lines that are there show.

@@ -121,6 +121,13 @@ private slots:
         TempNames::writeClaimed(own, "picture");
         QCOMPARE(contentsOf(own), QByteArray("picture"));
         QCOMPARE(support::modeOf(own), 0600u);
+        // A file made block by block that gives up half way leaves the
+        // file empty, and says so.
+        const auto halfMade = [](const TempNames::WriteBytes& write) { return write("pic", 3) && false; };
+        QVERIFY_THROWS_EXCEPTION(quorvale::Error, TempNames::writeClaimed(own, halfMade));
+        QCOMPARE(contentsOf(own), QByteArray());
+        TempNames::writeClaimed(own, [](const TempNames::WriteBytes& write) { return write("pic", 3) && write("ture", 4); });
+        QCOMPARE(contentsOf(own), QByteArray("picture"));
 
         const QString mine = fileAged(QStringLiteral("mine.txt"), "mine", 0);
         const QString link = inDir(QStringLiteral("temp-13131313.bmp"));

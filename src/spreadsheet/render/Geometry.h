@@ -13,11 +13,12 @@ namespace ss::render {
 
 // The largest picture of a range. The sheet keeps every row, but a picture
 // shows only the top rows and the left columns that fit whole into this
-// box: 4096 x 4096 pixels are at most 64 MiB in 32-bit colour, and hold the
-// 1,127 pixels of the inventory table across and its first 198 items down
-// (17.6 MiB), drawn in well under a tenth of a second.
+// box: 4096 x 2048 pixels are at most 32 MiB in 32-bit colour, and hold the
+// 1,127 pixels of the inventory table across and its first 98 items down
+// (8.8 MiB), more than the preview shows at once at its smallest zoom. The
+// preview draws the rows past it in bands of their own.
 inline constexpr int MaxPictureWidth = 4096;
-inline constexpr int MaxPictureHeight = 4096;
+inline constexpr int MaxPictureHeight = 2048;
 
 // Pixels between a cell's left edge and its text, and between its text and
 // the grid line at its right; a column's width in characters leaves room

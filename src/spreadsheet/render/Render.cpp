@@ -47,35 +47,72 @@ int digitWidthAt(const Workbook& book, const QImage& probe)
 
 } // namespace
 
-QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
+namespace {
+
+// The format that marks a picture of this program's on the clipboard, which
+// a later copy may replace before it draws its own.
+constexpr char OwnPictureFormat[] = "application/x-quorvale-picture";
+
+// What a picture of area is drawn on: the grid of its cells and the DPI.
+struct Canvas {
+    QImage probe;
+    Grid grid;
+};
+
+Canvas canvasOf(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
 {
     if (!insideSheet(area))
         throw quorvale::AutomationError(QStringLiteral("The range to picture does not lie on the sheet"));
     if (!(dpi >= MinDpi && dpi <= MaxDpi))
         throw quorvale::AutomationError(QStringLiteral("A picture cannot be drawn at %1 DPI").arg(dpi));
+    Canvas canvas{probeAt(dpi), {}};
+    canvas.grid = layoutGrid(sheet, area, digitWidthAt(book, canvas.probe), dpi);
+    return canvas;
+}
 
-    const QImage probe = probeAt(dpi);
-    const Grid grid = layoutGrid(sheet, area, digitWidthAt(book, probe), dpi);
-
-    QImage picture(grid.width(), grid.height(), QImage::Format_RGB32);
+QImage paint(const Workbook& book, const Sheet& sheet, const Canvas& canvas, double dpi)
+{
+    QImage picture(canvas.grid.width(), canvas.grid.height(), QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
-    picture.setDotsPerMeterX(probe.dotsPerMeterX());
-    picture.setDotsPerMeterY(probe.dotsPerMeterY());
-    SheetPainter(book, sheet, grid, dpi, picture).paint();
+    picture.setDotsPerMeterX(canvas.probe.dotsPerMeterX());
+    picture.setDotsPerMeterY(canvas.probe.dotsPerMeterY());
+    SheetPainter(book, sheet, canvas.grid, dpi, picture).paint();
     return picture;
+}
+
+} // namespace
+
+QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
+{
+    return paint(book, sheet, canvasOf(book, sheet, area, dpi), dpi);
 }
 
 void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw quorvale::AutomationError(QStringLiteral("CopyPicture method of Range class failed: no clipboard"));
-    const QImage picture = renderArea(book, sheet, area, screenDpi());
-    if (picture.isNull())
+    const auto failed = [] {
         throw quorvale::AutomationError(
             QStringLiteral("CopyPicture method of Range class failed: the range is too large or has no visible cells"));
+    };
+    const double dpi = screenDpi();
+    const Canvas canvas = canvasOf(book, sheet, area, dpi);
+    if (canvas.grid.width() <= 0 || canvas.grid.height() <= 0)
+        failed();
+    // A picture of a sheet takes tens of megabytes: one that an earlier copy
+    // left goes before the next is drawn, so that the two are never held at
+    // once. Anything else on the clipboard stays until the new one replaces it.
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setImage(picture);
+    if (const QMimeData* held = clipboard->mimeData(); held && held->hasFormat(QLatin1String(OwnPictureFormat)))
+        clipboard->clear();
+    const QImage picture = paint(book, sheet, canvas, dpi);
+    if (picture.isNull())
+        failed();
+    auto* data = new QMimeData;
+    data->setImageData(picture);
+    data->setData(QLatin1String(OwnPictureFormat), {});
+    clipboard->setMimeData(data);
     const QMimeData* held = clipboard->mimeData();
     if (!held || !held->hasImage())
         throw quorvale::AutomationError(

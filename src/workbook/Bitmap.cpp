@@ -1,10 +1,11 @@
-#include "workbook/BitmapReader.h"
+#include "workbook/Bitmap.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -26,6 +27,9 @@ std::uint32_t u32(const uchar* p)
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 std::int32_t i32(const uchar* p) { return std::int32_t(u32(p)); }
+
+void put16(uchar* p, std::uint16_t value) { qToLittleEndian(value, p); }
+void put32(uchar* p, std::uint32_t value) { qToLittleEndian(value, p); }
 
 // Where the pixels of a plain bitmap lie in its file.
 struct Plain {
@@ -80,13 +84,45 @@ std::optional<Plain> plainBitmap(const uchar* headers, qint64 size)
 
 // One line of the file into one line of the picture: blue, green and red
 // bytes, and in 32 bits a fourth byte that a bitmap without compression
-// leaves unused. Each pixel is read as four bytes, the byte after it with
-// them, which keeps the loop short; the block of lines has a byte to spare
-// after its last line for it.
+// leaves unused. Three words make four pixels of 24 bits.
 void readLine(const uchar* in, QRgb* out, int width, int bytesPerPixel)
 {
-    for (int x = 0; x < width; ++x, in += bytesPerPixel)
-        out[x] = 0xff000000u | (qFromLittleEndian<quint32>(in) & 0x00ffffffu);
+    int x = 0;
+    if (bytesPerPixel == 4) {
+        std::memcpy(out, in, std::size_t(width) * 4);
+        for (; x < width; ++x)
+            out[x] |= 0xff000000u;
+        return;
+    }
+    for (; x + 4 <= width; x += 4, in += 12) {
+        std::uint32_t words[3];
+        std::memcpy(words, in, sizeof words);
+        out[x] = 0xff000000u | (words[0] & 0xffffffu);
+        out[x + 1] = 0xff000000u | words[0] >> 24 | (words[1] & 0xffffu) << 8;
+        out[x + 2] = 0xff000000u | words[1] >> 16 | (words[2] & 0xffu) << 16;
+        out[x + 3] = 0xff000000u | words[2] >> 8;
+    }
+    for (; x < width; ++x, in += 3)
+        out[x] = 0xff000000u | QRgb(in[0]) | QRgb(in[1]) << 8 | QRgb(in[2]) << 16;
+}
+
+// A bitmap of 32 bits a pixel, the top line first, lies in its file as the
+// lines of the picture lie in memory: it is read in place, a block at a
+// time, and each block is made opaque while it is at hand.
+bool readAsItLies(QFile& file, QImage& picture)
+{
+    uchar* const bits = picture.bits();
+    const qint64 size = picture.sizeInBytes();
+    for (qint64 done = 0; done < size;) {
+        const qint64 bytes = std::min(BlockBytes, size - done);
+        if (file.read(reinterpret_cast<char*>(bits + done), bytes) != bytes)
+            return false;
+        auto* pixels = reinterpret_cast<QRgb*>(bits + done);
+        for (qint64 i = 0; i < bytes / 4; ++i)
+            pixels[i] |= 0xff000000u;
+        done += bytes;
+    }
+    return true;
 }
 
 // The lines are read a block at a time, so that no more of the file is in
@@ -100,8 +136,10 @@ QImage readPlain(QFile& file, const Plain& plain)
     picture.setDotsPerMeterY(plain.dotsPerMeterY);
     uchar* lines = picture.bits();
     const qsizetype bytesPerLine = picture.bytesPerLine();
+    if (plain.topDown && plain.bytesPerPixel == 4 && bytesPerLine == plain.stride)
+        return readAsItLies(file, picture) ? picture : QImage();
     const int linesPerBlock = int(std::max<qint64>(1, BlockBytes / plain.stride));
-    std::vector<uchar> block(std::size_t(plain.stride) * std::size_t(linesPerBlock) + 1);
+    std::vector<uchar> block(std::size_t(plain.stride) * std::size_t(linesPerBlock));
     for (int first = 0; first < plain.height; first += linesPerBlock) {
         const int count = std::min(linesPerBlock, plain.height - first);
         const qint64 bytes = plain.stride * count;
@@ -117,7 +155,46 @@ QImage readPlain(QFile& file, const Plain& plain)
     return picture;
 }
 
+// The headers of a bitmap of 32 bits a pixel of the picture's size and
+// resolution, the top line first.
+void writeHeaders(uchar* out, const QImage& picture)
+{
+    const auto imageBytes = std::uint32_t(picture.sizeInBytes());
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(out + 2, std::uint32_t(HeadersSize) + imageBytes);
+    put32(out + 6, 0);
+    put32(out + 10, std::uint32_t(HeadersSize));
+    uchar* info = out + FileHeaderSize;
+    put32(info, InfoHeaderSize);
+    put32(info + 4, std::uint32_t(picture.width()));
+    put32(info + 8, std::uint32_t(-picture.height()));
+    put16(info + 12, 1);
+    put16(info + 14, 32);
+    put32(info + 16, Uncompressed);
+    put32(info + 20, imageBytes);
+    put32(info + 24, std::uint32_t(picture.dotsPerMeterX()));
+    put32(info + 28, std::uint32_t(picture.dotsPerMeterY()));
+    put32(info + 32, 0);
+    put32(info + 36, 0);
+}
+
 } // namespace
+
+bool writeBitmap(const QImage& source, const WriteBytes& write)
+{
+    if (source.isNull())
+        return false;
+    const QImage picture =
+        source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull() || picture.bytesPerLine() != qsizetype(picture.width()) * 4
+        || HeadersSize + picture.sizeInBytes() > std::numeric_limits<std::int32_t>::max())
+        return false;
+    uchar headers[HeadersSize];
+    writeHeaders(headers, picture);
+    return write(reinterpret_cast<const char*>(headers), HeadersSize)
+        && write(reinterpret_cast<const char*>(picture.constBits()), picture.sizeInBytes());
+}
 
 QImage readBitmap(const QString& path)
 {
