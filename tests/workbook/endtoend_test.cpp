@@ -189,7 +189,7 @@ private slots:
         const automation::Object excel = automation::Servers::createObject(QStringLiteral("Excel.Application"));
         excel.object("Workbooks").call("Open", {automation::Variant(preview.mExcelFile)});
         const automation::Object sheet = excel.object("ActiveSheet");
-        for (const int row : {101, 201, 650, 990}) {
+        for (const int row : {51, 101, 201, 650, 990}) {
             sheet.object("Range", {automation::Variant(QStringLiteral("A%1:I%2").arg(row - 8).arg(row + 8))})
                 .call("CopyPicture");
             const QImage single = QGuiApplication::clipboard()->image().copy(0, 3 * 20, whole.width(), 10 * 20);
