@@ -269,7 +269,7 @@ int exportCommand(const QStringList& arguments)
 
 bool wanted(int argc, char* argv[]) { return argc > 1 && argv[1][0] != '\0'; }
 
-int run(int argc, char* argv[], void (*registerServers)())
+int run(int argc, char* argv[])
 {
     // No window ever shows: no display is needed, over SSH or from cron.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -280,7 +280,6 @@ int run(int argc, char* argv[], void (*registerServers)())
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVALE_VERSION));
     ConsoleServices services;
     shell::Services::install(&services);
-    registerServers();
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
     const QString command = arguments.takeFirst();

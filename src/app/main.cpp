@@ -20,8 +20,9 @@ void registerServers()
 
 int main(int argc, char* argv[])
 {
+    registerServers();
     if (CommandLine::wanted(argc, argv))
-        return CommandLine::run(argc, argv, registerServers);
+        return CommandLine::run(argc, argv);
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
     QCoreApplication::setOrganizationName(QStringLiteral("Tallowind"));
@@ -30,8 +31,6 @@ int main(int argc, char* argv[])
     // The windows end the application themselves (closing the main window
     // or the preview); hiding the main window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    registerServers();
 
     AppWindows windows;
     // Logging off, shutting down and being told to stop end the program as
