@@ -5,8 +5,8 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <vector>
