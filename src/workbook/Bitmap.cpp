@@ -82,6 +82,14 @@ std::optional<Plain> plainBitmap(const uchar* headers, qint64 size)
     return plain;
 }
 
+// Pixels read from a bitmap, whose fourth byte says nothing, as the opaque
+// pixels of a picture of 32-bit pixels without alpha.
+void makeOpaque(QRgb* pixels, qint64 count)
+{
+    for (qint64 i = 0; i < count; ++i)
+        pixels[i] |= 0xff000000u;
+}
+
 // One line of the file into one line of the picture: blue, green and red
 // bytes, and in 32 bits a fourth byte that a bitmap without compression
 // leaves unused. Three words make four pixels of 24 bits.
@@ -90,8 +98,7 @@ void readLine(const uchar* in, QRgb* out, int width, int bytesPerPixel)
     int x = 0;
     if (bytesPerPixel == 4) {
         std::memcpy(out, in, std::size_t(width) * 4);
-        for (; x < width; ++x)
-            out[x] |= 0xff000000u;
+        makeOpaque(out, width);
         return;
     }
     for (; x + 4 <= width; x += 4, in += 12) {
@@ -117,9 +124,7 @@ bool readAsItLies(QFile& file, QImage& picture)
         const qint64 bytes = std::min(BlockBytes, size - done);
         if (file.read(reinterpret_cast<char*>(bits + done), bytes) != bytes)
             return false;
-        auto* pixels = reinterpret_cast<QRgb*>(bits + done);
-        for (qint64 i = 0; i < bytes / 4; ++i)
-            pixels[i] |= 0xff000000u;
+        makeOpaque(reinterpret_cast<QRgb*>(bits + done), bytes / 4);
         done += bytes;
     }
     return true;

@@ -64,12 +64,12 @@ QString warningText()
 // Writes picture to path as a Windows bitmap, into the run's own file that
 // claimed the name: a link there is not followed. A picture that cannot be
 // written in whole leaves the file empty.
-void writeBitmap(const QImage& picture, const QString& path)
+void writeSnapshot(const QImage& picture, const QString& path)
 {
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("No picture of the sheet could be fetched from the clipboard"));
     try {
-        TempNames::writeClaimed(path, [&](const TempNames::WriteBytes& write) { return ::writeBitmap(picture, write); });
+        TempNames::writeClaimed(path, [&](const TempNames::WriteBytes& write) { return writeBitmap(picture, write); });
     } catch (const quorvale::Error& e) {
         cannotWriteBitmap(path, e.description());
     }
@@ -132,7 +132,7 @@ void saveCellsActivesheet(const automation::Object& workbook, const QString& pat
         return;
     t.line(108, [&] { sheet.get("Name"); });
     t.line(110, [&] { sheet.object("UsedRange").call("CopyPicture"); });
-    t.line(112, [&] { writeBitmap(Options::FetchClipboardPicture(0), path); });
+    t.line(112, [&] { writeSnapshot(Options::FetchClipboardPicture(0), path); });
 }
 
 } // namespace Excel1

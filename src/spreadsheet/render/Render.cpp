@@ -45,10 +45,6 @@ int digitWidthAt(const Workbook& book, const QImage& probe)
     return maxDigitWidth(screenFont(book.formats[DefaultFormat].font), probe);
 }
 
-} // namespace
-
-namespace {
-
 // The format that marks a picture of this program's on the clipboard, which
 // a later copy may replace before it draws its own.
 constexpr char OwnPictureFormat[] = "application/x-quorvale-picture";
