@@ -19,7 +19,7 @@ AppWindows::~AppWindows() = default;
 
 bool AppWindows::start()
 {
-    TempNames::removeLeftoverWorkbooks();
+    TempNames::removeLeftovers();
     m_main.Form_Load();
     if (shell::Services::applicationEnded())
         return false;

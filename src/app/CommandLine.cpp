@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "core/Files.h"
 #include "records/Csv.h"
 #include "records/Import.h"
 #include "records/ListItems.h"
@@ -13,14 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
+#include <csignal>
 #include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <filesystem>
-#include <system_error>
 
 namespace CommandLine {
 
@@ -141,25 +137,6 @@ std::vector<InventoryRecord> storedList()
     return items.records();
 }
 
-// Gives file the mode and group of target when there is one, never wider:
-// a group that cannot be kept gets no access. Else the user's default mode
-// for a new file (a temporary file is made for the user alone).
-void keepModeOf(const QString& target, const QString& file)
-{
-    const QByteArray name = QFile::encodeName(file);
-    struct stat existing {};
-    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
-        mode_t mode = existing.st_mode & 07777;
-        if (::chown(name.constData(), uid_t(-1), existing.st_gid) != 0)
-            mode &= ~mode_t(S_IRWXG);
-        ::chmod(name.constData(), mode);
-        return;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(name.constData(), 0666 & ~mask);
-}
-
 // Qt's notes about the desktop it runs on (no runtime folder in cron, say)
 // are no news on the command line.
 void quietQtNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
@@ -169,25 +146,13 @@ void quietQtNotes(QtMsgType type, const QMessageLogContext& context, const QStri
     qt_message_output(type, context, message);
 }
 
-// Saves the workbook beside out and renames it over out, which stays as it
-// was until the new workbook is complete, and keeps its mode.
+// Saves the workbook as out, which the file writer replaces only by a
+// complete workbook.
 int generate(const QString& out, const std::vector<InventoryRecord>& items)
 {
     Options::FillWorkbookPalette(); // as the window's start does
-    const QFileInfo target(out);
-    QTemporaryFile beside(target.absoluteDir().filePath(QStringLiteral(".quorvale-XXXXXX.xls")));
-    if (!beside.open())
-        return say(QStringLiteral("%1: %2").arg(out, beside.errorString())), BadInput;
-    beside.close();
-    if (!InventoryList::SaveInventoryWorkbook(items, QDir::toNativeSeparators(beside.fileName())))
+    if (!InventoryList::SaveInventoryWorkbook(items, QDir::toNativeSeparators(out)))
         return say(QStringLiteral("%1: the workbook was not made; %1 is left as it was").arg(out)), BadInput;
-    keepModeOf(out, beside.fileName());
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(beside.fileName()).toStdString(), QFile::encodeName(out).toStdString(),
-                            error);
-    if (error)
-        return say(QStringLiteral("%1: %2").arg(out, QString::fromStdString(error.message()))), BadInput;
-    beside.setAutoRemove(false);
     return Done;
 }
 
@@ -255,14 +220,33 @@ int exportCommand(const QStringList& arguments)
     if (arguments.size() != 1 || (arguments[0].startsWith(QLatin1String("--")) && arguments[0] != QLatin1String("-")))
         return usage(QStringLiteral("export: which file? quorvale export FILE.csv"));
     const QByteArray csv = records::csvText(storedList());
-    if (arguments[0] == QLatin1String("-")) {
-        std::fwrite(csv.constData(), 1, std::size_t(csv.size()), stdout);
-        return std::fflush(stdout) == 0 ? Done : BadInput;
+    try {
+        if (arguments[0] == QLatin1String("-"))
+            quorvale::files::writeStandardOutput(csv);
+        else
+            quorvale::files::writeWhole(arguments[0], csv);
+    } catch (const quorvale::files::FileError& e) {
+        return say(e.description()), BadInput;
     }
-    QSaveFile file(arguments[0]);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-        return say(QStringLiteral("%1: %2").arg(arguments[0], file.errorString())), BadInput;
     return Done;
+}
+
+// Told to stop (Ctrl-C, a hang-up, kill), the program takes away the file
+// it was writing and then stops as the signal would have stopped it.
+void stopWriting(int signal)
+{
+    quorvale::files::removePendingFiles();
+    ::raise(signal); // the handler was reset on entry
+}
+
+void removeNewFilesWhenStopped()
+{
+    struct sigaction action {};
+    action.sa_handler = stopWriting;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -273,6 +257,7 @@ int run(int argc, char* argv[])
 {
     // No window ever shows: no display is needed, over SSH or from cron.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    removeNewFilesWhenStopped();
     const QtMessageHandler earlier = qInstallMessageHandler(quietQtNotes);
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tallowind"));

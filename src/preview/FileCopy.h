@@ -4,13 +4,14 @@
 
 namespace preview {
 
-// Copies source to target byte for byte. The copy is written to a new file
-// beside target and renamed over it only once complete, so an existing
-// target stays whole when anything fails, and target may name source
-// itself. A copy over an existing file keeps that file's mode and group, and
-// is never open to more than it was; a new file gets the user's default mode.
-// Throws quorvale::Error naming the file that failed, with the platform's
-// description, having left no partial file behind.
+// Copies source, a file this program made, to target byte for byte, through
+// the program's file writer: an existing target stays whole when anything
+// fails, target may name source itself, and a copy over an existing file
+// (a read-only one too: the user has been asked) takes that file's access,
+// never more open than it was. Source is read only
+// when it is still the run's own plain file. Throws quorvale::Error naming
+// the file that failed, with the platform's description, having left no
+// partial file behind.
 void copyFileReplacing(const QString& source, const QString& target);
 
 } // namespace preview

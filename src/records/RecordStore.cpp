@@ -1,6 +1,7 @@
 #include "records/RecordStore.h"
 
 #include "core/Error.h"
+#include "core/Files.h"
 #include "records/Fields.h"
 #include "records/ListItems.h"
 #include "records/RecoveryFile.h"
@@ -13,19 +14,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <QVarLengthArray>
 
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace records {
 
@@ -38,19 +35,6 @@ constexpr char Key[] = "Inventory List";
 constexpr char KeyInFile[] = "Inventory%20List=";
 
 QString fullKey() { return QLatin1String(Group) + QLatin1Char('/') + QLatin1String(Key); }
-
-// Why the settings file at path could not be written, as far as can be told.
-QString statusText(QSettings::Status status, const QString& path)
-{
-    if (status == QSettings::FormatError)
-        return QStringLiteral("the file is not in the settings format");
-    const QFileInfo file(path);
-    if (!file.dir().exists())
-        return QStringLiteral("its folder %1 cannot be made").arg(QDir::toNativeSeparators(file.absolutePath()));
-    if (file.exists() && !file.isWritable())
-        return QStringLiteral("the file is read-only");
-    return QStringLiteral("the file or its folder cannot be written");
-}
 
 quorvale::Error cannotSave(const QString& path, const QString& why)
 {
@@ -104,75 +88,22 @@ QString whatItHolds(const QVariant& value)
 }
 
 // Copies the settings file at path beside it, under path + suffix or, when
-// that is taken by an earlier copy, path + suffix + ".2", ".3" and so on.
+// that is taken by an earlier copy, path + suffix + ".2", ".3" and so on. A
+// copy never replaces a file, not even one made meanwhile.
 void keepCopy(const QString& path, const QString& suffix)
 {
     QString copy = path + suffix;
     for (int n = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++n)
         copy = path + suffix + QLatin1Char('.') + QString::number(n);
-    QFile file(path);
-    if (!file.copy(copy))
+    try {
+        quorvale::files::NewFile file(copy, quorvale::files::Access::AsReplaced, quorvale::files::Existing::Keep);
+        file.write(quorvale::files::readPlainFile(path));
+        file.commit();
+    } catch (const quorvale::files::FileError& e) {
         throw cannotSave(path, QStringLiteral("a copy of the settings file as it was could not be kept as %1 (%2)")
-                                   .arg(copy, file.errorString()));
+                                   .arg(copy, e.reason()));
+    }
 }
-
-// While a new settings file is written, the old one keeps a second name, so
-// it can be put back when the new one turns out cut short. A hard link
-// costs nothing; where there is none, the old file is copied.
-class OldFileKept {
-public:
-    explicit OldFileKept(const QString& path) : m_path(path), m_kept(path + QStringLiteral(".previous"))
-    {
-        if (!QFileInfo(path).isFile())
-            return; // nothing stored yet
-        QFile::remove(m_kept); // left by a run that did not end
-        QString why;
-#ifdef Q_OS_UNIX
-        if (::link(QFile::encodeName(m_path).constData(), QFile::encodeName(m_kept).constData()) == 0) {
-            m_held = true;
-            return;
-        }
-        // Reasons of the folder; others say only that there are no links.
-        const int linkError = errno;
-        if (linkError == EACCES || linkError == EROFS || linkError == ENOSPC || linkError == EDQUOT)
-            why = QString::fromStdString(std::generic_category().message(linkError));
-#endif
-        QFile old(m_path);
-        if (old.copy(m_kept)) {
-            m_held = true;
-            return;
-        }
-        throw cannotSave(m_path, QStringLiteral("its folder takes no new file (%1), so the list stored before is kept")
-                                     .arg(why.isEmpty() ? old.errorString() : why));
-    }
-    ~OldFileKept()
-    {
-        if (m_held)
-            QFile::remove(m_kept);
-    }
-    OldFileKept(const OldFileKept&) = delete;
-    OldFileKept& operator=(const OldFileKept&) = delete;
-
-    // Puts the old file back in place of the new one, or removes the new
-    // one when there was none before.
-    void putBack()
-    {
-        if (!m_held) {
-            QFile::remove(m_path);
-            return;
-        }
-        // Should even that fail, the old file stays under its second name.
-        std::error_code error;
-        std::filesystem::rename(QFile::encodeName(m_kept).toStdString(), QFile::encodeName(m_path).toStdString(),
-                                error);
-        m_held = false;
-    }
-
-private:
-    QString m_path;
-    QString m_kept;
-    bool m_held = false;
-};
 
 // The line of the file that starts with prefix, at or after from; -1 when
 // there is none.
@@ -184,22 +115,55 @@ qsizetype lineStartingWith(const QByteArray& contents, const QByteArray& prefix,
     return at < 0 ? -1 : at + 1;
 }
 
-// Whether the settings file at path holds a stored value of valueBytes bytes
-// whole: its line is there and ends, and so does the file. Qt's settings
-// writer does not notice a last write that was cut short, as on a full
-// disk, and puts the cut file in place of the old one.
-bool holdsWhole(const QString& path, qsizetype valueBytes)
+// Whether the text of a settings file holds a stored value of valueBytes
+// bytes whole: its line is there and ends, and so does the text. Qt's
+// settings writer does not notice a last write that was cut short, as on a
+// full disk, and hands over the cut file as written.
+bool holdsWhole(const QByteArray& contents, qsizetype valueBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray contents = file.readAll();
-    if (file.error() != QFileDevice::NoError || !contents.endsWith('\n'))
+    if (!contents.endsWith('\n'))
         return false;
     const qsizetype section = lineStartingWith(contents, QByteArray("[") + Group + "]", 0);
     const qsizetype line = section < 0 ? -1 : lineStartingWith(contents, KeyInFile, section);
     const qsizetype end = line < 0 ? -1 : contents.indexOf('\n', line);
     return end >= 0 && end - line >= qsizetype(sizeof KeyInFile - 1) + valueBytes;
+}
+
+// A folder of this run's own, the user's alone, for the working copy of the
+// settings file.
+const QTemporaryDir& workingFolder()
+{
+    static const QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("quorvale-store-XXXXXX")));
+    return folder;
+}
+
+// The text of the settings file with the stored value set to bytes. Qt's
+// settings writer makes it, in a working copy of the file's text now (none
+// when what is there is not kept), so the file's format stays Qt's in every
+// detail; the program's file writer then puts it in place.
+QByteArray settingsTextWith(const QString& path, const QByteArray& now, const QByteArray& bytes)
+{
+    const QTemporaryDir& folder = workingFolder();
+    if (!folder.isValid())
+        throw cannotSave(path, QStringLiteral("no working copy of it can be made in %1 (%2)")
+                                   .arg(QDir::toNativeSeparators(QDir::tempPath()), folder.errorString()));
+    const QString copy = folder.filePath(QStringLiteral("Tallowind.conf"));
+    const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
+    quorvale::files::writeWhole(copy, now, quorvale::files::Access::UserOnly);
+    {
+        QSettings settings(copy, QSettings::IniFormat);
+        settings.setValue(fullKey(), bytes);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            throw cannotSave(path, QStringLiteral("its new text could not be made in %1 (the disk may be full), so "
+                                                  "the list stored before is kept")
+                                       .arg(QDir::toNativeSeparators(folder.path())));
+    }
+    QByteArray text = quorvale::files::readOwnFile(copy);
+    if (!holdsWhole(text, bytes.size()))
+        throw cannotSave(path, QStringLiteral("the file could not be written whole (the disk may be full), so the "
+                                              "list stored before is kept"));
+    return text;
 }
 
 // The fields that stored records with fewer fields than a record has lack,
@@ -397,9 +361,7 @@ void writeStoredList(const QString& value)
     // slower than bytes for a long list.
     const QByteArray bytes = value.toUtf8();
 
-    // What is there now decides what is kept of it. The two objects share
-    // what was read of the file, so the writer below neither reads it again
-    // nor inherits the damage found here in its status.
+    // What is there now decides what is kept of it.
     QSettings present(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
     const QString path = present.fileName();
     present.allKeys();
@@ -415,21 +377,17 @@ void writeStoredList(const QString& value)
     else if (unreadable)
         keepCopy(path, QStringLiteral(".unreadable"));
 
-    OldFileKept old(path);
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
-    settings.setAtomicSyncRequired(true);
-    // What the store read of a damaged file besides the list is not the
-    // program's: it stays in the copy alone.
-    if (damaged)
-        settings.clear();
-    settings.setValue(fullKey(), bytes);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        throw cannotSave(path, statusText(settings.status(), path));
-    if (!holdsWhole(path, bytes.size())) {
-        old.putBack();
-        throw cannotSave(path, QStringLiteral("the file could not be written whole (the disk may be full), so the "
-                                              "list stored before is kept"));
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        throw cannotSave(path, QStringLiteral("its folder %1 cannot be made")
+                                   .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
+    try {
+        // What the store read of a damaged file besides the list is not the
+        // program's: it stays in the copy alone.
+        const QByteArray now =
+            damaged || !QFileInfo::exists(path) ? QByteArray() : quorvale::files::readPlainFile(path);
+        quorvale::files::writeWhole(path, settingsTextWith(path, now, bytes));
+    } catch (const quorvale::files::FileError& e) {
+        throw cannotSave(path, e.reason());
     }
     if (damaged)
         damagedFiles().removeAll(path);

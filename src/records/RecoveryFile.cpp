@@ -1,12 +1,12 @@
 #include "records/RecoveryFile.h"
 
 #include "core/Error.h"
+#include "core/Files.h"
 #include "records/RecordStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace records {
@@ -32,14 +32,23 @@ QString recoveryFilePath()
 void writeRecoveryFile(const QString& text)
 {
     const QString path = recoveryFilePath();
+    if (text.isEmpty()) {
+        // An empty list cannot be offered back; an older list kept here
+        // must not be offered in its place either.
+        QFile::remove(path);
+        return;
+    }
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         cannotKeep(path, QStringLiteral("its folder cannot be made"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        cannotKeep(path, file.errorString());
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        cannotKeep(path, file.errorString());
+    try {
+        quorvale::files::writeWhole(path, bytes);
+        // Only a list that reads back as it was written counts as kept.
+        if (quorvale::files::readOwnFile(path) != bytes)
+            cannotKeep(path, QStringLiteral("it did not read back as it was written"));
+    } catch (const quorvale::files::FileError& e) {
+        cannotKeep(path, e.reason());
+    }
 }
 
 std::optional<RecoveredList> recoveredListToOffer()
@@ -50,11 +59,16 @@ std::optional<RecoveredList> recoveredListToOffer()
     const QFileInfo stored(settingsFilePath());
     if (stored.exists() && stored.lastModified() >= recovery.lastModified())
         return std::nullopt;
-    QFile file(recovery.filePath());
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        bytes = quorvale::files::readOwnFile(recovery.filePath());
+    } catch (const quorvale::files::FileError& e) {
         throw quorvale::Error(QStringLiteral("The inventory list kept in %1 cannot be read: %2.")
-                                  .arg(QDir::toNativeSeparators(recovery.filePath()), file.errorString()));
-    return RecoveredList{QString::fromUtf8(file.readAll()), recovery.lastModified()};
+                                  .arg(QDir::toNativeSeparators(recovery.filePath()), e.reason()));
+    }
+    if (bytes.isEmpty())
+        return std::nullopt; // nothing to offer back
+    return RecoveredList{QString::fromUtf8(bytes), recovery.lastModified()};
 }
 
 void noteRecoveredListLoaded() { g_recoveredListLoaded = true; }

@@ -1,5 +1,7 @@
 #include "workbook/Bitmap.h"
 
+#include "core/Files.h"
+
 #include <QFile>
 #include <QImageReader>
 #include <QtEndian>
@@ -203,11 +205,15 @@ bool writeBitmap(const QImage& source, const WriteBytes& write)
 
 QImage readBitmap(const QString& path)
 {
-    QFile file(path);
+    QFile file;
+    if (!file.open(quorvale::files::openOwnFile(path).release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        throw quorvale::files::FileError(path, file.errorString());
     uchar headers[HeadersSize];
-    if (file.open(QIODevice::ReadOnly) && file.read(reinterpret_cast<char*>(headers), HeadersSize) == HeadersSize)
+    if (file.read(reinterpret_cast<char*>(headers), HeadersSize) == HeadersSize)
         if (const std::optional<Plain> plain = plainBitmap(headers, file.size()))
             if (QImage picture = readPlain(file, *plain); !picture.isNull())
                 return picture;
-    return QImage(path);
+    if (!file.seek(0))
+        return {};
+    return QImageReader(&file).read();
 }

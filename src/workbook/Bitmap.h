@@ -8,8 +8,10 @@
 // The picture in a Windows bitmap file, as QImage reads it. An uncompressed
 // bitmap of 24 or 32 bits a pixel is read straight from the file into the
 // picture's lines, one of 32 bits the top line first (as the sheet snapshot
-// is written) in place; any other file is left to QImage. A null picture
-// when the file cannot be read.
+// is written) in place; any other file is left to QImage. The file is the
+// run's own: one that is not (a link, a FIFO, another user's file) throws
+// quorvale::files::FileError with what it is. A null picture when the file
+// does not hold a bitmap.
 QImage readBitmap(const QString& path);
 
 // Takes the next bytes of a file being written; false when they could not

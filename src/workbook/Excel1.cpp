@@ -3,6 +3,7 @@
 #include "automation/ExcelConstants.h"
 #include "automation/Servers.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
@@ -61,17 +62,19 @@ QString warningText()
     throw quorvale::Error(QStringLiteral("The picture of the sheet could not be written to %1: %2").arg(path, reason));
 }
 
-// Writes picture to path as a Windows bitmap, into the run's own file that
-// claimed the name: a link there is not followed. A picture that cannot be
-// written in whole leaves the file empty.
+// Writes picture to path as a Windows bitmap, whole, in place of the run's
+// own file that claimed the name, and for the user alone.
 void writeSnapshot(const QImage& picture, const QString& path)
 {
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("No picture of the sheet could be fetched from the clipboard"));
     try {
-        TempNames::writeClaimed(path, [&](const TempNames::WriteBytes& write) { return writeBitmap(picture, write); });
-    } catch (const quorvale::Error& e) {
-        cannotWriteBitmap(path, e.description());
+        quorvale::files::NewFile file(path, quorvale::files::Access::UserOnly);
+        if (!writeBitmap(picture, [&](const char* bytes, qint64 size) { return file.write(bytes, size), true; }))
+            cannotWriteBitmap(path, QStringLiteral("the picture is too large for a bitmap"));
+        file.commit();
+    } catch (const quorvale::files::FileError& e) {
+        cannotWriteBitmap(path, e.reason());
     }
 }
 

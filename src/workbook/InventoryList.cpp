@@ -4,6 +4,7 @@
 #include "automation/ExcelConstants.h"
 #include "automation/Servers.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "shell/Main.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
@@ -89,9 +90,16 @@ void saveWorkbook(const QString& path)
 // the picture null, so the preview shows none rather than an earlier one.
 void loadPicture(const QString& snapshotPath, QImage& picture)
 {
-    picture = readBitmap(snapshotPath);
+    picture = QImage();
+    QString why;
+    try {
+        picture = readBitmap(snapshotPath);
+    } catch (const quorvale::files::FileError& e) {
+        why = QStringLiteral(": ") + e.reason();
+    }
     if (picture.isNull())
-        throw quorvale::Error(QStringLiteral("The picture of the sheet could not be loaded from %1").arg(snapshotPath));
+        throw quorvale::Error(
+            QStringLiteral("The picture of the sheet could not be loaded from %1%2").arg(snapshotPath, why));
 }
 
 // The second instance opens the saved workbook and takes the picture of its

@@ -25,50 +25,6 @@ QString inTemporaryFolder(const QString& fileName)
     return QDir::toNativeSeparators(QDir(temporaryFolder()).filePath(fileName));
 }
 
-QString reasonOf(int error) { return QString::fromStdString(std::generic_category().message(error)); }
-
-// An open file, closed when it goes.
-class OpenFile {
-public:
-    explicit OpenFile(int fd) : m_fd(fd) {}
-    ~OpenFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Whether the open file is a plain file of the user's with no other name:
-// the one a claim made, not one that somebody put in its place.
-bool isOwnPlainFile(int fd)
-{
-    struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1;
-}
-
-bool writeAll(int fd, const char* data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, std::size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0)
-            errno = EIO;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 // A leftover of a run that never ended: a plain workbook file of the user's,
 // not written for more than a day.
 bool isLeftover(const QString& path, const QDateTime& dayAgo)
@@ -118,44 +74,19 @@ QString claimSnapshot()
     return path;
 }
 
-void writeClaimed(const QString& path, const std::function<bool(const WriteBytes&)>& writeFile)
-{
-    // Not blocking: a pipe put in the file's place is refused, not waited on.
-    const OpenFile file(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (file.fd() < 0)
-        throw quorvale::Error(reasonOf(errno));
-    if (!isOwnPlainFile(file.fd()))
-        throw quorvale::Error(QStringLiteral("it is not the file that this run made for it"));
-    if (::ftruncate(file.fd(), 0) != 0)
-        throw quorvale::Error(reasonOf(errno));
-    int writeError = 0;
-    const bool made = writeFile([&](const char* bytes, qint64 size) {
-        if (writeAll(file.fd(), bytes, qsizetype(size)))
-            return true;
-        writeError = errno;
-        return false;
-    });
-    if (!made || writeError != 0) {
-        (void)::ftruncate(file.fd(), 0);
-        throw quorvale::Error(writeError != 0 ? reasonOf(writeError) : QStringLiteral("the file could not be made"));
-    }
-}
-
-void writeClaimed(const QString& path, const QByteArray& bytes)
-{
-    writeClaimed(path, [&](const WriteBytes& write) { return write(bytes.constData(), bytes.size()); });
-}
-
 void releaseUnwritten(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isFile() && info.size() == 0)
-        QFile::remove(path);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
+        && info.st_size == 0)
+        ::unlink(name.constData());
 }
 
-void removeLeftoverWorkbooks()
+void removeLeftovers()
 {
-    static const QRegularExpression name(QStringLiteral("^%1[1-9]{8}\\.xls$").arg(QLatin1String(WorkbookPrefix)));
+    static const QRegularExpression name(QStringLiteral("^(%1[1-9]{8}\\.xls|%2[1-9]{8}\\.bmp)$")
+                                             .arg(QLatin1String(WorkbookPrefix), QLatin1String(SnapshotPrefix)));
     const QDir folder(temporaryFolder());
     const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
     for (const QString& fileName : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {

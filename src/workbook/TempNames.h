@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-
-#include <functional>
 
 // The files a generation run keeps in the temporary folder: the temporary
 // workbook and the snapshot bitmap. Both are the run's own: each is created
@@ -37,28 +34,16 @@ bool claim(const QString& path);
 // run shares.
 QString claimSnapshot();
 
-// Takes the next bytes of the file; false when they could not be written.
-using WriteBytes = std::function<bool(const char* bytes, qint64 size)>;
-
-// Writes a file into the file at path that claim made, in place of what it
-// holds: writeFile is handed the means to write its bytes, a block at a
-// time, and is false when it could not make them all. A link at path is not
-// followed, and a file that is not the user's own, or has a second name, is
-// not written. Throws quorvale::Error with the reason; a write that fails
-// leaves the file empty.
-void writeClaimed(const QString& path, const std::function<bool(const WriteBytes&)>& writeFile);
-// The same with the whole file in bytes.
-void writeClaimed(const QString& path, const QByteArray& bytes);
-
-// Removes a claimed file that has not been written (it is still empty), so
-// a failed save leaves no empty workbook behind.
+// Removes a claimed file that has not been written (it is still the user's
+// own empty file), so a failed save leaves no empty workbook behind.
 void releaseUnwritten(const QString& path);
 
-// Removes the temporary workbooks that runs which never ended (the program
-// was killed while the preview was open) left in the temporary folder: the
-// plain files of the workbook names, "kintra" and eight digits from 1 to 9
-// + ".xls", that belong to the user and were last written more than a day
-// ago. Nothing else is touched, and nothing is reported.
-void removeLeftoverWorkbooks();
+// Removes the temporary workbooks and snapshots that runs which never ended
+// (the program was killed while the preview was open, or while it took the
+// picture) left in the temporary folder: the plain files of their names,
+// "kintra" and eight digits from 1 to 9 + ".xls", "temp-" and eight such
+// digits + ".bmp", that belong to the user and were last written more than a
+// day ago. Nothing else is touched, and nothing is reported.
+void removeLeftovers();
 
 } // namespace TempNames

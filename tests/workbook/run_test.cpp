@@ -4,6 +4,7 @@
 #include "Support.h"
 
 #include "app/AppWindows.h"
+#include "core/Files.h"
 #include "preview/Form2.h"
 #include "shell/Options.h"
 #include "workbook/Bitmap.h"
@@ -214,7 +215,7 @@ private slots:
             file.write(bytes);
             paths << file.fileName();
         }
-        paths << tempFile(QStringLiteral("missing.bmp"));
+        QVERIFY_THROWS_EXCEPTION(quorvale::files::FileError, readBitmap(tempFile(QStringLiteral("missing.bmp"))));
 
         for (const QString& path : paths) {
             const QImage expected(path);

@@ -109,46 +109,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(inDir(QStringLiteral("missing"))));
     }
 
-    // The bitmap goes into the file that the claim made, never through a
-    // link put in its place, nor into a file that has a second name.
-    void aClaimedFileIsWrittenButNeverThroughALink()
+    // A snapshot's name is drawn and claimed like a workbook's; a link or a
+    // second name of another file at a drawn name counts as taken.
+    void aSnapshotIsClaimedButNeverThroughALink()
     {
         qputenv("TEMP", dir.path().toLocal8Bit());
         const QString own = TempNames::claimSnapshot();
         static const QRegularExpression shape(QStringLiteral("^temp-[1-9]{8}\\.bmp$"));
         QVERIFY2(shape.match(QFileInfo(own).fileName()).hasMatch(), qPrintable(own));
         QCOMPARE(QFileInfo(own).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
-        TempNames::writeClaimed(own, "picture");
-        QCOMPARE(contentsOf(own), QByteArray("picture"));
         QCOMPARE(support::modeOf(own), 0600u);
-        // A file made block by block that gives up half way leaves the
-        // file empty, and says so.
-        const auto halfMade = [](const TempNames::WriteBytes& write) { return write("pic", 3) && false; };
-        QVERIFY_THROWS_EXCEPTION(quorvale::Error, TempNames::writeClaimed(own, halfMade));
-        QCOMPARE(contentsOf(own), QByteArray());
-        TempNames::writeClaimed(own, [](const TempNames::WriteBytes& write) { return write("pic", 3) && write("ture", 4); });
-        QCOMPARE(contentsOf(own), QByteArray("picture"));
 
         const QString mine = fileAged(QStringLiteral("mine.txt"), "mine", 0);
         const QString link = inDir(QStringLiteral("temp-13131313.bmp"));
         QVERIFY(QFile::link(mine, link));
         const QString second = inDir(QStringLiteral("temp-24242424.bmp"));
         QCOMPARE(::link(QFile::encodeName(mine).constData(), QFile::encodeName(second).constData()), 0);
-        for (const QString& path : {link, second}) {
+        for (const QString& path : {link, second})
             QVERIFY(!TempNames::claim(path));
-            QVERIFY_THROWS_EXCEPTION(quorvale::Error, TempNames::writeClaimed(path, "picture"));
-        }
         QCOMPARE(contentsOf(mine), QByteArray("mine"));
         QVERIFY(QFileInfo(link).isSymLink());
     }
 
-    // Only the user's own workbooks, by the program's name, not written for
-    // a day, are what runs that never ended left behind.
+    // Only the user's own workbooks and snapshots, by the program's names,
+    // not written for a day, are what runs that never ended left behind.
     void leftoversOfRunsThatNeverEndedGoAfterADay()
     {
         qputenv("TEMP", dir.path().toLocal8Bit());
-        const QString leftover = fileAged(QStringLiteral("kintra12345678.xls"), "left", 25);
+        const QStringList leftovers{fileAged(QStringLiteral("kintra12345678.xls"), "left", 25),
+                                    fileAged(QStringLiteral("temp-12345678.bmp"), "left", 25)};
         QStringList kept{fileAged(QStringLiteral("kintra23456789.xls"), "open in a preview", 23),
+                         fileAged(QStringLiteral("temp-23456789.bmp"), "being read", 23),
+                         fileAged(QStringLiteral("temp.bmp"), "other", 48),
                          fileAged(QStringLiteral("kintra1234567.xls"), "other", 48),
                          fileAged(QStringLiteral("kintra01234567.xls"), "other", 48),
                          fileAged(QStringLiteral("kintra12345678.xlsx"), "other", 48),
@@ -163,9 +155,10 @@ private slots:
         if (otherUser)
             kept << others; // only the superuser can give a file away
 
-        TempNames::removeLeftoverWorkbooks();
+        TempNames::removeLeftovers();
 
-        QVERIFY(!QFileInfo::exists(leftover));
+        for (const QString& path : leftovers)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
         for (const QString& path : kept)
             QVERIFY2(QFileInfo::exists(path), qPrintable(path));
         QVERIFY(QFileInfo(link).isSymLink());

@@ -337,6 +337,7 @@ Bytes writeCompoundFile(const std::string& streamName, const Bytes& stream)
     auto* memory = GSF_OUTPUT_MEMORY(sink.get());
     const guint8* bytes = gsf_output_memory_get_bytes(memory);
     const gsf_off_t size = gsf_output_size(sink.get());
+    check(size > 0 && bytes != nullptr, "the compound document came out empty");
     return Bytes(bytes, bytes + size);
 }
 

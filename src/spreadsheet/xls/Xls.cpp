@@ -6,11 +6,11 @@
 #include "spreadsheet/xls/WorkbookWriter.h"
 
 #include "automation/Error.h"
+#include "core/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace ss::xls {
 
@@ -33,34 +33,23 @@ const std::string OldWorkbookStream = "Book";
 
 void writeFile(const QString& path, const Bytes& bytes)
 {
-    // QSaveFile writes beside the target and renames over it on commit; a
-    // failure on the way leaves the path as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        cannotSave(path, file.errorString());
-    // A write that stops short, as on a full disk, is followed by one for
-    // the rest, which fails with the reason.
-    const char* data = reinterpret_cast<const char*>(bytes.data());
-    for (qint64 left = qint64(bytes.size()); left > 0;) {
-        const qint64 n = file.write(data, left);
-        if (n <= 0)
-            cannotSave(path, file.errorString());
-        data += n;
-        left -= n;
+    try {
+        quorvale::files::writeWhole(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    } catch (const quorvale::files::FileError& e) {
+        cannotSave(path, e.reason());
     }
-    if (!file.commit())
-        cannotSave(path, file.errorString());
 }
 
+// A workbook is read whole from a plain file, never waiting on a FIFO or a
+// device put in its place.
 Bytes readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        cannotOpen(path, file.errorString());
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        cannotOpen(path, file.errorString());
-    return Bytes(data.begin(), data.end());
+    try {
+        const QByteArray data = quorvale::files::readPlainFile(path);
+        return Bytes(data.begin(), data.end());
+    } catch (const quorvale::files::FileError& e) {
+        cannotOpen(path, e.reason());
+    }
 }
 
 // Whether a workbook stream starts with the BOF record of BIFF8.
@@ -115,7 +104,7 @@ void save(const Workbook& book, const QString& path)
 
 std::unique_ptr<Workbook> open(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo::exists(path))
         cannotOpen(path, QStringLiteral("there is no such file"));
     const Bytes file = readFile(path);
     const Bytes stream = workbookStreamOf(path, file);

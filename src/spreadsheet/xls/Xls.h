@@ -8,9 +8,9 @@
 
 namespace ss::xls {
 
-// Writes the workbook as an Excel 97-2003 (BIFF8) file at path. The file is
-// written beside the path and renamed over it when complete, so a failed save
-// leaves no half-written file. Throws AutomationError on failure.
+// Writes the workbook as an Excel 97-2003 (BIFF8) file at path, whole or not
+// at all, through the program's file writer. Throws AutomationError with the
+// reason on failure; path is then as it was.
 void save(const Workbook& book, const QString& path);
 
 // Reads an Excel 97-2003 file into a new workbook. Throws AutomationError
