@@ -26,8 +26,9 @@ std::int32_t GetSaveFileFormat(const automation::Object& application = {});
 // Throws when either step fails (an instance that could not open the file
 // is quit first).
 automation::Object OpenWorkbookInNewExcel(const QString& path);
-// Writes a picture of the active sheet's used cells as a bitmap into the
-// file at path that TempNames::claim made; a link there is not followed.
+// Writes a picture of the active sheet's used cells as a bitmap, whole and
+// for the user alone, in place of the file at path that TempNames::claim
+// made; a link another user put there is not followed.
 // Traced: reports its own failures and never throws.
 void saveCellsActivesheet(const automation::Object& workbook, const QString& path);
 

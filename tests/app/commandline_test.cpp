@@ -14,7 +14,20 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
 namespace {
+
+// How a run is held back: no file it writes grows past a number of bytes
+// (as on a full disk, a write past it fails), and its standard output goes
+// to a file.
+struct Limits {
+    rlim_t fileSize = RLIM_INFINITY;
+    QString standardOutput;
+};
 
 struct Outcome {
     int status = -1;
@@ -63,9 +76,17 @@ private:
 
     QString at(const QString& name) const { return dir->filePath(name); }
 
-    Outcome quorvale(const QStringList& arguments) const
+    Outcome quorvale(const QStringList& arguments, const Limits& limits = {}) const
     {
         QProcess process;
+        if (limits.fileSize != RLIM_INFINITY)
+            process.setChildProcessModifier([bytes = limits.fileSize] {
+                const rlimit limit{bytes, bytes};
+                ::signal(SIGXFSZ, SIG_IGN);
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        if (!limits.standardOutput.isEmpty())
+            process.setStandardOutputFile(limits.standardOutput);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), at(QStringLiteral("data")));
@@ -165,6 +186,56 @@ private slots:
         QVERIFY(QDir().mkpath(at(QStringLiteral("folder.xls/inside"))));
         QCOMPARE(quorvale({QStringLiteral("generate"), QStringLiteral("folder.xls")}).status, 1);
         QVERIFY(QFileInfo(at(QStringLiteral("folder.xls/inside"))).isDir());
+    }
+
+    // On a full disk, over a FIFO or a read-only file, generate and export
+    // fail with the reason, leave the target as it was and nothing beside
+    // it; export to a full device fails too.
+    void targetsThatCannotTakeTheOutputStayWhole_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("generate, full disk") << "generate" << "full" << "File too large";
+        QTest::newRow("export, full disk") << "export" << "full" << "File too large";
+        QTest::newRow("generate over a FIFO") << "generate" << "fifo" << "it is a FIFO";
+        QTest::newRow("generate over a read-only file") << "generate" << "read-only" << "it is read-only";
+        QTest::newRow("export over a read-only file") << "export" << "read-only" << "it is read-only";
+        QTest::newRow("export to a full device") << "export" << "/dev/full" << "No space left on device";
+    }
+    void targetsThatCannotTakeTheOutputStayWhole()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        std::vector<InventoryRecord> many(300, awkwardRecords()[0]);
+        for (std::size_t i = 0; i < many.size(); ++i)
+            many[i][0] = QString::number(i + 1);
+        write(at(QStringLiteral("items.csv")), records::csvText(many));
+        QCOMPARE(quorvale({QStringLiteral("import"), QStringLiteral("items.csv")}).status, 0);
+
+        const QString out = at(QStringLiteral("out"));
+        const QByteArray old = "last week's output";
+        Limits limits;
+        if (target == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(out).constData(), 0644), 0);
+        else
+            write(out, old);
+        if (target == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(out, QFile::ReadOwner));
+        if (target == QLatin1String("full"))
+            limits.fileSize = 4096;
+        if (target == QLatin1String("/dev/full"))
+            limits.standardOutput = target;
+        const Outcome failed = quorvale({command, limits.standardOutput.isEmpty() ? QStringLiteral("out") : QStringLiteral("-")}, limits);
+        QCOMPARE(failed.status, 1);
+        QVERIFY2(failed.err.contains(reason), qPrintable(failed.err));
+        if (target == QLatin1String("fifo"))
+            QVERIFY(QFileInfo(out).isFile() == false && QFileInfo::exists(out));
+        else
+            QCOMPARE(bytesOf(out), old);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList({QStringLiteral("items.csv"), QStringLiteral("out")}));
     }
 
     void csvFilesOfOtherWritersImport_data()

@@ -257,8 +257,8 @@ private slots:
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("reason");
         QTest::newRow("settings folder under a regular file") << "folder under a file" << "its folder %1 cannot be made";
-        QTest::newRow("read-only settings folder") << "read-only folder" << "its folder takes no new file (";
-        QTest::newRow("read-only settings file") << "read-only file" << "the file is read-only";
+        QTest::newRow("read-only settings folder") << "read-only folder" << "Permission denied";
+        QTest::newRow("read-only settings file") << "read-only file" << "it is read-only";
         QTest::newRow("no room for the new list") << "no room" << "the file could not be written whole";
     }
     void aStoreThatCannotWriteAsksAndKeepsTheList()
