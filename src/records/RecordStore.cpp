@@ -149,7 +149,8 @@ QByteArray settingsTextWith(const QString& path, const QByteArray& now, const QB
                                    .arg(QDir::toNativeSeparators(QDir::tempPath()), folder.errorString()));
     const QString copy = folder.filePath(QStringLiteral("Tallowind.conf"));
     const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
-    quorvale::files::writeWhole(copy, now, quorvale::files::Access::UserOnly);
+    if (!now.isEmpty())
+        quorvale::files::writeWhole(copy, now, quorvale::files::Access::UserOnly);
     {
         QSettings settings(copy, QSettings::IniFormat);
         settings.setValue(fullKey(), bytes);
@@ -382,9 +383,11 @@ void writeStoredList(const QString& value)
                                    .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
     try {
         // What the store read of a damaged file besides the list is not the
-        // program's: it stays in the copy alone.
-        const QByteArray now =
-            damaged || !QFileInfo::exists(path) ? QByteArray() : quorvale::files::readPlainFile(path);
+        // program's: it stays in the copy alone. A file of the list alone,
+        // as this program writes it, is made anew.
+        const QStringList keys = present.allKeys();
+        const bool others = !keys.isEmpty() && keys != QStringList{fullKey()};
+        const QByteArray now = damaged || !others ? QByteArray() : quorvale::files::readPlainFile(path);
         quorvale::files::writeWhole(path, settingsTextWith(path, now, bytes));
     } catch (const quorvale::files::FileError& e) {
         throw cannotSave(path, e.reason());
