@@ -5,6 +5,7 @@
 #include "records/Import.h"
 #include "records/ListItems.h"
 #include "records/RecordStore.h"
+#include "records/RecoveryFile.h"
 #include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
@@ -15,7 +16,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <chrono>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 
 namespace CommandLine {
@@ -133,7 +136,7 @@ std::vector<InventoryRecord> storedList()
 {
     ListItems items;
     shell::Trace t{"Form1", "Form_Load"};
-    records::restoreList(t, items);
+    records::restoreList(t, items, records::RecoveredListOffer::Leave);
     return items.records();
 }
 
@@ -195,17 +198,27 @@ int importCommand(const QStringList& arguments)
     const records::ReadTable table = readTable(file);
     if (sayFaults(file, table.faults))
         return BadInput;
+    // The stored list is read and written under the store lock, so that an
+    // import at the same time, or the window's store, is never written over.
+    std::optional<records::StoreLock> lock;
+    try {
+        lock.emplace(std::chrono::minutes(1));
+    } catch (const quorvale::Error& e) {
+        say(e.description());
+        return BadInput;
+    }
+    if (records::recoveredListWaiting())
+        say(QStringLiteral("a list kept when the window could not store it is waiting in %1; the window offers it at "
+                           "its next start, and this import leaves it as it is")
+                .arg(QDir::toNativeSeparators(records::recoveryFilePath())));
     std::vector<InventoryRecord> list = replace ? std::vector<InventoryRecord>() : storedList();
     if (sayFaults(file, records::refusals(list, table))) {
         say(QStringLiteral("nothing was imported; the stored list is as it was"));
         return BadInput;
     }
     list.insert(list.end(), table.records.begin(), table.records.end());
-    QString text;
-    for (const InventoryRecord& record : list)
-        records::appendStoredRecord(text, record);
     try {
-        records::writeStoredList(text);
+        records::writeStoredList(records::storedTextOf(list));
     } catch (const quorvale::Error& e) {
         say(e.description());
         return BadInput;

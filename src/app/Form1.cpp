@@ -140,7 +140,8 @@ private:
 } // namespace
 
 Form1::Form1(InventoryList::RunWindows& runWindows, QWidget* parent)
-    : QWidget(parent), m_items(new ListItems(this)), m_runWindows(runWindows)
+    : QWidget(parent), m_items(new ListItems(this)), m_kept(new records::KeptList(*m_items, this)),
+      m_runWindows(runWindows)
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
@@ -303,7 +304,9 @@ void Form1::Form_Load()
     t.line(132, [&] { shell::LockWindowUpdate(nullptr); });
     t.line(134, [&] { repaint(); });
     addListColumns(t);
-    records::restoreList(t, *m_items);
+    const records::Restored restored = records::restoreList(t, *m_items);
+    // From here on every change of the list is stored a moment later.
+    m_kept->startKeeping(restored.storedText, !restored.recovered);
     t.line(202, [&] { IsInstalled::CheckExcelInstalled(); });
 }
 
@@ -327,7 +330,7 @@ void Form1::addListColumns(shell::Trace& t)
 void Form1::Form_QueryUnload(records::WhenStoreFails whenFails)
 {
     shell::Trace t{"Form1", "Form_QueryUnload"};
-    records::storeList(t, *m_items, whenFails);
+    records::storeList(t, *m_kept, whenFails);
 }
 
 // The closing request stores the list and never cancels; the unload then

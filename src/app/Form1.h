@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/KeptList.h"
 #include "records/ListItems.h"
 #include "records/RecordEditor.h"
 #include "records/RecordStore.h"
@@ -42,6 +43,8 @@ public:
 
     // The items of ListView1: the record list of the run.
     ListItems& items() { return *m_items; }
+    // The same kept in step with the stored list.
+    records::KeptList& keptList() { return *m_kept; }
 
     MousePointer mousePointer() const { return m_pointer.kind(); }
     void setMousePointer(MousePointer kind) { m_pointer.set(this, kind); }
@@ -80,6 +83,7 @@ private:
     void PushButton6_Click();
 
     ListItems* m_items;
+    records::KeptList* m_kept;
     InventoryList::RunWindows& m_runWindows;
     PointerState m_pointer;
     bool m_shownOnce = false;

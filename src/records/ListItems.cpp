@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -56,6 +57,7 @@ int ListItems::Add(const QString& text)
     InventoryRecord r;
     r[0] = text;
     m_records.push_back(std::move(r));
+    m_rowIds.push_back(newRowId());
     endInsertRows();
     return row + 1;
 }
@@ -65,6 +67,7 @@ void ListItems::Remove(int position)
     const int row = int(checkedRow(position));
     beginRemoveRows({}, row, row);
     m_records.erase(m_records.begin() + row);
+    m_rowIds.erase(m_rowIds.begin() + row);
     endRemoveRows();
 }
 
@@ -72,10 +75,17 @@ void ListItems::Clear()
 {
     beginResetModel();
     m_records.clear();
+    m_rowIds.clear();
     endResetModel();
 }
 
 const InventoryRecord& ListItems::record(int position) const { return m_records[checkedRow(position)]; }
+
+int ListItems::positionOf(RowId id) const
+{
+    const auto at = std::find(m_rowIds.begin(), m_rowIds.end(), id);
+    return at == m_rowIds.end() ? 0 : int(at - m_rowIds.begin()) + 1;
+}
 
 ListItems::Batch::~Batch()
 {
@@ -85,6 +95,8 @@ ListItems::Batch::~Batch()
     m_items.beginInsertRows({}, first, first + int(m_added.size()) - 1);
     m_items.m_records.insert(m_items.m_records.end(), std::make_move_iterator(m_added.begin()),
                              std::make_move_iterator(m_added.end()));
+    for (std::size_t i = 0; i < m_added.size(); ++i)
+        m_items.m_rowIds.push_back(m_items.newRowId());
     m_items.endInsertRows();
 }
 

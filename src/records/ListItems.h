@@ -34,6 +34,15 @@ public:
     const InventoryRecord& record(int position) const;
     const std::vector<InventoryRecord>& records() const { return m_records; }
 
+    // Every item has a number of its own for as long as it is in the list,
+    // never given to another: how a store tells the items it stored from
+    // those added since, when another program changed the stored list
+    // meanwhile.
+    using RowId = quint64;
+    const std::vector<RowId>& rowIds() const { return m_rowIds; }
+    // The position of the item with that number; 0 when it is gone.
+    int positionOf(RowId id) const;
+
     // Items appended in one pass, as the restore of the stored list appends
     // them: Add and setSubItem work as on the list, on the items added
     // through the batch, and the views hear of those items once, as one
@@ -77,6 +86,10 @@ private:
     std::size_t checkedRow(int position) const;
     static void checkSubItem(int n);
 
+    RowId newRowId() { return m_nextRowId++; }
+
     std::vector<InventoryRecord> m_records;
+    std::vector<RowId> m_rowIds;
+    RowId m_nextRowId = 1;
     std::vector<Column> m_columns;
 };

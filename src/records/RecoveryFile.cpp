@@ -56,9 +56,6 @@ std::optional<RecoveredList> recoveredListToOffer()
     const QFileInfo recovery(recoveryFilePath());
     if (!recovery.isFile())
         return std::nullopt;
-    const QFileInfo stored(settingsFilePath());
-    if (stored.exists() && stored.lastModified() >= recovery.lastModified())
-        return std::nullopt;
     QByteArray bytes;
     try {
         bytes = quorvale::files::readOwnFile(recovery.filePath());
@@ -69,6 +66,20 @@ std::optional<RecoveredList> recoveredListToOffer()
     if (bytes.isEmpty())
         return std::nullopt; // nothing to offer back
     return RecoveredList{QString::fromUtf8(bytes), recovery.lastModified()};
+}
+
+bool recoveredListWaiting()
+{
+    const QFileInfo recovery(recoveryFilePath());
+    return recovery.isFile() && recovery.size() > 0;
+}
+
+void putRecoveredListAside()
+{
+    const QString path = recoveryFilePath();
+    const QString aside = QFileInfo(path).dir().filePath(QStringLiteral("inventory-list-turned-down.txt"));
+    QFile::remove(aside);
+    QFile::rename(path, aside);
 }
 
 void noteRecoveredListLoaded() { g_recoveredListLoaded = true; }
