@@ -66,4 +66,20 @@ double measure(const char* name, int runs, Body body)
     return measure(name, runs, [] {}, body);
 }
 
+// Runs body() runs times, each giving a number of seconds it measured
+// itself, and reports their median as measure() does.
+template <typename Body>
+double measureEach(const char* name, int runs, Body body)
+{
+    resetPeakRss();
+    std::vector<double> seconds;
+    for (int i = 0; i < runs; ++i)
+        seconds.push_back(body());
+    std::sort(seconds.begin(), seconds.end());
+    const double median = seconds[seconds.size() / 2];
+    std::printf("BENCH\t%s\t%.4f\t%.1f\n", name, median, peakRssMiB());
+    std::fflush(stdout);
+    return median;
+}
+
 } // namespace bench

@@ -46,6 +46,16 @@ void AppWindows::endUnattended()
     shell::Services::current().endApplication();
 }
 
+void AppWindows::bringForward()
+{
+    QWidget* shown = m_preview && m_preview->isVisible() ? static_cast<QWidget*>(m_preview.get()) : &m_main;
+    if (!m_started || !shown->isVisible())
+        return;
+    shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+    shown->raise();
+    shown->activateWindow();
+}
+
 Form2& AppWindows::preview()
 {
     if (!m_preview) {

@@ -28,6 +28,10 @@ public:
     // the start-up is through nothing has changed, and nothing is stored.
     void endUnattended();
 
+    // Another start asked for the window: the one that is shown comes to
+    // the front.
+    void bringForward();
+
     Form1& main() { return m_main; }
     // The preview window; referring to it while it is not loaded loads it,
     // which runs its load handler first.

@@ -49,8 +49,8 @@ FILE is a CSV file (UTF-8, commas or semicolons, a header line of the sheet's
 captions: Inventory ID, Name, Description, Unit Price, Quantity in Stock,
 Reorder Level, Reorder Time in Days, Quantity in Reorder, Discontinued?) or
 an .xls workbook, whose first sheet is read from its row of those captions.
-The stored list is the window's: while the window is open, it stores its own
-list when it closes.
+The window and the commands share one stored list and store it one at a
+time: an import made while the window is open comes into the window's list.
 
 Options:
   --help     shows this text

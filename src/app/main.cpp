@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 #include "app/CommandLine.h"
+#include "app/SingleWindow.h"
 #include "shell/FileSystemObject.h"
 #include "shell/StopSignals.h"
 #include "spreadsheet/objects/Server.h"
@@ -32,7 +33,12 @@ int main(int argc, char* argv[])
     // or the preview); hiding the main window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A second start brings the window that is open forward instead.
+    SingleWindow single;
+    if (!single.claim())
+        return 0;
     AppWindows windows;
+    QObject::connect(&single, &SingleWindow::comeForward, [&] { windows.bringForward(); });
     // Logging off, shutting down and being told to stop end the program as
     // closing its window does: the list is stored first.
     shell::StopSignals stopSignals;

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <mutex>
+#include <thread>
 
 namespace records {
 
@@ -345,8 +346,16 @@ StoreLock::StoreLock(std::chrono::milliseconds timeout) : m_thisProcess(storeMut
         throw cannotSave(path, QStringLiteral("its folder %1 cannot be made").arg(QDir::toNativeSeparators(folder)));
     m_file = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
     m_file->setStaleLockTime(0); // taken over only when its process is gone: a long store is no stale lock
-    if (m_file->tryLock(int(timeout.count())))
-        return;
+    // Asked for often, as another store holds it for moments only: the lock
+    // file's own wait doubles its pauses up to seconds.
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (m_file->tryLock(0))
+            return;
+        if (m_file->error() != QLockFile::LockFailedError || std::chrono::steady_clock::now() >= until)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     qint64 pid = 0;
     QString host;
     QString program;

@@ -3,6 +3,7 @@
 #include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "records/Csv.h"
+#include "records/StoredText.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Options.h"
 #include "spreadsheet/objects/Server.h"
@@ -236,6 +237,65 @@ private slots:
             QCOMPARE(bytesOf(out), old);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  QStringList({QStringLiteral("items.csv"), QStringLiteral("out")}));
+    }
+
+    // Ten imports at once (cron jobs, scripts) each keep their record; a
+    // list kept when the window could not store it is told of and left for
+    // the window.
+    void importsAtOnceLoseNothing()
+    {
+        const QString recovered = at(QStringLiteral("data/Tallowind/Quorvale/inventory-list-recovered.txt"));
+        QVERIFY(QDir().mkpath(QFileInfo(recovered).absolutePath()));
+        write(recovered, "9||SEP1||kept by the window||SEP2||");
+        std::vector<std::unique_ptr<QProcess>> imports;
+        for (int i = 1; i <= 10; ++i) {
+            write(at(QStringLiteral("items%1.csv").arg(i)), QStringLiteral("Inventory ID,Name\n%1,Item %1\n").arg(i).toUtf8());
+            imports.push_back(std::make_unique<QProcess>());
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), at(QStringLiteral("data")));
+            imports.back()->setProcessEnvironment(environment);
+            imports.back()->setWorkingDirectory(dir->path());
+            imports.back()->start(QStringLiteral(QUORVALE_BINARY),
+                                  {QStringLiteral("import"), QStringLiteral("items%1.csv").arg(i)});
+        }
+        for (const auto& import : imports) {
+            QVERIFY(import->waitForFinished(60000));
+            QCOMPARE(import->exitCode(), 0);
+            QVERIFY(import->readAllStandardError().contains("is waiting in"));
+        }
+        const std::vector<InventoryRecord> stored = records::recordsOf(QString::fromUtf8(storedValue()));
+        QStringList ids;
+        for (const InventoryRecord& record : stored)
+            ids << record[0];
+        ids.sort();
+        QCOMPARE(ids, QStringList({"1", "10", "2", "3", "4", "5", "6", "7", "8", "9"}));
+        QCOMPARE(bytesOf(recovered), QByteArray("9||SEP1||kept by the window||SEP2||"));
+    }
+
+    // A second start of the window brings the open one forward and ends;
+    // no second main window opens.
+    void aSecondStartOfTheWindowEnds()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), at(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir->path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.start(QStringLiteral(QUORVALE_BINARY), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(at(QStringLiteral("config/Tallowind.conf.window.lock"))), 20000);
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(QStringLiteral(QUORVALE_BINARY), QStringList());
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
+        QCOMPARE(first.exitCode(), 0);
     }
 
     void csvFilesOfOtherWritersImport_data()

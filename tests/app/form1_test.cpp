@@ -421,10 +421,23 @@ private slots:
             empty.start();
             QVERIFY(m_services->messages.empty());
         }
+        // Stored since by another program (an import), the list stays on
+        // offer until the user answers; turned down, it is put aside.
         QVERIFY(kept.open(QIODevice::ReadWrite));
         QCOMPARE(kept.write(keptList), keptList.size());
-        QVERIFY(kept.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        QVERIFY(kept.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
         kept.close();
+        const QString turnedDown = QFileInfo(kept).dir().filePath(QStringLiteral("inventory-list-turned-down.txt"));
+        m_services->clear();
+        m_services->answers = {shell::MessageAnswer::No};
+        {
+            MainWindow declined;
+            declined.start();
+            QCOMPARE(m_services->messages.size(), std::size_t(1));
+            QCOMPARE(declined.ids(), QStringList{QStringLiteral("7")});
+        }
+        QVERIFY(!kept.exists());
+        QVERIFY(QFile::rename(turnedDown, kept.fileName()));
 
         m_services->clear();
         MainWindow next;
@@ -438,9 +451,18 @@ private slots:
     }
 
     // Told to stop (as at log-off or by kill), the program stores the list
-    // it holds, records not yet stored included, and ends.
+    // it holds, records not yet stored included, and ends. Killed outright
+    // two seconds after a record was saved, it has stored that record by
+    // then.
+    void aStopSignalStoresTheListAndEnds_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("told to stop") << int(SIGTERM);
+        QTest::newRow("killed two seconds after the change") << int(SIGKILL);
+    }
     void aStopSignalStoresTheListAndEnds()
     {
+        QFETCH(int, signal);
         QTemporaryDir config;
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -451,10 +473,12 @@ private slots:
         child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(StoppedChild)});
         QVERIFY(child.waitForReadyRead(20000));
         QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
-        QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
+        if (signal == SIGKILL)
+            QTest::qWait(2000);
+        QCOMPARE(::kill(pid_t(child.processId()), signal), 0);
         QVERIFY(child.waitForFinished(20000));
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(child.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), signal == SIGKILL ? SIGKILL : 0);
         const QSettings stored(QDir(config.path()).filePath(QStringLiteral("Tallowind.conf")), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("Quorvale/Inventory List")).toString(),
                  QStringLiteral("7||SEP1||Not yet stored") + QStringLiteral("||SEP1||").repeated(7)

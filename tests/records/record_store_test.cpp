@@ -185,16 +185,31 @@ private slots:
         QCOMPARE(items.SubItem(3, 1), QStringLiteral("Nut"));
     }
 
-    void changesOfARunThatDoesNotCloseTheWindowAreNotStored()
+    // A change is stored a moment after it is made, without a close. What
+    // another program stores meanwhile (an import, a change) comes into the
+    // window's list, and the store of the close keeps it all.
+    void changesAreStoredAsTheyComeAndOtherStoresAreTakenIn()
     {
-        setStoredValue(joined({"1", "kept", "", "", "", "", "", "", ""}));
+        const QString kept = joined({"1", "kept", "", "", "", "", "", "", ""});
+        const QString typed = joined({"2", "typed", "", "", "", "", "", "", ""});
+        setStoredValue(kept);
+        MainWindow w;
+        w.start();
+        w.addItem({"2", "typed"});
+        QTRY_COMPARE(storedValue(), kept + typed);
+
+        const QString changed = joined({"1", "changed elsewhere", "", "", "", "", "", "", ""});
+        const QString imported = joined({"3", "imported", "", "", "", "", "", "", ""});
         {
-            MainWindow w;
-            w.start();
-            w.addItem({"2", "lost"});
+            const records::StoreLock lock;
+            records::writeStoredList(changed + typed + imported);
         }
-        MainWindow next;
-        QCOMPARE(loadedRows(next), QList<QStringList>({{"1", "kept", "", "", "", "", "", "", ""}}));
+        QTRY_COMPARE(w.ids(), QStringList({"2", "1", "3"}));
+        QCOMPARE(w.row(2), QStringList({"1", "changed elsewhere", "", "", "", "", "", "", ""}));
+        w.addItem({"4", "typed last"});
+        w.form->close();
+        QCOMPARE(storedValue(), typed + changed + imported + joined({"4", "typed last", "", "", "", "", "", "", ""}));
+        QVERIFY(m_services->errorReports().empty());
     }
 
     void storeReplacesTheSettingsFileWhole()

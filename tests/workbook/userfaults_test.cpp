@@ -483,6 +483,21 @@ private slots:
         QTest::newRow("cut inside the value")
             << QByteArray("[Quorvale]\nInventory%20List=@ByteArray(T-1||SEP1||Bolt||SEP1||hex||SEP1||0.2")
             << "The stored inventory list in %1 is damaged" << QList<QStringList>();
+        // What Qt's reader takes without a word.
+        const QStringList first{"1", "first", "", "", "", "", "", "", "No (hex)"};
+        const QStringList second{"2", "second", "", "", "", "", "", "", "Yes"};
+        const QByteArray cutAfterBracket = "[Quorvale]\nInventory%20List=@ByteArray(" + joined(first).toUtf8();
+        QTest::newRow("cut right after a \")\" inside the value")
+            << cutAfterBracket.left(cutAfterBracket.indexOf(')') + 1) << "The settings file %1 is damaged: it was cut short"
+            << QList<QStringList>{{"1", "first", "", "", "", "", "", "", "No (hex"}};
+        QTest::newRow("the list twice")
+            << "[Quorvale]\nInventory%20List=@ByteArray(" + joined(first).toUtf8() + ")\nInventory%20List=@ByteArray("
+                   + joined(second).toUtf8() + ")\n"
+            << "The settings file %1 is damaged: it holds the inventory list 2 times" << QList<QStringList>{second};
+        QTest::newRow("a raw byte that is not UTF-8")
+            << "[Quorvale]\nInventory%20List=" + joined(second).toUtf8().replace("second", "Caf\xe9") + "\n"
+            << "The settings file %1 is damaged: it holds bytes that are not UTF-8 text"
+            << QList<QStringList>{{"2", QStringLiteral("Caf\ufffd"), "", "", "", "", "", "", "Yes"}};
         QByteArray junk(256 * 1024, '\0');
         QRandomGenerator random(17);
         for (char& c : junk)
@@ -518,6 +533,24 @@ private slots:
         next.form->close();
         const QString name = QFileInfo(settingsFile()).fileName();
         QCOMPARE(filesIn(settingsFolder), QStringList({name, name + QStringLiteral(".damaged")}));
+    }
+
+    // A settings file cut short anywhere, as a full disk or a crash of
+    // another writer leaves it, loads with a report, or whole.
+    void aSettingsFileCutAnywhereIsNeverTakenForWhole()
+    {
+        const QString text = joined({"7", "Bolt (hex)", "=x; y", "0.25", "", "", "", "", "No"});
+        setStoredValue(text);
+        const QByteArray whole = bytesOf(settingsFile());
+        for (qsizetype cut = 1; cut < whole.size(); ++cut) {
+            // A folder for each cut: the settings store keeps what it read
+            // of a file.
+            useSettingsFolder(QDir(settingsDir->path()).filePath(QString::number(cut)));
+            QVERIFY(QDir().mkpath(settingsFolder));
+            writeSettingsFile(whole.left(cut));
+            const records::StoredValue stored = records::readStoredValue();
+            QVERIFY2(!stored.fault.isEmpty() || stored.text == text, qPrintable(QString::number(cut)));
+        }
     }
 
     // TEMP names a folder that cannot take the workbook: the run reports at
