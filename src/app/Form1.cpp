@@ -306,7 +306,7 @@ void Form1::Form_Load()
     addListColumns(t);
     const records::Restored restored = records::restoreList(t, *m_items);
     // From here on every change of the list is stored a moment later.
-    m_kept->startKeeping(restored.storedText, !restored.recovered);
+    m_kept->startKeeping(restored.storedText, restored.seen, !restored.recovered);
     t.line(202, [&] { IsInstalled::CheckExcelInstalled(); });
 }
 

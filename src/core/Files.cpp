@@ -262,8 +262,7 @@ struct Place {
 
 struct NewFile::State {
     Place place;
-    Access access;
-    Existing existing;
+    WriteOptions options;
     QByteArray name;          // of the new file, beside the target
     QString newPath;          // the same as a path, for the seam
     Descriptor file;
@@ -272,7 +271,7 @@ struct NewFile::State {
     int pendingSlot = -1;
     bool committed = false;
 
-    State(const QString& target, Access a, Existing e) : place(target, e), access(a), existing(e) {}
+    State(const QString& target, WriteOptions o) : place(target, o.existing), options(o) {}
     State(const State&) = delete;
     State& operator=(const State&) = delete;
     // A new file that did not take the target's place goes, by its name
@@ -289,7 +288,7 @@ struct NewFile::State {
 
     void create()
     {
-        if (place.exists && existing == Existing::Keep)
+        if (place.exists && options.existing == Existing::Keep)
             failWith(EEXIST);
         QByteArray fullName;
         if (!allowed(FileCall::Create, QString()))
@@ -381,7 +380,7 @@ struct NewFile::State {
 
     void giveAccess()
     {
-        if (access == Access::UserOnly) {
+        if (options.access == Access::UserOnly) {
             dropInheritedAcl();
             if (!allowed(FileCall::Mode, newPath) || ::fchmod(file.fd(), S_IRUSR | S_IWUSR) != 0)
                 failWith(errno);
@@ -415,7 +414,7 @@ struct NewFile::State {
         if (!nameIsOurs())
             place.fail(QStringLiteral("its new contents were replaced by another program before they could take "
                                       "its place, so it was left as it was"));
-        if (existing != Existing::Keep) {
+        if (options.existing != Existing::Keep) {
             if (::renameat(folder, name.constData(), folder, place.name.constData()) != 0)
                 failWith(errno);
             return;
@@ -430,8 +429,7 @@ struct NewFile::State {
     }
 };
 
-NewFile::NewFile(const QString& target, Access access, Existing existing)
-    : d(std::make_unique<State>(target, access, existing))
+NewFile::NewFile(const QString& target, WriteOptions options) : d(std::make_unique<State>(target, options))
 {
     d->create(); // what it made goes with d when it fails
 }
@@ -459,7 +457,8 @@ void NewFile::commit()
 {
     if (d->file.fd() < 0)
         d->failWith(EBADF);
-    if (!allowed(FileCall::Sync, d->newPath) || ::fsync(d->file.fd()) != 0)
+    const bool lasting = d->options.durability == Durability::Lasting;
+    if (lasting && (!allowed(FileCall::Sync, d->newPath) || ::fsync(d->file.fd()) != 0))
         d->failWith(errno);
     d->giveAccess();
     d->dateAfterOld();
@@ -475,13 +474,13 @@ void NewFile::commit()
     d->pendingSlot = -1;
     // The rename is lasting once the folder is synced. A file system that
     // cannot sync a folder has made it lasting by then, as far as it can.
-    if (d->place.folderReadable)
+    if (lasting && d->place.folderReadable)
         (void)::fsync(d->place.folder.fd());
 }
 
-void writeWhole(const QString& target, QByteArrayView bytes, Access access)
+void writeWhole(const QString& target, QByteArrayView bytes, WriteOptions options)
 {
-    NewFile file(target, access);
+    NewFile file(target, options);
     file.write(bytes);
     file.commit();
 }

@@ -60,13 +60,27 @@ enum class Existing {
     Keep,
 };
 
+// Whether the new file must outlast a crash of the system.
+enum class Durability {
+    // Synced, and its folder after the rename: what the user keeps.
+    Lasting,
+    // Written and checked but not synced: a file of moments (a picture read
+    // back at once, a working copy) whose loss in a crash costs nothing.
+    Scratch,
+};
+
+struct WriteOptions {
+    Access access = Access::AsReplaced;
+    Existing existing = Existing::Replace;
+    Durability durability = Durability::Lasting;
+};
+
 // A new file for a target, written whole or not at all. Throws FileError
 // from every step that fails; a file that is not committed goes when the
 // object does, and the target stays as it was.
 class NewFile {
 public:
-    explicit NewFile(const QString& target, Access access = Access::AsReplaced,
-                     Existing existing = Existing::Replace);
+    explicit NewFile(const QString& target, WriteOptions options = {});
     ~NewFile();
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
@@ -83,7 +97,7 @@ private:
 };
 
 // The whole of bytes as the file at target.
-void writeWhole(const QString& target, QByteArrayView bytes, Access access = Access::AsReplaced);
+void writeWhole(const QString& target, QByteArrayView bytes, WriteOptions options = {});
 
 // The whole of bytes on standard output, every write checked and, when it
 // is a file, synced. Throws FileError naming "standard output".

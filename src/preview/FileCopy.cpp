@@ -53,8 +53,7 @@ void copyFileReplacing(const QString& source, const QString& target)
     }
     try {
         // The user has said yes to replacing it, read-only or not.
-        quorvale::files::NewFile out(target, quorvale::files::Access::AsReplaced,
-                                     quorvale::files::Existing::ReplaceEvenReadOnly);
+        quorvale::files::NewFile out(target, {.existing = quorvale::files::Existing::ReplaceEvenReadOnly});
         copyContents(in, out, source);
         out.commit();
     } catch (const quorvale::files::FileError& e) {

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,56 +17,40 @@
 
 namespace records {
 
-namespace {
-
-// The settings file as a store last saw it: which file it is, its size and
-// its time; empty when there is none.
-QString identityOf(const QString& path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return QStringLiteral("%1:%2:%3:%4.%5")
-        .arg(info.st_dev)
-        .arg(info.st_ino)
-        .arg(info.st_size)
-        .arg(info.st_mtim.tv_sec)
-        .arg(info.st_mtim.tv_nsec);
-}
-
-struct Stored {
-    QString text;        // as stored now
+struct KeptList::Stored {
     TheirChanges theirs; // what another program changed since base
+    StoredItems mine;    // the list the store was given, as stored items
     QString seen;        // the settings file after the store
 };
 
-// Under the store lock, what is stored now is read again, and mine, with
-// what another program changed since base, is written over it when the two
-// differ (or always).
-Stored storeMerged(const ListSnapshot& base, const QString& baseText, const ListSnapshot& mine, bool always)
+KeptList::Stored KeptList::storeMerged(const StoredItems& base, const QString& seen, const ListSnapshot& mine,
+                                       bool mineChanged, bool always)
 {
     const StoreLock lock;
-    const StoredValue now = readStoredValue();
     Stored stored;
-    // A value that is not a list (damaged, or of another program) tells
-    // nothing of what another program changed: the list goes over it, and
-    // the store keeps a copy of it.
-    if (now.isList && now.text != baseText)
-        stored.theirs = theirChanges(base, mine, recordsOf(now.text));
-    stored.text = storedTextOf(withTheirChanges(mine, stored.theirs));
-    if (always || stored.text != now.text || !now.isList)
-        writeStoredList(stored.text);
-    stored.seen = identityOf(settingsFilePath());
+    stored.mine = StoredItems::of(mine);
+    bool othersStored = settingsFileIdentity() != seen;
+    if (othersStored) {
+        // A value that is not a list (damaged, or of another program) tells
+        // nothing of what was changed: it stays until this list is stored
+        // over it, and the store keeps a copy of it.
+        const StoredValue now = readStoredValue();
+        if (now.isList)
+            stored.theirs = theirChanges(base, mine, recordsOf(now.text));
+        othersStored = !stored.theirs.empty();
+    }
+    if (always || mineChanged || othersStored)
+        writeStoredBytes(storedBytesOf(withTheirChanges(mine, stored.theirs)));
+    stored.seen = settingsFileIdentity();
     return stored;
 }
 
-} // namespace
-
 struct KeptList::Job {
-    ListSnapshot base;
-    QString baseText;
+    StoredItems base;
+    QString seen;
     ListSnapshot mine;
     quint64 changes = 0; // of the list when it was taken
+    bool mineChanged = false;
 };
 
 struct KeptList::Done {
@@ -95,16 +78,15 @@ KeptList::~KeptList()
         m_worker.join();
 }
 
-void KeptList::startKeeping(const QString& storedText, bool itemsHoldIt)
+void KeptList::startKeeping(const QString& storedText, const QString& seen, bool itemsHoldIt)
 {
-    m_baseText = storedText;
     if (itemsHoldIt) {
-        m_base = ListSnapshot::of(m_items);
+        m_base = StoredItems::of(m_items.records());
+        m_base.ids = m_items.rowIds();
     } else {
-        m_base.records = recordsOf(storedText);
-        m_base.ids.assign(m_base.records.size(), 0); // none of them is in the list
+        m_base = StoredItems::of(recordsOf(storedText)); // none of them is in the list
     }
-    m_seen = identityOf(settingsFilePath());
+    m_seen = seen;
     m_changes = m_storedChanges = 0;
     m_keeping = true;
     watchSettingsFolder();
@@ -131,14 +113,15 @@ void KeptList::startStore()
 {
     if (m_closed || m_running)
         return;
-    if (m_changes == m_storedChanges && identityOf(settingsFilePath()) == m_seen)
+    const bool mineChanged = m_changes != m_storedChanges;
+    if (!mineChanged && settingsFileIdentity() == m_seen)
         return; // nothing new here or there
-    m_job = std::make_unique<Job>(Job{m_base, m_baseText, ListSnapshot::of(m_items), m_changes});
+    m_job = std::make_unique<Job>(Job{m_base, m_seen, ListSnapshot::of(m_items), m_changes, mineChanged});
     m_running = true;
     m_worker = std::thread([this, job = m_job.get()] {
         auto done = std::make_unique<Done>();
         try {
-            done->stored = storeMerged(job->base, job->baseText, job->mine, false);
+            done->stored = storeMerged(job->base, job->seen, job->mine, job->mineChanged, false);
         } catch (const quorvale::Error& e) {
             done->failure = e.description();
         } catch (const std::exception& e) {
@@ -174,14 +157,13 @@ void KeptList::finishStore()
         m_retryMs = std::clamp(m_retryMs * 2, 1000, 60000);
     } else {
         m_retryMs = 0;
-        takeIn(*job, done->stored.theirs);
-        m_baseText = done->stored.text;
+        takeIn(done->stored);
         m_seen = done->stored.seen;
         m_storedChanges = job->changes;
         storedListWritten();
         watchSettingsFolder();
     }
-    if (m_changes != m_storedChanges || identityOf(settingsFilePath()) != m_seen)
+    if (m_changes != m_storedChanges || settingsFileIdentity() != m_seen)
         storeSoon();
     emit storeEnded();
 }
@@ -189,16 +171,18 @@ void KeptList::finishStore()
 // What another program changed comes into the list: the items it removed
 // or changed go where this program has left them as they were, and the
 // records it added or changed into are appended. The list as stored is then
-// the job's list with those changes.
-void KeptList::takeIn(const Job& job, const TheirChanges& theirs)
+// the store's list with those changes.
+void KeptList::takeIn(Stored& stored)
 {
+    const TheirChanges& theirs = stored.theirs;
     if (theirs.empty()) {
-        m_base = job.mine;
+        m_base = std::move(stored.mine);
         return;
     }
     m_adopting = true;
     for (const TheirChanges::Removed& gone : theirs.removed)
-        if (const int position = m_items.positionOf(gone.id); position > 0 && m_items.record(position) == gone.record)
+        if (const int position = m_items.positionOf(gone.id);
+            position > 0 && fingerprintOf(m_items.record(position)) == gone.fingerprint)
             m_items.Remove(position);
     {
         ListItems::Batch batch(m_items);
@@ -213,17 +197,17 @@ void KeptList::takeIn(const Job& job, const TheirChanges& theirs)
     std::unordered_set<ListItems::RowId> removed;
     for (const TheirChanges::Removed& gone : theirs.removed)
         removed.insert(gone.id);
-    ListSnapshot base;
-    for (std::size_t k = 0; k < job.mine.ids.size(); ++k) {
-        if (removed.contains(job.mine.ids[k]))
+    StoredItems base;
+    for (std::size_t k = 0; k < stored.mine.ids.size(); ++k) {
+        if (removed.contains(stored.mine.ids[k]))
             continue;
-        base.ids.push_back(job.mine.ids[k]);
-        base.records.push_back(job.mine.records[k]);
+        base.ids.push_back(stored.mine.ids[k]);
+        base.fingerprints.push_back(stored.mine.fingerprints[k]);
     }
     const std::vector<ListItems::RowId>& ids = m_items.rowIds();
     for (std::size_t i = 0; i < theirs.added.size(); ++i) {
         base.ids.push_back(ids[ids.size() - theirs.added.size() + i]);
-        base.records.push_back(theirs.added[i]);
+        base.fingerprints.push_back(fingerprintOf(theirs.added[i]));
     }
     m_base = std::move(base);
 }
@@ -242,9 +226,8 @@ void KeptList::storeNow()
         writeStoredList(storedTextOf(mine.records));
         return;
     }
-    const Stored stored = storeMerged(m_base, m_baseText, mine, true);
-    m_base = mine;
-    m_baseText = stored.text;
+    Stored stored = storeMerged(m_base, m_seen, mine, true, true);
+    m_base = std::move(stored.mine);
     m_seen = stored.seen;
     m_storedChanges = m_changes;
 }
@@ -264,7 +247,7 @@ void KeptList::watchSettingsFolder()
 
 void KeptList::settingsFolderChanged()
 {
-    if (m_keeping && identityOf(settingsFilePath()) != m_seen)
+    if (m_keeping && settingsFileIdentity() != m_seen)
         storeSoon();
 }
 

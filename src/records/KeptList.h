@@ -33,10 +33,11 @@ public:
 
     ListItems& items() { return m_items; }
 
-    // The restore has read storedText, and items hold it, or a recovered
-    // list in its place (which is then stored soon, as any change). From now
-    // on every change is stored.
-    void startKeeping(const QString& storedText, bool itemsHoldIt);
+    // The restore has read storedText from the settings file, which was as
+    // seen (settingsFileIdentity()) just before, and items hold it, or a
+    // recovered list in its place (which is then stored soon, as any
+    // change). From now on every change is stored.
+    void startKeeping(const QString& storedText, const QString& seen, bool itemsHoldIt);
 
     // Stores the list at once, on this thread, taking in what another
     // program stored meanwhile: the store of the close. Nothing is stored in
@@ -53,12 +54,19 @@ signals:
 private:
     struct Job;
     struct Done;
+    struct Stored;
 
     void changed();
     void storeSoon();
     void startStore();
     void finishStore();
-    void takeIn(const Job& job, const TheirChanges& theirs);
+    // Under the store lock: when the settings file is no longer as this
+    // program last saw it, what another program changed since base is read
+    // from it; mine with those changes is written when it differs from what
+    // is stored (or always).
+    static Stored storeMerged(const StoredItems& base, const QString& seen, const ListSnapshot& mine,
+                              bool mineChanged, bool always);
+    void takeIn(Stored& stored);
     void settingsFolderChanged();
     void watchSettingsFolder();
 
@@ -71,10 +79,11 @@ private:
     quint64 m_changes = 0;       // of the list while it is kept
     quint64 m_storedChanges = 0; // of those, the ones stored
 
-    // The list as last stored, or as read at the start.
-    ListSnapshot m_base;
-    QString m_baseText;
-    QString m_seen; // the settings file as last seen by a store
+    // The list as last stored, or as read at the start, and the settings
+    // file as it was then: a file seen otherwise was stored by another
+    // program.
+    StoredItems m_base;
+    QString m_seen;
 
     std::thread m_worker;
     bool m_running = false;

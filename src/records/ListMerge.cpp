@@ -7,9 +7,7 @@
 
 namespace records {
 
-namespace {
-
-std::size_t hashOf(const InventoryRecord& record)
+std::size_t fingerprintOf(const InventoryRecord& record)
 {
     std::size_t seed = 0;
     for (const QString& field : record.fields)
@@ -17,48 +15,50 @@ std::size_t hashOf(const InventoryRecord& record)
     return seed;
 }
 
-// Which of theirs have a record of base to match, each matched once, in
-// order; the rest are theirs alone.
-std::vector<bool> matchedIn(const std::vector<InventoryRecord>& theirs, const std::vector<InventoryRecord>& base,
-                            std::vector<bool>& baseMatched)
+StoredItems StoredItems::of(const std::vector<InventoryRecord>& records)
 {
-    std::unordered_map<std::size_t, std::vector<std::size_t>> byHash;
-    for (std::size_t j = 0; j < theirs.size(); ++j)
-        byHash[hashOf(theirs[j])].push_back(j);
-    std::vector<bool> matched(theirs.size(), false);
-    baseMatched.assign(base.size(), false);
-    for (std::size_t i = 0; i < base.size(); ++i) {
-        const auto bucket = byHash.find(hashOf(base[i]));
-        if (bucket == byHash.end())
-            continue;
-        for (const std::size_t j : bucket->second) {
-            if (!matched[j] && theirs[j] == base[i]) {
-                matched[j] = baseMatched[i] = true;
-                break;
-            }
-        }
-    }
-    return matched;
+    StoredItems items;
+    items.ids.assign(records.size(), 0);
+    items.fingerprints.reserve(records.size());
+    for (const InventoryRecord& record : records)
+        items.fingerprints.push_back(fingerprintOf(record));
+    return items;
 }
 
-} // namespace
+StoredItems StoredItems::of(const ListSnapshot& list)
+{
+    StoredItems items = of(list.records);
+    items.ids = list.ids;
+    return items;
+}
 
-TheirChanges theirChanges(const ListSnapshot& base, const ListSnapshot& mine,
+TheirChanges theirChanges(const StoredItems& base, const ListSnapshot& mine,
                           const std::vector<InventoryRecord>& theirs)
 {
-    std::vector<bool> baseKept;
-    const std::vector<bool> theirsMatched = matchedIn(theirs, base.records, baseKept);
+    // Each stored record is matched to one of theirs alike, in order; the
+    // rest of theirs are theirs alone.
+    std::unordered_map<std::size_t, std::vector<std::size_t>> theirsBy;
+    for (std::size_t j = 0; j < theirs.size(); ++j)
+        theirsBy[fingerprintOf(theirs[j])].push_back(j);
+    std::vector<bool> theirsMatched(theirs.size(), false);
     std::unordered_map<ListItems::RowId, std::size_t> mineAt;
     for (std::size_t k = 0; k < mine.ids.size(); ++k)
         mineAt.emplace(mine.ids[k], k);
 
     TheirChanges changes;
-    for (std::size_t i = 0; i < base.records.size(); ++i) {
-        if (baseKept[i])
+    for (std::size_t i = 0; i < base.fingerprints.size(); ++i) {
+        bool kept = false;
+        if (const auto alike = theirsBy.find(base.fingerprints[i]); alike != theirsBy.end())
+            for (const std::size_t j : alike->second)
+                if (!theirsMatched[j]) {
+                    theirsMatched[j] = kept = true;
+                    break;
+                }
+        if (kept)
             continue;
         const auto at = mineAt.find(base.ids[i]);
-        if (at != mineAt.end() && mine.records[at->second] == base.records[i])
-            changes.removed.push_back({base.ids[i], base.records[i]});
+        if (at != mineAt.end() && fingerprintOf(mine.records[at->second]) == base.fingerprints[i])
+            changes.removed.push_back({base.ids[i], base.fingerprints[i]});
     }
     for (std::size_t j = 0; j < theirs.size(); ++j)
         if (!theirsMatched[j])

@@ -182,6 +182,7 @@ Restored restoreList(shell::Trace& t, ListItems& items, RecoveredListOffer offer
 {
     Restored restored;
     QString stored;
+    restored.seen = settingsFileIdentity();
     t.line(172, [&] {
         StoredValue value = readStoredValue();
         stored = std::move(value.text);

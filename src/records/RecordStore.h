@@ -36,10 +36,12 @@ void storeList(shell::Trace& t, KeptList& list, WhenStoreFails whenFails = WhenS
 // does, and a command leaves the file for the window.
 enum class RecoveredListOffer { Offer, Leave };
 
-// What the restore read: the stored text, and whether the list of the
-// recovery file was taken in its place.
+// What the restore read: the stored text, the settings file as it was just
+// before (settingsFileIdentity()), and whether the list of the recovery file
+// was taken in its place.
 struct Restored {
     QString storedText;
+    QString seen;
     bool recovered = false;
 };
 

@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <mutex>
 #include <thread>
 
@@ -147,7 +149,7 @@ void keepCopy(const QString& path, const QString& suffix)
     for (int n = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++n)
         copy = path + suffix + QLatin1Char('.') + QString::number(n);
     try {
-        quorvale::files::NewFile file(copy, quorvale::files::Access::AsReplaced, quorvale::files::Existing::Keep);
+        quorvale::files::NewFile file(copy, {.existing = quorvale::files::Existing::Keep});
         file.write(quorvale::files::readPlainFile(path));
         file.commit();
     } catch (const quorvale::files::FileError& e) {
@@ -200,8 +202,10 @@ QByteArray settingsTextWith(const QString& path, const QByteArray& now, const QB
                                    .arg(QDir::toNativeSeparators(QDir::tempPath()), folder.errorString()));
     const QString copy = folder.filePath(QStringLiteral("Tallowind.conf"));
     const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
+    QByteArray text;
     if (!now.isEmpty())
-        quorvale::files::writeWhole(copy, now, quorvale::files::Access::UserOnly);
+        quorvale::files::writeWhole(
+            copy, now, {.access = quorvale::files::Access::UserOnly, .durability = quorvale::files::Durability::Scratch});
     {
         QSettings settings(copy, QSettings::IniFormat);
         settings.setValue(fullKey(), bytes);
@@ -210,8 +214,13 @@ QByteArray settingsTextWith(const QString& path, const QByteArray& now, const QB
             throw cannotSave(path, QStringLiteral("its new text could not be made in %1 (the disk may be full), so "
                                                   "the list stored before is kept")
                                        .arg(QDir::toNativeSeparators(folder.path())));
+        text = quorvale::files::readOwnFile(copy);
+        // Qt's settings store keeps what it last wrote of a file for as long
+        // as the program runs, unless the file was left empty: the working
+        // copy is emptied, so the list is not held a second time.
+        settings.clear();
+        settings.sync();
     }
-    QByteArray text = quorvale::files::readOwnFile(copy);
     if (!holdsWhole(text, bytes.size()))
         throw cannotSave(path, QStringLiteral("the file could not be written whole (the disk may be full), so the "
                                               "list stored before is kept"));
@@ -223,6 +232,19 @@ QByteArray settingsTextWith(const QString& path, const QByteArray& now, const QB
 QString settingsFilePath()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization)).fileName();
+}
+
+QString settingsFileIdentity()
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(settingsFilePath()).constData(), &info) != 0)
+        return {};
+    return QStringLiteral("%1:%2:%3:%4.%5")
+        .arg(info.st_dev)
+        .arg(info.st_ino)
+        .arg(info.st_size)
+        .arg(info.st_mtim.tv_sec)
+        .arg(info.st_mtim.tv_nsec);
 }
 
 StoredValue readStoredValue()
@@ -294,8 +316,11 @@ void writeStoredList(const QString& value)
     // Kept as UTF-8 bytes, which read back as the same text: the settings
     // file writer encodes a text value one character at a time, several times
     // slower than bytes for a long list.
-    const QByteArray bytes = value.toUtf8();
+    writeStoredBytes(value.toUtf8());
+}
 
+void writeStoredBytes(const QByteArray& bytes)
+{
     // What is there now decides what is kept of it.
     const std::lock_guard lock(settingsMutex());
     QSettings present(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(Organization));
@@ -311,7 +336,7 @@ void writeStoredList(const QString& value)
     const bool damagedValue = kind == ValueKind::Damaged;
     const bool unreadable = kind == ValueKind::NotUtf8 || kind == ValueKind::NotText || damagedValue;
     // An empty list does not replace a value this program could not read.
-    if (unreadable && value.isEmpty())
+    if (unreadable && bytes.isEmpty())
         return;
     const bool damaged = present.status() == QSettings::FormatError || damagedFiles().contains(path) || damagedValue
         || !silentDamage(file).isEmpty();

@@ -14,6 +14,11 @@ namespace records {
 
 // The settings file that holds the stored value.
 QString settingsFilePath();
+// The settings file as it is now: which file it is, its size and its time,
+// so that a store can tell whether another program stored the list since it
+// looked; empty when there is none. Every writer replaces the file whole or
+// at least changes its time.
+QString settingsFileIdentity();
 
 // The stored value as the restore reads it: its text, and a description of
 // what is wrong with it or with the settings file, empty when nothing is.
@@ -41,6 +46,8 @@ QString readStoredList();
 // else was read of it stays in the copy. Throws quorvale::Error when the
 // value cannot be written.
 void writeStoredList(const QString& value);
+// The same with the value as UTF-8 bytes.
+void writeStoredBytes(const QByteArray& bytes);
 
 // The per-user lock of the stored list, which every read-modify-write of it
 // holds (the window's stores, an import, a recovery), across threads and

@@ -98,6 +98,17 @@ QString storedTextOf(std::span<const InventoryRecord> records)
     return text;
 }
 
+QByteArray storedBytesOf(std::span<const InventoryRecord> records)
+{
+    QByteArray bytes;
+    for (const InventoryRecord& record : records)
+        for (int n = 0; n < InventoryRecord::FieldCount; ++n) {
+            bytes += record[n].toUtf8();
+            bytes += n + 1 < InventoryRecord::FieldCount ? FieldSeparator : RecordSeparator;
+        }
+    return bytes;
+}
+
 std::vector<InventoryRecord> recordsOf(QStringView text)
 {
     std::vector<InventoryRecord> records;

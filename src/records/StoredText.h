@@ -21,6 +21,8 @@ inline constexpr char RecordSeparator[] = "||SEP2||";
 void appendStoredRecord(QString& text, const InventoryRecord& record);
 // The stored form of records.
 QString storedTextOf(std::span<const InventoryRecord> records);
+// The same as UTF-8 bytes, as the settings file keeps it.
+QByteArray storedBytesOf(std::span<const InventoryRecord> records);
 
 // The separator that text contains, or forms with the separators around it
 // in the stored form, or the empty text. A field holding one would come back

@@ -69,7 +69,9 @@ void writeSnapshot(const QImage& picture, const QString& path)
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("No picture of the sheet could be fetched from the clipboard"));
     try {
-        quorvale::files::NewFile file(path, quorvale::files::Access::UserOnly);
+        // Read back at once and deleted: nothing of it need outlast a crash.
+        quorvale::files::NewFile file(
+            path, {.access = quorvale::files::Access::UserOnly, .durability = quorvale::files::Durability::Scratch});
         if (!writeBitmap(picture, [&](const char* bytes, qint64 size) { return file.write(bytes, size), true; }))
             cannotWriteBitmap(path, QStringLiteral("the picture is too large for a bitmap"));
         file.commit();

@@ -313,7 +313,7 @@ private slots:
         QCOMPARE(bytesOf(real), QByteArray("new"));
         QCOMPARE(statOf(real).st_mode & 07777, 0640u);
 
-        writeWhole(at(QStringLiteral("private.txt")), "mine", Access::UserOnly);
+        writeWhole(at(QStringLiteral("private.txt")), "mine", {.access = Access::UserOnly});
         QCOMPARE(statOf(at(QStringLiteral("private.txt"))).st_mode & 07777, 0600u);
 
         if (::lchown(name.constData(), uid_t(-1), gid_t(4321)) != 0)

@@ -31,10 +31,27 @@ const std::string OldWorkbookStream = "Book";
         QStringLiteral("Cannot open \"%1\": %2").arg(QDir::toNativeSeparators(path), why));
 }
 
+// Whether path lies in a temporary folder: the system's, or the one TEMP
+// names for programs such as this one.
+bool inTemporaryFolder(const QString& path)
+{
+    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    for (const QString& temporary : {QDir::tempPath(), qEnvironmentVariable("TEMP")})
+        if (!temporary.isEmpty() && QFileInfo(temporary).canonicalFilePath() == folder)
+            return true;
+    return false;
+}
+
+// A workbook saved into a temporary folder is a file of moments, which the
+// system clears anyway: it is written and checked but not synced, as
+// nothing in it need outlast a crash. Every other workbook is synced.
 void writeFile(const QString& path, const Bytes& bytes)
 {
     try {
-        quorvale::files::writeWhole(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        const quorvale::files::Durability durability =
+            inTemporaryFolder(path) ? quorvale::files::Durability::Scratch : quorvale::files::Durability::Lasting;
+        quorvale::files::writeWhole(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())),
+                                    {.durability = durability});
     } catch (const quorvale::files::FileError& e) {
         cannotSave(path, e.reason());
     }
