@@ -6,10 +6,8 @@
 #include "records/SettingsFile.h"
 #include "records/StoredText.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-
 
 #include <algorithm>
 #include <cstdio>
