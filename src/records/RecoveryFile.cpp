@@ -2,7 +2,6 @@
 
 #include "core/Error.h"
 #include "core/Files.h"
-#include "records/RecordStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/Title.h"
+
 #include <QString>
 
 class QWidget;
@@ -8,8 +10,6 @@ class QWidget;
 // lets an error reach its caller.
 namespace Main {
 
-// The product display name.
-inline constexpr char ProductName[] = "Quorvale";
 
 // True when the modification time of the file at path can be read; false for
 // an empty or malformed path, a path with wildcards, a missing file, no access.
@@ -29,13 +29,6 @@ void SetFormColours(QWidget* window);
 // as absent and the window keeps its designed colours.
 void ApplySkin(QWidget* mainWindow);
 
-// Sets the application title from the product display name.
-void SetApplicationTitle();
-// The title made from a display name: words are cut from the end, at least
-// once, until it is 40 characters or shorter; a name without a space is kept.
-QString trimmedApplicationTitle(const QString& displayName);
-// The title set by SetApplicationTitle (the display name before it runs).
-QString applicationTitle();
 
 // The application's folder followed by name ("HAND-M.CUR", "x/o.cjs").
 QString applicationFile(const QString& name);

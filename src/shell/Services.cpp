@@ -1,6 +1,6 @@
 #include "shell/Services.h"
 
-#include "shell/Main.h"
+#include "shell/Title.h"
 
 #include <QApplication>
 #include <QClipboard>
