@@ -1,6 +1,8 @@
+// Writing a file whole or not at all.
 #include "core/Files.h"
 
 #include "core/FileFaults.h"
+#include "core/FileKinds.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,23 +54,7 @@ bool allowed(FileCall call, const QString& newFile)
     return false;
 }
 
-QString reasonOf(int error) { return QString::fromStdString(std::generic_category().message(error)); }
-
 QString nativeName(const QByteArray& path) { return QDir::toNativeSeparators(QFile::decodeName(path)); }
-
-// What a file is when it is not a plain file.
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("it is a FIFO (a named pipe), not a plain file");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("it is a device, not a plain file");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("it is a socket, not a plain file");
-    return QStringLiteral("it is not a plain file");
-}
 
 std::int64_t millisecondsOf(const timespec& time) { return std::int64_t(time.tv_sec) * 1000 + time.tv_nsec / 1000000; }
 
@@ -147,22 +133,6 @@ FileError::FileError(QString path, QString reason)
 }
 
 void setFaultSeam(FaultSeam seam) { faultSeam() = std::move(seam); }
-
-Descriptor::~Descriptor()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
-{
-    if (this != &other) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = other.release();
-    }
-    return *this;
-}
 
 // Where a target lies, its links followed as far as they may be.
 struct Place {
@@ -503,78 +473,6 @@ void writeStandardOutput(QByteArrayView bytes)
     if (::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) && ::fsync(STDOUT_FILENO) != 0
         && errno != EINVAL)
         throw FileError(name, reasonOf(errno));
-}
-
-namespace {
-
-[[noreturn]] void cannotRead(const QString& path, const QString& reason)
-{
-    throw FileError(QDir::toNativeSeparators(path), reason);
-}
-
-Descriptor openForReading(const QString& path, int flags, struct stat& info)
-{
-    Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags));
-    if (file.fd() < 0)
-        cannotRead(path, errno == ELOOP && (flags & O_NOFOLLOW) ? QStringLiteral("it is a link, not a plain file")
-                                                                 : reasonOf(errno));
-    if (::fstat(file.fd(), &info) != 0)
-        cannotRead(path, reasonOf(errno));
-    if (!S_ISREG(info.st_mode))
-        cannotRead(path, kindOf(info.st_mode));
-    // A plain file reads the same either way; blocking reads are simpler.
-    ::fcntl(file.fd(), F_SETFL, ::fcntl(file.fd(), F_GETFL) & ~O_NONBLOCK);
-    return file;
-}
-
-QByteArray readAll(const QString& path, const Descriptor& file, qint64 sizeHint)
-{
-    QByteArray bytes;
-    bytes.reserve(qsizetype(std::max<qint64>(sizeHint, 0)) + 1);
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(file.fd(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            cannotRead(path, reasonOf(errno));
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-    }
-}
-
-} // namespace
-
-Descriptor openOwnFile(const QString& path)
-{
-    struct stat info {};
-    Descriptor file = openForReading(path, O_NOFOLLOW, info);
-    if (info.st_uid != ::geteuid())
-        cannotRead(path, QStringLiteral("it belongs to another user, so it is not the file this program made"));
-    if (info.st_nlink != 1)
-        cannotRead(path, QStringLiteral("it has a second name, so it is not the file this program made"));
-    return file;
-}
-
-QByteArray readOwnFile(const QString& path)
-{
-    const Descriptor file = openOwnFile(path);
-    struct stat info {};
-    return readAll(path, file, ::fstat(file.fd(), &info) == 0 ? info.st_size : 0);
-}
-
-Descriptor openPlainFile(const QString& path)
-{
-    struct stat info {};
-    return openForReading(path, 0, info);
-}
-
-QByteArray readPlainFile(const QString& path)
-{
-    const Descriptor file = openPlainFile(path);
-    struct stat info {};
-    return readAll(path, file, ::fstat(file.fd(), &info) == 0 ? info.st_size : 0);
 }
 
 void removePendingFiles() noexcept
