@@ -5,6 +5,7 @@
 #include "spreadsheet/xls/Formats.h"
 #include "spreadsheet/xls/Records.h"
 #include "spreadsheet/xls/SharedStrings.h"
+#include "spreadsheet/xls/SheetCheck.h"
 #include "spreadsheet/xls/SheetWriter.h"
 
 #include "automation/Error.h"
