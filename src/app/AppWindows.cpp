@@ -1,8 +1,8 @@
 #include "app/AppWindows.h"
 
-#include "app/WorkbookBands.h"
 #include "preview/Form2.h"
 #include "shell/Services.h"
+#include "workbook/SheetBands.h"
 #include "workbook/TempNames.h"
 
 #include <utility>
@@ -90,8 +90,8 @@ void AppWindows::showRestOfSheet()
     if (!made || !window || !window->isVisible() || window->mExcelFile != made->workbookPath
         || window->Picture1->picture().isNull())
         return; // gone back already, or on the way back
-    auto bands = std::make_shared<WorkbookBands>(made->workbookPath);
-    if (const std::optional<preview::PictureBands::Layout> layout = bands->layout(made->picture.size()))
+    auto bands = std::make_shared<SheetBands>(made->workbookPath);
+    if (const std::optional<shell::PictureBands::Layout> layout = bands->layout(made->picture.size()))
         window->showBands(std::move(bands), *layout);
 }
 

@@ -241,7 +241,7 @@ void Form2::Form_Load()
     }
 }
 
-void Form2::showBands(std::shared_ptr<preview::PictureBands> bands, const preview::PictureBands::Layout& layout)
+void Form2::showBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout)
 {
     Picture1->setBands(std::move(bands), layout);
     mFirstActivate = true;

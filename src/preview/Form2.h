@@ -53,7 +53,7 @@ public:
     void Form_Load();
     // The picture goes on past the snapshot in bands: the image box takes
     // them and the window is set up afresh for the whole picture.
-    void showBands(std::shared_ptr<preview::PictureBands> bands, const preview::PictureBands::Layout& layout);
+    void showBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout);
     // Runs whenever the window becomes active; sets the window up at the
     // first show after load or after a new picture.
     void Form_Activate();

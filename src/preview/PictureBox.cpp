@@ -33,12 +33,19 @@ void PictureBox::setPicture(const QImage& picture)
     emit pictureChanged();
 }
 
-void PictureBox::setBands(std::shared_ptr<preview::PictureBands> bands, const preview::PictureBands::Layout& layout)
+void PictureBox::setBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout)
 {
     m_bands = std::move(bands);
     m_layout = layout;
     m_kept.clear();
+    fetchBandsInView();
     update();
+}
+
+void PictureBox::forgetKeptBands()
+{
+    m_kept.clear();
+    fetchBandsInView();
 }
 
 QSize PictureBox::wholeSize() const { return m_bands ? m_layout.whole : m_picture.size(); }
@@ -66,7 +73,71 @@ void PictureBox::paintStretched(const QImage& source, const QRectF& sourceRect)
 {
     m_drawingSource = source;
     m_drawingSourceRect = sourceRect;
+    fetchBandsInView();
     update();
+}
+
+void PictureBox::moveEvent(QMoveEvent* event)
+{
+    QFrame::moveEvent(event);
+    fetchBandsInView();
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    fetchBandsInView();
+}
+
+void PictureBox::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    fetchBandsInView();
+}
+
+std::pair<int, int> PictureBox::sourceRows(int first, int end) const
+{
+    const QRect box = contentsRect();
+    const QRectF& source = m_drawingSourceRect;
+    const double scaleY = box.height() / source.height();
+    return {int(std::floor(source.top() + (first - box.top()) / scaleY)),
+            int(std::ceil(source.top() + (end - box.top()) / scaleY))};
+}
+
+// The bands that the part of the box in view shows, past the source's own
+// rows, are fetched now, so that painting them only draws. What is in view
+// is what the box's parent (the viewport) does not clip.
+void PictureBox::fetchBandsInView()
+{
+    if (!m_bands || !hasDrawing() || m_drawingSourceRect.isEmpty() || contentsRect().isEmpty())
+        return;
+    // A zoom stretches the drawing alike both ways; while the box is laid
+    // out anew it is not, until the drawing at the new scale comes, which
+    // fetches then.
+    const double scaleX = contentsRect().width() / m_drawingSourceRect.width();
+    const double scaleY = contentsRect().height() / m_drawingSourceRect.height();
+    if (std::abs(scaleX - scaleY) > 0.02 * std::max(scaleX, scaleY))
+        return;
+    QRect inView = contentsRect();
+    if (const QWidget* parent = parentWidget())
+        inView &= parent->rect().translated(-pos());
+    if (inView.isEmpty())
+        return;
+    const auto [firstRow, endRow] = sourceRows(inView.top(), inView.bottom() + 1);
+    const int last = std::min(endRow, m_layout.whole.height());
+    std::size_t inViewCount = 0;
+    for (int row = std::max(firstRow, m_layout.bandsFrom); row < last; ++inViewCount) {
+        const shell::PictureBands::Band* kept = keptBand(row);
+        if (!kept) {
+            m_kept.push_front(m_bands->bandAt(row));
+            kept = &m_kept.front();
+        }
+        if (kept->height <= 0 || kept->top + kept->height <= row)
+            break; // a band that does not hold the row it was asked for
+        row = kept->top + kept->height;
+    }
+    while (m_kept.size() > std::max(MaxKeptBands, inViewCount))
+        m_kept.pop_back();
 }
 
 void setBackgroundColour(QWidget* w, const QColor& colour)
@@ -101,8 +172,7 @@ void PictureBox::paintStretchedPart(QPainter& painter, const QRect& exposed)
     const double scaleY = box.height() / source.height();
     const auto x = [&](double at) { return mapped(at, source.left(), scaleX, box.left()); };
     const auto y = [&](double at) { return mapped(at, source.top(), scaleY, box.top()); };
-    const double firstRow = std::floor(source.top() + (exposed.top() - box.top()) / scaleY);
-    const double endRow = std::ceil(source.top() + (exposed.bottom() + 1 - box.top()) / scaleY);
+    const auto [firstRow, endRow] = sourceRows(exposed.top(), exposed.bottom() + 1);
 
     const int sourceEnd = m_bands ? std::min(m_layout.bandsFrom, m_drawingSource.height()) : m_drawingSource.height();
     if (firstRow < sourceEnd) {
@@ -111,35 +181,33 @@ void PictureBox::paintStretchedPart(QPainter& painter, const QRect& exposed)
     }
     if (!m_bands)
         return;
-    const int last = int(std::min(endRow, double(m_layout.whole.height())));
-    for (int row = std::max(int(firstRow), m_layout.bandsFrom); row < last;) {
-        const preview::PictureBands::Band& shown = band(row);
-        if (shown.height <= 0 || shown.top + shown.height <= row)
-            break; // a band that does not hold the row it was asked for
-        const int from = std::max(row, shown.top);
-        const int to = std::min(last, shown.top + shown.height);
+    const int last = std::min(endRow, m_layout.whole.height());
+    for (int row = std::max(firstRow, m_layout.bandsFrom); row < last;) {
+        const shell::PictureBands::Band* shown = keptBand(row);
+        if (!shown || shown->height <= 0 || shown->top + shown->height <= row)
+            break; // not in view when the bands were fetched (a picture of the box taken off screen)
+        const int from = std::max(row, shown->top);
+        const int to = std::min(last, shown->top + shown->height);
         const QRect target(x(0), y(from), x(m_layout.whole.width()) - x(0), y(to) - y(from));
-        if (shown.picture.isNull())
-            paintMissingBand(painter, target & exposed, shown.failure);
+        if (shown->picture.isNull())
+            paintMissingBand(painter, target & exposed, shown->failure);
         else
-            painter.drawImage(QRect(target.left(), target.top(), x(shown.picture.width()) - x(0), target.height()),
-                              shown.picture, QRect(0, from - shown.top, shown.picture.width(), to - from));
+            painter.drawImage(QRect(target.left(), target.top(), x(shown->picture.width()) - x(0), target.height()),
+                              shown->picture, QRect(0, from - shown->top, shown->picture.width(), to - from));
         row = to;
     }
 }
 
-const preview::PictureBands::Band& PictureBox::band(int y)
+// The kept band that holds pixel row y, made the latest; nullptr when none
+// does.
+const shell::PictureBands::Band* PictureBox::keptBand(int y)
 {
-    const auto holds = [y](const preview::PictureBands::Band& b) { return y >= b.top && y < b.top + b.height; };
-    auto found = std::find_if(m_kept.begin(), m_kept.end(), holds);
-    if (found != m_kept.end()) {
-        m_kept.splice(m_kept.begin(), m_kept, found);
-        return m_kept.front();
-    }
-    m_kept.push_front(m_bands->bandAt(y));
-    while (m_kept.size() > MaxKeptBands)
-        m_kept.pop_back();
-    return m_kept.front();
+    const auto holds = [y](const shell::PictureBands::Band& b) { return y >= b.top && y < b.top + b.height; };
+    const auto found = std::find_if(m_kept.begin(), m_kept.end(), holds);
+    if (found == m_kept.end())
+        return nullptr;
+    m_kept.splice(m_kept.begin(), m_kept, found);
+    return &m_kept.front();
 }
 
 // A band that cannot be had: a plain area, and a note where it shows.

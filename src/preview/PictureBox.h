@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preview/PictureBands.h"
+#include "shell/PictureBands.h"
 
 #include <QFrame>
 #include <QImage>
@@ -14,8 +14,9 @@
 // stretched keeps only the source and the rectangle to take from it; the
 // box scales at paint time the part that shows, so no copy at the drawn
 // size is ever made. A source may go on past its picture in bands (the
-// rest of a sheet past its snapshot): the box then draws each band when it
-// first shows, and keeps the last few.
+// rest of a sheet past its snapshot): the box fetches the bands that come
+// into view whenever the part it shows changes (it is moved, resized or
+// drawn at another scale), keeps the last few, and its paint only draws.
 class PictureBox : public QFrame {
     Q_OBJECT
 
@@ -28,7 +29,7 @@ public:
     void setPicture(const QImage& picture);
     // The bands that go on from the picture, laid out as given; nullptr for
     // none.
-    void setBands(std::shared_ptr<preview::PictureBands> bands, const preview::PictureBands::Layout& layout);
+    void setBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout);
     // The size of the picture with its bands, in pixels.
     QSize wholeSize() const;
     // Lets go of the bands and what they are drawn from.
@@ -44,29 +45,37 @@ public:
     bool hasDrawing() const { return !m_drawingSource.isNull(); }
     const QRectF& drawingSourceRect() const { return m_drawingSourceRect; }
 
-    // The bands kept for drawing again, at most MaxKeptBands.
+    // The bands kept for drawing again: at most MaxKeptBands, or the bands
+    // in view when more are.
     static constexpr std::size_t MaxKeptBands = 6;
     std::size_t keptBands() const { return m_kept.size(); }
-    // Lets the kept bands go; each is drawn anew when it shows again.
-    void forgetKeptBands() { m_kept.clear(); }
+    // Lets the kept bands go and fetches those in view anew.
+    void forgetKeptBands();
 
 signals:
     void pictureChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The rows of the stretched source that box rows first to end (box
+    // coordinates) show.
+    std::pair<int, int> sourceRows(int first, int end) const;
+    void fetchBandsInView();
     void paintStretchedPart(QPainter& painter, const QRect& exposed);
-    const preview::PictureBands::Band& band(int y);
+    const shell::PictureBands::Band* keptBand(int y);
     void paintMissingBand(QPainter& painter, const QRect& target, const QString& why) const;
 
     QImage m_picture;
     QImage m_drawingSource;
     QRectF m_drawingSourceRect;
-    std::shared_ptr<preview::PictureBands> m_bands;
-    preview::PictureBands::Layout m_layout;
-    std::list<preview::PictureBands::Band> m_kept; // the latest drawn first
+    std::shared_ptr<shell::PictureBands> m_bands;
+    shell::PictureBands::Layout m_layout;
+    std::list<shell::PictureBands::Band> m_kept; // the latest drawn first
 };
 
 // Fills w's background with colour.

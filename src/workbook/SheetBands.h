@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/Object.h"
+#include "shell/PictureBands.h"
 
 #include <QImage>
 #include <QSize>
@@ -15,33 +16,21 @@
 // with Range.CopyPicture. Each band is taken with the rows on either side
 // of it and cut to its own rows, so that its edges look as in a picture of
 // the whole range. All sizes are in pixels at the screen's logical DPI.
-class SheetBands {
+class SheetBands final : public shell::PictureBands {
 public:
     explicit SheetBands(QString workbookPath);
-    ~SheetBands();
+    ~SheetBands() override;
     SheetBands(const SheetBands&) = delete;
     SheetBands& operator=(const SheetBands&) = delete;
 
-    struct Layout {
-        QSize whole;       // the picture of the whole used range
-        int bandsFrom = 0; // the first pixel row the bands draw
-    };
     // Opens the workbook and lays the bands out past a snapshot of that
     // size. Nothing when the workbook cannot be opened or read, or when the
     // snapshot holds the whole used range (the instance then quits at once).
-    std::optional<Layout> layout(const QSize& snapshot);
-
-    struct Band {
-        int top = 0;
-        int height = 0;
-        QImage picture; // null when it cannot be had
-        QString failure;
-    };
+    std::optional<Layout> layout(const QSize& snapshot) override;
     // The band that holds pixel row y.
-    Band bandAt(int y);
-
+    Band bandAt(int y) override;
     // Quits the instance. Never fails.
-    void release();
+    void release() override;
 
     // The rows of one band.
     static constexpr int BandRows = 50;

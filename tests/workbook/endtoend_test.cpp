@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -62,6 +63,24 @@ bool xlrdAvailable()
     QProcess python;
     python.start(kPython, {QStringLiteral("-c"), QStringLiteral("import xlrd")});
     return python.waitForFinished(-1) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0;
+}
+
+// Scrolls the preview until pixel row top of its picture is at the top of
+// the view, or as near as the bar goes.
+void scrollTo(Form2& preview, int top)
+{
+    QScrollBar* bar = preview.VScroll1;
+    int low = 0;
+    int high = bar->maximum();
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        bar->setValue(middle);
+        if (-preview.Picture1->y() >= top)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    bar->setValue(low);
 }
 
 } // namespace
@@ -172,14 +191,16 @@ private slots:
         QCOMPARE(whole.height(), rowTop(1003)); // 43.5 and 45 points, then 15 points an item
         QCOMPARE(preview.imageBox.height(), whole.height() * 15);
 
+        // The bands come into view as the preview scrolls, and are fetched
+        // then: the user's clipboard stays as it was.
         QGuiApplication::clipboard()->setText(QStringLiteral("the user's own"));
+        scrollTo(preview, whole.height());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own")); // fetching a band kept it
         const QImage bottom = preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3)).toImage();
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own")); // drawing a band kept it
         QImage ownPicture(3, 2, QImage::Format_RGB32);
         ownPicture.fill(Qt::red);
         QGuiApplication::clipboard()->setImage(ownPicture);
-        preview.Picture1->forgetKeptBands();
-        preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3));
+        preview.Picture1->forgetKeptBands(); // and fetched anew
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), ownPicture);
         const QColor border = QColor::fromRgb(175, 180, 135); // palette entry 14 of the table's edges
         QCOMPARE(bottom.pixelColor(40, 1), border);
@@ -190,6 +211,7 @@ private slots:
         excel.object("Workbooks").call("Open", {automation::Variant(preview.mExcelFile)});
         const automation::Object sheet = excel.object("ActiveSheet");
         for (const int row : {51, 101, 201, 650, 990}) {
+            scrollTo(preview, rowTop(row - 5));
             sheet.object("Range", {automation::Variant(QStringLiteral("A%1:I%2").arg(row - 8).arg(row + 8))})
                 .call("CopyPicture");
             const QImage single = QGuiApplication::clipboard()->image().copy(0, 3 * 20, whole.width(), 10 * 20);

@@ -6,12 +6,14 @@
 
 #include <optional>
 
-namespace preview {
+namespace shell {
 
 // The picture of a sheet past its snapshot, band by band. The snapshot of a
-// generation run shows the first part of the sheet only; whoever gives the
-// preview its picture may give the rest this way, and the image box draws a
-// band when it first shows. All in pixels of the picture at zoom 1.0.
+// generation run shows the first part of the sheet only; the workbook floor
+// gives the rest this way (SheetBands), and the preview's image box draws
+// each band, fetched when it comes into view. Neither knows the other: the
+// top floor hands one to the other. All in pixels of the picture at zoom
+// 1.0.
 class PictureBands {
 public:
     virtual ~PictureBands() = default;
@@ -37,4 +39,4 @@ public:
     virtual void release() = 0;
 };
 
-} // namespace preview
+} // namespace shell
