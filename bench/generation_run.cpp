@@ -8,6 +8,7 @@
 #include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "preview/Form2.h"
+#include "support/PreviewControls.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Services.h"
@@ -99,28 +100,29 @@ void resetAfterRun(AppWindows& windows)
 // preview's however far the user scrolls.
 void measurePreview(Form2& preview)
 {
+    const PreviewControls c(preview);
     QCoreApplication::processEvents(); // the rest of the sheet follows the run's handler
     for (const float zoom : {0.25f, 1.0f, 3.0f}) {
         preview.SetZoom(zoom);
         const auto showLast = [&] {
-            preview.VScroll1->setValue(preview.VScroll1->maximum());
-            preview.Picture2->grab();
+            c.VScroll1->setValue(c.VScroll1->maximum());
+            c.Picture2->grab();
         };
         const std::string atZoom = "preview: last item at zoom " + std::to_string(zoom).substr(0, 4);
         const std::string anew = atZoom + ", band drawn anew";
         bench::measure(anew.c_str(), 5, [&] {
-            preview.VScroll1->setValue(0);
-            preview.Picture1->forgetKeptBands();
+            c.VScroll1->setValue(0);
+            c.Picture1->forgetKeptBands();
         }, showLast);
         const std::string kept = atZoom + ", band kept";
-        bench::measure(kept.c_str(), 11, [&] { preview.VScroll1->setValue(0); }, showLast);
+        bench::measure(kept.c_str(), 11, [&] { c.VScroll1->setValue(0); }, showLast);
     }
     preview.SetZoom(1.0f);
     const double before = bench::rssMiB();
     bench::measure("preview: scroll through 32767 items", 1, [&] {
-        for (int value = 0; value <= preview.VScroll1->maximum(); value += preview.VScroll1->pageStep()) {
-            preview.VScroll1->setValue(value);
-            preview.Picture2->grab();
+        for (int value = 0; value <= c.VScroll1->maximum(); value += c.VScroll1->pageStep()) {
+            c.VScroll1->setValue(value);
+            c.Picture2->grab();
         }
     });
     std::printf("# preview: scrolling through 32,767 items takes %.0f MiB more than the preview held before\n",

@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 
 #include "preview/Form2.h"
+#include "support/PreviewControls.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -25,13 +26,14 @@ QImage listPicture()
 
 void zoomThroughTheRange(Form2& form)
 {
+    const PreviewControls c(form);
     for (int i = 0; i < 8; ++i) {
         form.PushButton1_Click();
-        form.Picture2->grab();
+        c.Picture2->grab();
     }
     for (int i = 0; i < 11; ++i) {
         form.PushButton2_Click();
-        form.Picture2->grab();
+        c.Picture2->grab();
     }
 }
 
@@ -42,8 +44,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Form2 form;
     form.Form_Load();
-    form.Picture1->setPicture(listPicture());
-    form.show();
+    const PreviewControls c(form);
+    form.showResult(listPicture(), QString());
     form.Form_Activate();
 
     bench::measure("preview zoom 1.0-3.0-0.25, 200 items", 5, [&] { form.SetZoom(1.0f); },
@@ -52,9 +54,9 @@ int main(int argc, char** argv)
         "preview repaint at 3.0, far corner, 200 items", 20,
         [&] {
             form.SetZoom(3.0f);
-            form.HScroll1->setValue(form.HScroll1->maximum());
-            form.VScroll1->setValue(form.VScroll1->maximum());
+            c.HScroll1->setValue(c.HScroll1->maximum());
+            c.VScroll1->setValue(c.VScroll1->maximum());
         },
-        [&] { form.Picture2->grab(); });
+        [&] { c.Picture2->grab(); });
     return 0;
 }

@@ -75,10 +75,7 @@ void AppWindows::setMainWindowPointer(MousePointer kind) { m_main.setMousePointe
 // spreadsheet application of the preview's own.
 void AppWindows::showPreview(const InventoryList::Generated& made)
 {
-    Form2& window = preview();
-    window.Picture1->setPicture(made.picture);
-    window.mExcelFile = made.workbookPath;
-    window.show();
+    preview().showResult(made.picture, made.workbookPath);
     if (!made.picture.isNull())
         m_restToShow = made;
 }
@@ -87,8 +84,8 @@ void AppWindows::showRestOfSheet()
 {
     const std::optional<InventoryList::Generated> made = std::exchange(m_restToShow, std::nullopt);
     Form2* window = loadedPreview();
-    if (!made || !window || !window->isVisible() || window->mExcelFile != made->workbookPath
-        || window->Picture1->picture().isNull())
+    if (!made || !window || !window->isVisible() || window->excelFile() != made->workbookPath
+        || window->picture().isNull())
         return; // gone back already, or on the way back
     auto bands = std::make_shared<SheetBands>(made->workbookPath);
     if (const std::optional<shell::PictureBands::Layout> layout = bands->layout(made->picture.size()))

@@ -118,7 +118,7 @@ void copyWorkbook(const QString& workbook, const QString& target)
 } // namespace
 
 Form2::Form2()
-    : PreviewGeometry(screenMetrics()),
+    : m_geometry(screenMetrics()),
       HScroll1(new QScrollBar(Qt::Horizontal, this)),
       VScroll1(new QScrollBar(Qt::Vertical, this)),
       Picture2(new Viewport(this)),
@@ -134,6 +134,17 @@ Form2::Form2()
     layOut();
     connectControls();
 }
+
+Form2::~Form2() = default;
+
+void Form2::showResult(const QImage& picture, const QString& workbookPath)
+{
+    Picture1->setPicture(picture);
+    mExcelFile = workbookPath;
+    show();
+}
+
+const QImage& Form2::picture() const { return Picture1->picture(); }
 
 void Form2::layOut()
 {
@@ -168,10 +179,10 @@ void Form2::placeControls()
 {
     twips::place(HScroll1, 120, 7545, 9330, 255);
     twips::place(VScroll1, 9450, 120, 255, 7425);
-    twips::place(Picture2, 120, 120, metrics().viewportWidth, metrics().viewportHeight);
+    twips::place(Picture2, 120, 120, m_geometry.metrics().viewportWidth, m_geometry.metrics().viewportHeight);
     twips::place(Frame1, 120, 7860, 9600, 855);
-    zoomOri = QSize(735, 375);
-    twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, zoomOri.width(), zoomOri.height());
+    m_geometry.zoomOri = QSize(735, 375);
+    twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, m_geometry.zoomOri.width(), m_geometry.zoomOri.height());
     twips::place(PushButton1, 240, 300, 4440, 405);
     twips::place(PushButton2, 4800, 300, 4560, 405);
     twips::place(PushButton6, 4920, 8850, 4800, 405);
@@ -264,18 +275,19 @@ void Form2::firstShowSetUp(shell::Trace& t)
 {
     t.line(106, [&] {
         const QSize pixels = Picture1->wholeSize();
-        imageBox.setSize(QSize(twipsOf(pixels.width(), twips::dpiX(this)), twipsOf(pixels.height(), twips::dpiY(this))));
-        wholePicture = imageBox.size();
+        m_geometry.imageBox.setSize(
+            QSize(twipsOf(pixels.width(), twips::dpiX(this)), twipsOf(pixels.height(), twips::dpiY(this))));
+        m_geometry.wholePicture = m_geometry.imageBox.size();
     });
     t.line(110, [&] { setBackgroundColour(Picture1, Qt::white); });
     t.line(116, [&] { Zoom_Ori->hide(); });
-    t.line(118, [&] { zoomOri.setWidth(imageBox.width()); });
-    t.line(120, [&] { zoomOri.setHeight(imageBox.height()); });
+    t.line(118, [&] { m_geometry.zoomOri.setWidth(m_geometry.imageBox.width()); });
+    t.line(120, [&] { m_geometry.zoomOri.setHeight(m_geometry.imageBox.height()); });
     t.line(122, [&] { Zoom_Ori->setPicture(Picture1->picture()); });
-    t.line(124, [&] { resetToOriginalSize(); });
+    t.line(124, [&] { m_geometry.resetToOriginalSize(); });
     t.line(134, [&] { RedrawImage(); });
     t.line(136, [&] {
-        SetupScrollbars();
+        m_geometry.SetupScrollbars();
         showGeometry();
     });
 }
@@ -286,18 +298,18 @@ void Form2::firstShowSetUp(shell::Trace& t)
 void Form2::RedrawImage()
 {
     shell::Trace t{"Form2", "RedrawImage"};
-    t.line(100, [&] { computeZoomedWidth(); });
-    t.line(102, [&] { computeZoomedHeight(); });
-    if (t.test(104, [&] { return zoomedSizeFits(); })) {
-        t.line(108, [&] { imageBox.setWidth(mZoomWidth); });
-        t.line(110, [&] { imageBox.setHeight(mZoomHeight); });
-        t.line(112, [&] { Picture1->paintStretched(Zoom_Ori->picture(), drawnSourcePixels()); });
+    t.line(100, [&] { m_geometry.computeZoomedWidth(); });
+    t.line(102, [&] { m_geometry.computeZoomedHeight(); });
+    if (t.test(104, [&] { return m_geometry.zoomedSizeFits(); })) {
+        t.line(108, [&] { m_geometry.imageBox.setWidth(m_geometry.mZoomWidth); });
+        t.line(110, [&] { m_geometry.imageBox.setHeight(m_geometry.mZoomHeight); });
+        t.line(112, [&] { Picture1->paintStretched(Zoom_Ori->picture(), m_geometry.drawnSourcePixels()); });
         t.line(114, [&] { setMousePointer(MousePointer::Default); });
-        t.line(116, [&] { setHScrollValue(0); });
-        t.line(118, [&] { setVScrollValue(0); });
-        t.line(120, [&] { SetupScrollbars(); });
+        t.line(116, [&] { m_geometry.setHScrollValue(0); });
+        t.line(118, [&] { m_geometry.setVScrollValue(0); });
+        t.line(120, [&] { m_geometry.SetupScrollbars(); });
     } else {
-        t.line(124, [&] { resetToOriginalSize(); });
+        t.line(124, [&] { m_geometry.resetToOriginalSize(); });
     }
     showGeometry();
 }
@@ -314,33 +326,36 @@ void Form2::PushButton2_Click()
     t.line(100, [&] { StepZoom(1); });
 }
 
-void Form2::StepZoom(std::int32_t direction) { SetZoom(steppedZoom(mZoom, direction)); }
+void Form2::StepZoom(std::int32_t direction)
+{
+    SetZoom(preview::PreviewGeometry::steppedZoom(m_geometry.mZoom, direction));
+}
 
 void Form2::SetZoom(float factor)
 {
-    if (!zoomInRange(factor))
+    if (!preview::PreviewGeometry::zoomInRange(factor))
         return;
-    mZoom = factor;
+    m_geometry.mZoom = factor;
     RedrawImage();
 }
 
 void Form2::HScroll1_Change()
 {
-    setHScrollValue(HScroll1->value());
+    m_geometry.setHScrollValue(HScroll1->value());
     showGeometry();
 }
 
 void Form2::VScroll1_Change()
 {
-    setVScrollValue(VScroll1->value());
+    m_geometry.setVScrollValue(VScroll1->value());
     showGeometry();
 }
 
 void Form2::picture1_MouseDown(float x, float y)
 {
     shell::Trace t{"Form2", "picture1_MouseDown"};
-    t.line(100, [&] { mDragX = x; });
-    t.line(102, [&] { mDragY = y; });
+    t.line(100, [&] { m_geometry.mDragX = x; });
+    t.line(102, [&] { m_geometry.mDragY = y; });
 }
 
 void Form2::picture1_MouseMove(Qt::MouseButtons buttons, float x, float y)
@@ -350,10 +365,10 @@ void Form2::picture1_MouseMove(Qt::MouseButtons buttons, float x, float y)
         return;
     std::int32_t left = 0;
     std::int32_t top = 0;
-    t.line(104, [&] { left = draggedLeft(x); });
-    t.line(114, [&] { top = draggedTop(y); });
+    t.line(104, [&] { left = m_geometry.draggedLeft(x); });
+    t.line(114, [&] { top = m_geometry.draggedTop(y); });
     t.line(124, [&] {
-        imageBox.moveTo(left, top);
+        m_geometry.imageBox.moveTo(left, top);
         showGeometry();
     });
 }
@@ -363,15 +378,15 @@ void Form2::Picture1_MouseUp()
     shell::Trace t{"Form2", "Picture1_MouseUp"};
     std::optional<std::int32_t> horizontal;
     std::optional<std::int32_t> vertical;
-    t.line(100, [&] { horizontal = horizontalPercent(); });
-    t.line(102, [&] { vertical = verticalPercent(); });
+    t.line(100, [&] { horizontal = m_geometry.horizontalPercent(); });
+    t.line(102, [&] { vertical = m_geometry.verticalPercent(); });
     t.line(104, [&] {
         if (horizontal)
-            SetHScrollbarByPercent(*horizontal);
+            m_geometry.SetHScrollbarByPercent(*horizontal);
     });
     t.line(106, [&] {
         if (vertical)
-            SetVScrollbarByPercent(*vertical);
+            m_geometry.SetVScrollbarByPercent(*vertical);
     });
     showGeometry();
 }
@@ -551,9 +566,10 @@ void Form2::pointerOver(MousePointer kind)
 
 void Form2::showGeometry()
 {
-    Frame1->setTitle(zoomCaption(mZoom));
-    twips::place(Picture1, imageBox.x(), imageBox.y(), imageBox.width(), imageBox.height());
-    twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, zoomOri.width(), zoomOri.height());
-    showScrollBar(HScroll1, hBar);
-    showScrollBar(VScroll1, vBar);
+    Frame1->setTitle(zoomCaption(m_geometry.mZoom));
+    const QRect& box = m_geometry.imageBox;
+    twips::place(Picture1, box.x(), box.y(), box.width(), box.height());
+    twips::place(Zoom_Ori, ZoomOriLeft, ZoomOriTop, m_geometry.zoomOri.width(), m_geometry.zoomOri.height());
+    showScrollBar(HScroll1, m_geometry.hBar);
+    showScrollBar(VScroll1, m_geometry.vBar);
 }

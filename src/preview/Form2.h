@@ -20,40 +20,38 @@ class Trace;
 // The preview window: the picture of the generated sheet with zoom, scroll
 // bars and drag-panning, "Save Results To Excel File" and "< Back". It owns
 // the temporary workbook mExcelFile from the hand-over on. It knows no other
-// window: "< Back" and closing are signals that its owner answers.
+// window: what a run made comes in through showResult, and "< Back" and
+// closing are signals that its owner answers.
 //
-// The image state is the PreviewGeometry the window is made of, in twips;
-// the widgets show it, converted to pixels at the screen's logical DPI.
-class Form2 : public QWidget, public preview::PreviewGeometry {
+// The image state is a PreviewGeometry the window holds, in twips; the
+// widgets show it, converted to pixels at the screen's logical DPI. The
+// widgets are the window's own; tests find them by their object names,
+// which are the controls' names.
+class Form2 : public QWidget {
     Q_OBJECT
 
 public:
     // Whoever makes the window runs its load handler next.
     Form2();
-
-    QScrollBar* HScroll1;
-    QScrollBar* VScroll1;
-    Viewport* Picture2;
-    // The image box. Assigning it a new picture prepares the set-up of the
-    // next first show, so every generation run starts at zoom 1.0 with
-    // sizes and bars taken from its own picture.
-    PictureBox* Picture1;
-    QGroupBox* Frame1;
-    // The snapshot exactly as delivered; every redraw copies from it.
-    PictureBox* Zoom_Ori;
-    QPushButton* PushButton1; // "Zoom In"
-    QPushButton* PushButton2; // "Zoom Out"
-    QPushButton* PushButton6; // "Save Results To Excel File"
-    QPushButton* PushButton8; // "< Back"
-    CommonDialog CommonDialog1;
-
-    QString mExcelFile;
-    bool mFirstActivate = false;
+    ~Form2() override;
 
     void Form_Load();
+    // What a run made: the snapshot of the sheet and the temporary workbook,
+    // which the window owns from now on. The window shows with the picture,
+    // set up afresh at its next first show.
+    void showResult(const QImage& picture, const QString& workbookPath);
     // The picture goes on past the snapshot in bands: the image box takes
     // them and the window is set up afresh for the whole picture.
     void showBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout);
+    // The temporary workbook (mExcelFile) and the snapshot shown (null once
+    // the window went back).
+    const QString& excelFile() const { return mExcelFile; }
+    const QImage& picture() const;
+    // The image state, to look at.
+    const preview::PreviewGeometry& geometry() const { return m_geometry; }
+    // Whether the next activation sets the window up afresh.
+    bool firstActivatePending() const { return mFirstActivate; }
+
     // Runs whenever the window becomes active; sets the window up at the
     // first show after load or after a new picture.
     void Form_Activate();
@@ -108,6 +106,25 @@ private:
     // Shows the image state: the image box, Zoom_Ori and the bars.
     void showGeometry();
 
+    preview::PreviewGeometry m_geometry;
+    QScrollBar* HScroll1;
+    QScrollBar* VScroll1;
+    Viewport* Picture2;
+    // The image box. Assigning it a new picture prepares the set-up of the
+    // next first show, so every generation run starts at zoom 1.0 with
+    // sizes and bars taken from its own picture.
+    PictureBox* Picture1;
+    QGroupBox* Frame1;
+    // The snapshot exactly as delivered; every redraw copies from it.
+    PictureBox* Zoom_Ori;
+    QPushButton* PushButton1; // "Zoom In"
+    QPushButton* PushButton2; // "Zoom Out"
+    QPushButton* PushButton6; // "Save Results To Excel File"
+    QPushButton* PushButton8; // "< Back"
+    CommonDialog CommonDialog1;
+
+    QString mExcelFile;
+    bool mFirstActivate = false;
     PointerState m_pointer;
     bool m_centred = false;
     int m_zoomWheel = 0; // the Ctrl+wheel turn not yet a zoom step

@@ -1,6 +1,7 @@
 #include "core/Error.h"
 #include "preview/FileCopy.h"
 #include "preview/Form2.h"
+#include "support/PreviewControls.h"
 #include "support/TestServices.h"
 
 #include <QDir>
@@ -58,7 +59,7 @@ private:
     void saveAs(const QString& path)
     {
         services->savePaths.push_back(path);
-        QTest::mouseClick(preview().PushButton6, Qt::LeftButton);
+        QTest::mouseClick(controlsOf(preview()).PushButton6, Qt::LeftButton);
     }
 
     QStringList filesInDir() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
@@ -75,9 +76,9 @@ private slots:
         workbookBytes.clear();
         for (int i = 0; i < 70000; ++i)
             workbookBytes.append(char(i * 7 % 256));
-        preview().mExcelFile = inDir(QStringLiteral("kintra13572468.xls"));
-        write(preview().mExcelFile, workbookBytes);
-        QFile::setPermissions(preview().mExcelFile, QFile::ReadOwner | QFile::WriteOwner); // as a run makes it
+        write(inDir(QStringLiteral("kintra13572468.xls")), workbookBytes);
+        preview().showResult(QImage(), inDir(QStringLiteral("kintra13572468.xls")));
+        QFile::setPermissions(preview().excelFile(), QFile::ReadOwner | QFile::WriteOwner); // as a run makes it
     }
     void cleanup()
     {
@@ -118,7 +119,7 @@ void Form2SaveTest::cancelCopiesNothingAndSaysNothing()
     saveAs(QString());
     QCOMPARE(filesInDir(), before);
     QVERIFY(services->messages.empty());
-    QCOMPARE(contents(preview().mExcelFile), workbookBytes);
+    QCOMPARE(contents(preview().excelFile()), workbookBytes);
 }
 
 void Form2SaveTest::newNameIsCopiedWithoutAQuestion()
@@ -133,7 +134,7 @@ void Form2SaveTest::newNameIsCopiedWithoutAQuestion()
     QCOMPARE(services->texts(), QStringList{QStringLiteral("Done.")});
     QCOMPARE(services->messages.front().buttons, shell::MessageButtons::Ok);
     // The source stays for further saves, and no temporary file is left.
-    QCOMPARE(contents(preview().mExcelFile), workbookBytes);
+    QCOMPARE(contents(preview().excelFile()), workbookBytes);
     QCOMPARE(filesInDir(), (QStringList{QStringLiteral("Stock.xls"), QStringLiteral("kintra13572468.xls")}));
 }
 
@@ -222,7 +223,7 @@ void Form2SaveTest::failedCopyLeavesTheOldFileWhole()
 {
     const QString target = inDir(QStringLiteral("Stock.xls"));
     write(target, "last week's list");
-    QVERIFY(QFile::remove(preview().mExcelFile)); // the source has gone
+    QVERIFY(QFile::remove(preview().excelFile())); // the source has gone
     services->answers.push_back(shell::MessageAnswer::Yes);
     saveAs(target);
 
@@ -233,14 +234,14 @@ void Form2SaveTest::failedCopyLeavesTheOldFileWhole()
     QCOMPARE(filesInDir(), QStringList{QStringLiteral("Stock.xls")});
 
     // The copy itself says what went wrong.
-    QVERIFY_THROWS_EXCEPTION(quorvale::Error, preview::copyFileReplacing(preview().mExcelFile, target));
+    QVERIFY_THROWS_EXCEPTION(quorvale::Error, preview::copyFileReplacing(preview().excelFile(), target));
 }
 
 void Form2SaveTest::temporaryWorkbookAsTargetSurvives()
 {
     services->answers.push_back(shell::MessageAnswer::Yes);
-    saveAs(preview().mExcelFile);
-    QCOMPARE(contents(preview().mExcelFile), workbookBytes);
+    saveAs(preview().excelFile());
+    QCOMPARE(contents(preview().excelFile()), workbookBytes);
     QVERIFY(services->errorReports().empty());
     QCOMPARE(filesInDir(), QStringList{QStringLiteral("kintra13572468.xls")});
 }

@@ -1,6 +1,7 @@
 #include "app/AppWindows.h"
 #include "preview/Form2.h"
 #include "records/RecordStore.h"
+#include "support/PreviewControls.h"
 #include "support/TestServices.h"
 
 #include <QGroupBox>
@@ -75,11 +76,12 @@ private:
 
     // The window as a generation run leaves it: loaded, given picture,
     // shown and activated.
-    Form2& shownWith(const QImage& picture)
+    // The window as a run hands it what it made, the workbook's name given
+    // or none.
+    Form2& shownWith(const QImage& picture, const QString& workbookName = {})
     {
         Form2& form = windows->preview();
-        form.Picture1->setPicture(picture);
-        form.show();
+        form.showResult(picture, workbookName.isEmpty() ? QString() : workbook(workbookName));
         form.Form_Activate();
         return form;
     }
@@ -174,20 +176,20 @@ void Form2Test::layoutInTwips()
     QCOMPARE(form.font().family(), QStringLiteral("Arial"));
     QCOMPARE(form.font().pointSizeF(), 9.0);
     QVERIFY(form.font().bold());
-    for (QPushButton* button : {form.PushButton1, form.PushButton2, form.PushButton6, form.PushButton8}) {
+    for (QPushButton* button : {controlsOf(form).PushButton1, controlsOf(form).PushButton2, controlsOf(form).PushButton6, controlsOf(form).PushButton8}) {
         QCOMPARE(button->font().pointSizeF(), 11.25);
         QVERIFY(button->font().bold());
     }
-    QCOMPARE(form.PushButton1->text(), QStringLiteral("Zoom In"));
-    QCOMPARE(form.PushButton2->text(), QStringLiteral("Zoom Out"));
-    QCOMPARE(form.PushButton6->text(), QStringLiteral("Save Results To Excel File"));
-    QCOMPARE(form.PushButton8->text(), QStringLiteral("< Back"));
-    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom:"));
-    QCOMPARE(form.PushButton1->parentWidget(), form.Frame1);
-    QVERIFY(form.Picture2->isAncestorOf(form.Picture1));
-    QVERIFY(form.Zoom_Ori->isHidden());
-    QCOMPARE(form.Picture2->cursor().shape(), Qt::SizeAllCursor);
-    QCOMPARE(form.Picture1->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(controlsOf(form).PushButton1->text(), QStringLiteral("Zoom In"));
+    QCOMPARE(controlsOf(form).PushButton2->text(), QStringLiteral("Zoom Out"));
+    QCOMPARE(controlsOf(form).PushButton6->text(), QStringLiteral("Save Results To Excel File"));
+    QCOMPARE(controlsOf(form).PushButton8->text(), QStringLiteral("< Back"));
+    QCOMPARE(controlsOf(form).Frame1->title(), QStringLiteral("Zoom:"));
+    QCOMPARE(controlsOf(form).PushButton1->parentWidget(), controlsOf(form).Frame1);
+    QVERIFY(controlsOf(form).Picture2->isAncestorOf(controlsOf(form).Picture1));
+    QVERIFY(controlsOf(form).Zoom_Ori->isHidden());
+    QCOMPARE(controlsOf(form).Picture2->cursor().shape(), Qt::SizeAllCursor);
+    QCOMPARE(controlsOf(form).Picture1->cursor().shape(), Qt::ArrowCursor);
 }
 
 void Form2Test::loadStartsAtZero()
@@ -195,12 +197,12 @@ void Form2Test::loadStartsAtZero()
     Form2& form = windows->preview();
     QCOMPARE(windows->loadedPreview(), &form);
     QCOMPARE(&windows->preview(), &form);
-    QVERIFY(form.mFirstActivate);
-    QCOMPARE(form.mZoom, 0.0f);
-    QCOMPARE(form.mOrigWidth, 0);
-    QCOMPARE(form.mZoomHeight, 0);
-    QCOMPARE(form.mHScrollStep, 0);
-    QVERIFY(form.mExcelFile.isEmpty());
+    QVERIFY(form.firstActivatePending());
+    QCOMPARE(form.geometry().mZoom, 0.0f);
+    QCOMPARE(form.geometry().mOrigWidth, 0);
+    QCOMPARE(form.geometry().mZoomHeight, 0);
+    QCOMPARE(form.geometry().mHScrollStep, 0);
+    QVERIFY(form.excelFile().isEmpty());
     // The button-face colour of the window-colour procedure.
     QCOMPARE(form.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
     QVERIFY(services->messages.empty());
@@ -211,37 +213,37 @@ void Form2Test::firstShowSetsUpFromThePicture()
     const QImage picture = gradientPicture(700, 600); // 10500 x 9000 twips
     Form2& form = shownWith(picture);
 
-    QVERIFY(!form.mFirstActivate);
-    QCOMPARE(form.zoomOri, QSize(10500, 9000));
-    QCOMPARE(form.Zoom_Ori->picture(), picture);
-    QVERIFY(form.Zoom_Ori->isHidden());
-    QCOMPARE(form.mZoom, 1.0f);
+    QVERIFY(!form.firstActivatePending());
+    QCOMPARE(form.geometry().zoomOri, QSize(10500, 9000));
+    QCOMPARE(controlsOf(form).Zoom_Ori->picture(), picture);
+    QVERIFY(controlsOf(form).Zoom_Ori->isHidden());
+    QCOMPARE(form.geometry().mZoom, 1.0f);
     // The whole picture, its right and bottom edges included.
-    QCOMPARE(form.mOrigWidth, 10500);
-    QCOMPARE(form.mOrigHeight, 9000);
-    QCOMPARE(form.imageBox, QRect(0, 0, 10500, 9000));
-    QCOMPARE(form.Picture1->size(), QSize(700, 600));
-    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 100%"));
+    QCOMPARE(form.geometry().mOrigWidth, 10500);
+    QCOMPARE(form.geometry().mOrigHeight, 9000);
+    QCOMPARE(form.geometry().imageBox, QRect(0, 0, 10500, 9000));
+    QCOMPARE(controlsOf(form).Picture1->size(), QSize(700, 600));
+    QCOMPARE(controlsOf(form).Frame1->title(), QStringLiteral("Zoom: 100%"));
 
     // 1230 and 1635 twips past the viewport's inner area: steps of 10.
-    QCOMPARE(form.mHScrollStep, 10);
-    QCOMPARE(form.HScroll1->maximum(), 123);
-    QVERIFY(form.HScroll1->isEnabled());
-    QCOMPARE(form.mVScrollStep, 10);
-    QCOMPARE(form.VScroll1->maximum(), 164);
-    QVERIFY(form.VScroll1->isEnabled());
+    QCOMPARE(form.geometry().mHScrollStep, 10);
+    QCOMPARE(controlsOf(form).HScroll1->maximum(), 123);
+    QVERIFY(controlsOf(form).HScroll1->isEnabled());
+    QCOMPARE(form.geometry().mVScrollStep, 10);
+    QCOMPARE(controlsOf(form).VScroll1->maximum(), 164);
+    QVERIFY(controlsOf(form).VScroll1->isEnabled());
     QVERIFY2(services->errorReports().empty(), qPrintable(services->texts().join(QLatin1Char(10))));
 }
 
 void Form2Test::becomingActiveRunsTheSetUp()
 {
     Form2& form = windows->preview();
-    form.Picture1->setPicture(gradientPicture(300, 200));
+    controlsOf(form).Picture1->setPicture(gradientPicture(300, 200));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QVERIFY(!form.mFirstActivate);
-    QCOMPARE(form.mZoom, 1.0f);
-    QCOMPARE(form.zoomOri, QSize(4500, 3000));
+    QVERIFY(!form.firstActivatePending());
+    QCOMPARE(form.geometry().mZoom, 1.0f);
+    QCOMPARE(form.geometry().zoomOri, QSize(4500, 3000));
 }
 
 // A window manager may refuse to activate the window (or there may be none):
@@ -250,17 +252,17 @@ void Form2Test::becomingActiveRunsTheSetUp()
 void Form2Test::showingRunsTheSetUpWithoutWaitingForActivation()
 {
     Form2& form = windows->preview();
-    form.Picture1->setPicture(gradientPicture(300, 200));
+    controlsOf(form).Picture1->setPicture(gradientPicture(300, 200));
     form.show(); // no events processed: no activation has arrived yet
-    QVERIFY(!form.mFirstActivate);
-    QCOMPARE(form.zoomOri, QSize(4500, 3000));
-    QCOMPARE(form.Picture1->size(), QSize(300, 200));
-    form.Picture1->setPicture(gradientPicture(600, 400));
+    QVERIFY(!form.firstActivatePending());
+    QCOMPARE(form.geometry().zoomOri, QSize(4500, 3000));
+    QCOMPARE(controlsOf(form).Picture1->size(), QSize(300, 200));
+    controlsOf(form).Picture1->setPicture(gradientPicture(600, 400));
     form.hide();
     form.show();
-    QCOMPARE(form.zoomOri, QSize(9000, 6000));
+    QCOMPARE(form.geometry().zoomOri, QSize(9000, 6000));
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QCOMPARE(form.zoomOri, QSize(9000, 6000));
+    QCOMPARE(form.geometry().zoomOri, QSize(9000, 6000));
     QVERIFY(services->errorReports().empty());
 }
 
@@ -268,95 +270,95 @@ void Form2Test::secondActivationChangesNothing()
 {
     Form2& form = shownWith(gradientPicture(700, 600));
     form.PushButton1_Click();
-    form.HScroll1->setValue(40);
-    form.VScroll1->setValue(12);
-    const QRect box = form.imageBox;
+    controlsOf(form).HScroll1->setValue(40);
+    controlsOf(form).VScroll1->setValue(12);
+    const QRect box = form.geometry().imageBox;
     QCOMPARE(box.topLeft(), QPoint(-400, -120));
 
     form.Form_Activate();
-    QCOMPARE(form.mZoom, 1.25f);
-    QCOMPARE(form.imageBox, box);
-    QCOMPARE(form.HScroll1->value(), 40);
-    QCOMPARE(form.VScroll1->value(), 12);
+    QCOMPARE(form.geometry().mZoom, 1.25f);
+    QCOMPARE(form.geometry().imageBox, box);
+    QCOMPARE(controlsOf(form).HScroll1->value(), 40);
+    QCOMPARE(controlsOf(form).VScroll1->value(), 12);
 }
 
 void Form2Test::zoomButtonsStopAtTheEnds()
 {
     Form2& form = shownWith(gradientPicture(700, 600));
-    clickZoom(form.PushButton1, 8);
-    QCOMPARE(form.mZoom, 3.0f);
-    QCOMPARE(form.imageBox.size(), QSize(31500, 27000));
-    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 300%"));
-    clickZoom(form.PushButton1, 2);
-    QCOMPARE(form.mZoom, 3.0f);
-    QCOMPARE(form.imageBox.size(), QSize(31500, 27000));
+    clickZoom(controlsOf(form).PushButton1, 8);
+    QCOMPARE(form.geometry().mZoom, 3.0f);
+    QCOMPARE(form.geometry().imageBox.size(), QSize(31500, 27000));
+    QCOMPARE(controlsOf(form).Frame1->title(), QStringLiteral("Zoom: 300%"));
+    clickZoom(controlsOf(form).PushButton1, 2);
+    QCOMPARE(form.geometry().mZoom, 3.0f);
+    QCOMPARE(form.geometry().imageBox.size(), QSize(31500, 27000));
 
-    clickZoom(form.PushButton2, 11);
-    QCOMPARE(form.mZoom, 0.25f);
-    QCOMPARE(form.imageBox.size(), QSize(2625, 2250));
-    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 25%"));
-    clickZoom(form.PushButton2, 1);
-    QCOMPARE(form.mZoom, 0.25f);
+    clickZoom(controlsOf(form).PushButton2, 11);
+    QCOMPARE(form.geometry().mZoom, 0.25f);
+    QCOMPARE(form.geometry().imageBox.size(), QSize(2625, 2250));
+    QCOMPARE(controlsOf(form).Frame1->title(), QStringLiteral("Zoom: 25%"));
+    clickZoom(controlsOf(form).PushButton2, 1);
+    QCOMPARE(form.geometry().mZoom, 0.25f);
 }
 
 void Form2Test::zoomSetsTheBarsUpFromTheZoomedSize()
 {
     Form2& form = shownWith(gradientPicture(700, 600));
-    form.HScroll1->setValue(30);
+    controlsOf(form).HScroll1->setValue(30);
     form.PushButton1_Click();
 
     // 13125 x 11250 at 1.25: 3855 and 3885 twips past the inner area.
-    QCOMPARE(form.imageBox, QRect(0, 0, 13125, 11250));
-    QCOMPARE(form.HScroll1->value(), 0);
-    QCOMPARE(form.HScroll1->maximum(), 386);
-    QCOMPARE(form.VScroll1->maximum(), 389);
+    QCOMPARE(form.geometry().imageBox, QRect(0, 0, 13125, 11250));
+    QCOMPARE(controlsOf(form).HScroll1->value(), 0);
+    QCOMPARE(controlsOf(form).HScroll1->maximum(), 386);
+    QCOMPARE(controlsOf(form).VScroll1->maximum(), 389);
 
     // The far end of each bar shows the image's far edge against the inner
     // edge of the viewport, within one step.
-    form.HScroll1->setValue(form.HScroll1->maximum());
-    form.VScroll1->setValue(form.VScroll1->maximum());
-    QCOMPARE(form.imageBox.topLeft(), QPoint(-3860, -3890));
-    QCOMPARE(form.Picture1->pos(), QPoint(-257, -259));
-    const int right = form.imageBox.left() + form.imageBox.width();
-    const int bottom = form.imageBox.top() + form.imageBox.height();
-    QVERIFY(right <= form.viewportInnerWidth() && right > form.viewportInnerWidth() - 10);
-    QVERIFY(bottom <= form.viewportInnerHeight() && bottom > form.viewportInnerHeight() - 10);
+    controlsOf(form).HScroll1->setValue(controlsOf(form).HScroll1->maximum());
+    controlsOf(form).VScroll1->setValue(controlsOf(form).VScroll1->maximum());
+    QCOMPARE(form.geometry().imageBox.topLeft(), QPoint(-3860, -3890));
+    QCOMPARE(controlsOf(form).Picture1->pos(), QPoint(-257, -259));
+    const int right = form.geometry().imageBox.left() + form.geometry().imageBox.width();
+    const int bottom = form.geometry().imageBox.top() + form.geometry().imageBox.height();
+    QVERIFY(right <= form.geometry().viewportInnerWidth() && right > form.geometry().viewportInnerWidth() - 10);
+    QVERIFY(bottom <= form.geometry().viewportInnerHeight() && bottom > form.geometry().viewportInnerHeight() - 10);
 
     // Zoomed out, the image fits and the bars rest.
-    clickZoom(form.PushButton2, 2);
-    QCOMPARE(form.imageBox.size(), QSize(7875, 6750));
-    QVERIFY(!form.HScroll1->isEnabled());
-    QVERIFY(!form.VScroll1->isEnabled());
-    QCOMPARE(form.mHScrollStep, 0);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(0, 0));
+    clickZoom(controlsOf(form).PushButton2, 2);
+    QCOMPARE(form.geometry().imageBox.size(), QSize(7875, 6750));
+    QVERIFY(!controlsOf(form).HScroll1->isEnabled());
+    QVERIFY(!controlsOf(form).VScroll1->isEnabled());
+    QCOMPARE(form.geometry().mHScrollStep, 0);
+    QCOMPARE(form.geometry().imageBox.topLeft(), QPoint(0, 0));
 }
 
 void Form2Test::narrowImageBarsEnableWhenAZoomMakesItWide()
 {
     Form2& form = shownWith(gradientPicture(400, 300)); // 6000 x 4500
-    QVERIFY(!form.HScroll1->isEnabled());
-    QVERIFY(!form.VScroll1->isEnabled());
-    QCOMPARE(form.mHScrollStep, 0);
-    QCOMPARE(form.mVScrollStep, 0);
+    QVERIFY(!controlsOf(form).HScroll1->isEnabled());
+    QVERIFY(!controlsOf(form).VScroll1->isEnabled());
+    QCOMPARE(form.geometry().mHScrollStep, 0);
+    QCOMPARE(form.geometry().mVScrollStep, 0);
 
-    clickZoom(form.PushButton1, 4); // 2.0: 12000 x 9000
-    QVERIFY(form.HScroll1->isEnabled());
-    QVERIFY(form.VScroll1->isEnabled());
-    QCOMPARE(form.HScroll1->maximum(), 273); // 2730 past the inner area
-    QCOMPARE(form.VScroll1->maximum(), 164); // 1635, rounded up
-    form.HScroll1->setValue(100);
-    QCOMPARE(form.imageBox.left(), -1000);
+    clickZoom(controlsOf(form).PushButton1, 4); // 2.0: 12000 x 9000
+    QVERIFY(controlsOf(form).HScroll1->isEnabled());
+    QVERIFY(controlsOf(form).VScroll1->isEnabled());
+    QCOMPARE(controlsOf(form).HScroll1->maximum(), 273); // 2730 past the inner area
+    QCOMPARE(controlsOf(form).VScroll1->maximum(), 164); // 1635, rounded up
+    controlsOf(form).HScroll1->setValue(100);
+    QCOMPARE(form.geometry().imageBox.left(), -1000);
 }
 
 void Form2Test::zoomDrawsTheSnapshotScaled()
 {
     const QImage picture = gradientPicture(400, 300);
     Form2& form = shownWith(picture);
-    clickZoom(form.PushButton1, 4);
-    QVERIFY(form.Picture1->hasDrawing());
-    QCOMPARE(form.Picture1->drawingSourceRect(), QRectF(0, 0, 400, 300));
+    clickZoom(controlsOf(form).PushButton1, 4);
+    QVERIFY(controlsOf(form).Picture1->hasDrawing());
+    QCOMPARE(controlsOf(form).Picture1->drawingSourceRect(), QRectF(0, 0, 400, 300));
 
-    const QImage shown = form.Picture1->grab().toImage();
+    const QImage shown = controlsOf(form).Picture1->grab().toImage();
     QCOMPARE(shown.size(), QSize(800, 600));
     for (const QPoint source : {QPoint(10, 10), QPoint(100, 75), QPoint(399, 299)}) {
         const QColor want = picture.pixelColor(source);
@@ -365,7 +367,7 @@ void Form2Test::zoomDrawsTheSnapshotScaled()
                  qPrintable(QStringLiteral("at %1, %2").arg(source.x()).arg(source.y())));
     }
     // Zoom_Ori keeps the snapshot as delivered.
-    QCOMPARE(form.Zoom_Ori->picture(), picture);
+    QCOMPARE(controlsOf(form).Zoom_Ori->picture(), picture);
 }
 
 void Form2Test::zoomPastTheLargestWidgetFallsBackToOne()
@@ -375,23 +377,23 @@ void Form2Test::zoomPastTheLargestWidgetFallsBackToOne()
     Form2& form = windows->preview();
     QImage tall(1, 6000000, QImage::Format_Mono);
     tall.fill(1);
-    form.Picture1->setPicture(tall);
+    controlsOf(form).Picture1->setPicture(tall);
     form.Form_Activate();
     const int origHeight = 6000000 * 15;
-    QCOMPARE(form.mOrigHeight, origHeight);
+    QCOMPARE(form.geometry().mOrigHeight, origHeight);
 
     for (int i = 0; i < 7; ++i)
         form.PushButton1_Click();
-    QCOMPARE(form.mZoom, 2.75f);
-    const QRect box = form.imageBox;
+    QCOMPARE(form.geometry().mZoom, 2.75f);
+    const QRect box = form.geometry().imageBox;
     QCOMPARE(box.height(), int(origHeight * 2.75));
 
     form.PushButton1_Click();
-    QCOMPARE(form.mZoom, 1.0f);
-    QCOMPARE(form.mZoomHeight, origHeight);
-    QCOMPARE(form.imageBox, box); // nothing redrawn
+    QCOMPARE(form.geometry().mZoom, 1.0f);
+    QCOMPARE(form.geometry().mZoomHeight, origHeight);
+    QCOMPARE(form.geometry().imageBox, box); // nothing redrawn
     form.PushButton1_Click();
-    QCOMPARE(form.mZoom, 1.25f);
+    QCOMPARE(form.geometry().mZoom, 1.25f);
     QVERIFY(services->errorReports().empty());
 }
 
@@ -400,28 +402,27 @@ void Form2Test::zoomPastTheLargestWidgetFallsBackToOne()
 // "< Back" lets the bands go.
 void Form2Test::bandsGoOnPastTheSnapshot()
 {
-    Form2& form = shownWith(gradientPicture(300, 250));
+    Form2& form = shownWith(gradientPicture(300, 250), QStringLiteral("kintra24681357.xls"));
     auto bands = std::make_shared<StripedBands>();
     form.showBands(bands, *bands->layout({}));
-    QCOMPARE(form.imageBox.size(), QSize(4500, 15000));
-    QVERIFY(form.VScroll1->isEnabled());
+    QCOMPARE(form.geometry().imageBox.size(), QSize(4500, 15000));
+    QVERIFY(controlsOf(form).VScroll1->isEnabled());
 
-    const QImage shown = form.Picture1->grab().toImage();
+    const QImage shown = controlsOf(form).Picture1->grab().toImage();
     QCOMPARE(shown.pixelColor(150, 100), gradientPicture(300, 250).pixelColor(150, 100)); // the snapshot
     QCOMPARE(shown.pixelColor(150, 250), QColor(Qt::red));                                // over the snapshot
     QCOMPARE(shown.pixelColor(150, 450), QColor(Qt::red));
     // Scrolled to the end, the bands that come into view are fetched then;
     // painting them only draws.
-    form.VScroll1->setValue(form.VScroll1->maximum());
-    QVERIFY(form.Picture1->keptBands() <= PictureBox::MaxKeptBands);
+    controlsOf(form).VScroll1->setValue(controlsOf(form).VScroll1->maximum());
+    QVERIFY(controlsOf(form).Picture1->keptBands() <= PictureBox::MaxKeptBands);
     const int asked = bands->asked;
-    const QImage end = form.Picture1->grab(QRect(0, 600, 300, 300)).toImage();
+    const QImage end = controlsOf(form).Picture1->grab(QRect(0, 600, 300, 300)).toImage();
     QCOMPARE(end.pixelColor(299, 50), QColor(238, 238, 238)); // band 6 is out of reach
     QCOMPARE(end.pixelColor(150, 250), QColor(Qt::red));
     QCOMPARE(bands->asked, asked); // drawn from the bands kept
     QVERIFY(services->errorReports().empty());
 
-    form.mExcelFile = workbook(QStringLiteral("kintra24681357.xls"));
     form.PushButton8_Click();
     QVERIFY(bands->released);
 }
@@ -429,119 +430,117 @@ void Form2Test::bandsGoOnPastTheSnapshot()
 void Form2Test::scrollBarsMoveTheImage()
 {
     Form2& form = shownWith(gradientPicture(700, 600));
-    form.HScroll1->setValue(50);
-    QCOMPARE(form.imageBox.left(), -500);
-    QCOMPARE(form.Picture1->x(), -33);
+    controlsOf(form).HScroll1->setValue(50);
+    QCOMPARE(form.geometry().imageBox.left(), -500);
+    QCOMPARE(controlsOf(form).Picture1->x(), -33);
     // An arrow moves one item row (300 twips), the trough a viewport.
-    form.VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(form.VScroll1->value(), 30);
-    QCOMPARE(form.imageBox.top(), -300);
-    QCOMPARE(form.VScroll1->pageStep(), 736);
+    controlsOf(form).VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(controlsOf(form).VScroll1->value(), 30);
+    QCOMPARE(form.geometry().imageBox.top(), -300);
+    QCOMPARE(controlsOf(form).VScroll1->pageStep(), 736);
 }
 
 void Form2Test::wheelAndKeysMoveAndZoom()
 {
     Form2& form = shownWith(gradientPicture(700, 3000)); // 37635 twips past the viewport
     const auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers) {
-        QWheelEvent event(QPointF(20, 20), form.Picture1->mapToGlobal(QPointF(20, 20)), QPoint(), angle,
+        QWheelEvent event(QPointF(20, 20), controlsOf(form).Picture1->mapToGlobal(QPointF(20, 20)), QPoint(), angle,
                           Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(form.Picture1, &event);
+        QCoreApplication::sendEvent(controlsOf(form).Picture1, &event);
     };
     const int notch = QApplication::wheelScrollLines() * 30; // lines of one item row each
     wheel({0, -120}, Qt::NoModifier);
-    QCOMPARE(form.VScroll1->value(), notch);
-    QCOMPARE(form.imageBox.top(), -10 * notch);
+    QCOMPARE(controlsOf(form).VScroll1->value(), notch);
+    QCOMPARE(form.geometry().imageBox.top(), -10 * notch);
     wheel({0, -120}, Qt::ShiftModifier);
-    QCOMPARE(form.HScroll1->value(), std::min(notch, form.HScroll1->maximum()));
+    QCOMPARE(controlsOf(form).HScroll1->value(), std::min(notch, controlsOf(form).HScroll1->maximum()));
 
-    form.Picture2->setFocus();
-    form.VScroll1->setValue(0);
-    QTest::keyClick(form.Picture2, Qt::Key_Down);
-    QCOMPARE(form.VScroll1->value(), 30);
-    QTest::keyClick(form.Picture2, Qt::Key_PageDown);
-    QCOMPARE(form.VScroll1->value(), 30 + 736);
-    QTest::keyClick(form.Picture2, Qt::Key_End);
-    QCOMPARE(form.VScroll1->value(), form.VScroll1->maximum());
-    QCOMPARE(form.imageBox.top() + form.imageBox.height() - form.viewportInnerHeight(), -5); // 37635 in steps of 10
-    QTest::keyClick(form.Picture2, Qt::Key_Home);
-    QCOMPARE(form.imageBox.top(), 0);
+    controlsOf(form).Picture2->setFocus();
+    controlsOf(form).VScroll1->setValue(0);
+    QTest::keyClick(controlsOf(form).Picture2, Qt::Key_Down);
+    QCOMPARE(controlsOf(form).VScroll1->value(), 30);
+    QTest::keyClick(controlsOf(form).Picture2, Qt::Key_PageDown);
+    QCOMPARE(controlsOf(form).VScroll1->value(), 30 + 736);
+    QTest::keyClick(controlsOf(form).Picture2, Qt::Key_End);
+    QCOMPARE(controlsOf(form).VScroll1->value(), controlsOf(form).VScroll1->maximum());
+    QCOMPARE(form.geometry().imageBox.top() + form.geometry().imageBox.height() - form.geometry().viewportInnerHeight(), -5); // 37635 in steps of 10
+    QTest::keyClick(controlsOf(form).Picture2, Qt::Key_Home);
+    QCOMPARE(form.geometry().imageBox.top(), 0);
 
     wheel({0, 120}, Qt::ControlModifier);
-    QCOMPARE(form.mZoom, 1.25f);
-    QCOMPARE(form.Frame1->title(), QStringLiteral("Zoom: 125%"));
+    QCOMPARE(form.geometry().mZoom, 1.25f);
+    QCOMPARE(controlsOf(form).Frame1->title(), QStringLiteral("Zoom: 125%"));
     wheel({0, -240}, Qt::ControlModifier);
-    QCOMPARE(form.mZoom, 0.75f);
+    QCOMPARE(form.geometry().mZoom, 0.75f);
     QVERIFY(services->errorReports().empty());
 }
 
 void Form2Test::dragMovesTheImageAndReleaseSetsTheBars()
 {
     Form2& form = shownWith(gradientPicture(700, 600));
-    PictureBox* box = form.Picture1;
+    PictureBox* box = controlsOf(form).Picture1;
 
     sendMouse(box, QEvent::MouseMove, {10, 10}, Qt::NoButton);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(0, 0));
+    QCOMPARE(form.geometry().imageBox.topLeft(), QPoint(0, 0));
 
     sendMouse(box, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
-    QCOMPARE(form.mDragX, 1500.0f);
+    QCOMPARE(form.geometry().mDragX, 1500.0f);
     sendMouse(box, QEvent::MouseMove, {40, 70}, Qt::LeftButton);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(-900, -450));
+    QCOMPARE(form.geometry().imageBox.topLeft(), QPoint(-900, -450));
     QCOMPARE(box->pos(), QPoint(-60, -30));
-    QCOMPARE(form.HScroll1->value(), 0); // bars wait for the release
+    QCOMPARE(controlsOf(form).HScroll1->value(), 0); // bars wait for the release
 
     // 900 of 1230 is 73 %, 73 % of 123 is 90; 450 of 1635 is 28 %, of 164
     // is 46, where the bar puts the image.
     sendMouse(box, QEvent::MouseButtonRelease, {40, 70}, Qt::NoButton);
-    QCOMPARE(form.HScroll1->value(), 90);
-    QCOMPARE(form.VScroll1->value(), 46);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(-900, -460));
+    QCOMPARE(controlsOf(form).HScroll1->value(), 90);
+    QCOMPARE(controlsOf(form).VScroll1->value(), 46);
+    QCOMPARE(form.geometry().imageBox.topLeft(), QPoint(-900, -460));
 
     // Dragged past the far corner, the image stops at the inner edge, and
     // the release puts the bars at their ends.
     sendMouse(box, QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton);
     sendMouse(box, QEvent::MouseMove, {-5000, -5000}, Qt::LeftButton);
-    QCOMPARE(form.imageBox.topLeft(), QPoint(9270 - 10500, 7365 - 9000));
+    QCOMPARE(form.geometry().imageBox.topLeft(), QPoint(9270 - 10500, 7365 - 9000));
     sendMouse(box, QEvent::MouseButtonRelease, {-5000, -5000}, Qt::NoButton);
-    QCOMPARE(form.HScroll1->value(), form.HScroll1->maximum());
-    QCOMPARE(form.VScroll1->value(), form.VScroll1->maximum());
+    QCOMPARE(controlsOf(form).HScroll1->value(), controlsOf(form).HScroll1->maximum());
+    QCOMPARE(controlsOf(form).VScroll1->value(), controlsOf(form).VScroll1->maximum());
     QVERIFY(services->errorReports().empty());
 }
 
 void Form2Test::backDeletesTheWorkbookAndShowsTheMainWindow()
 {
     Form1& main = windows->main();
-    Form2& form = shownWith(gradientPicture(700, 600));
-    form.mExcelFile = workbook(QStringLiteral("kintra12345678.xls"));
+    Form2& form = shownWith(gradientPicture(700, 600), QStringLiteral("kintra12345678.xls"));
     form.PushButton1_Click();
 
-    QTest::mouseClick(form.PushButton8, Qt::LeftButton);
-    QVERIFY(!QFile::exists(form.mExcelFile));
+    QTest::mouseClick(controlsOf(form).PushButton8, Qt::LeftButton);
+    QVERIFY(!QFile::exists(form.excelFile()));
     QVERIFY(main.isVisible());
     QVERIFY(!form.isVisible());
     QCOMPARE(windows->loadedPreview(), &form);
-    QCOMPARE(form.mZoom, 1.25f);
+    QCOMPARE(form.geometry().mZoom, 1.25f);
     QVERIFY(services->messages.empty());
     QCOMPARE(services->endCalls, 0);
 }
 
 void Form2Test::laterRunIsSetUpAfresh()
 {
-    Form2& form = shownWith(gradientPicture(700, 600));
-    clickZoom(form.PushButton1, 4);
-    form.HScroll1->setValue(20);
-    form.mExcelFile = workbook(QStringLiteral("kintra11111111.xls"));
+    Form2& form = shownWith(gradientPicture(700, 600), QStringLiteral("kintra11111111.xls"));
+    clickZoom(controlsOf(form).PushButton1, 4);
+    controlsOf(form).HScroll1->setValue(20);
     form.PushButton8_Click();
 
     const QImage next = gradientPicture(500, 400);
     Form2& again = shownWith(next);
     QCOMPARE(&again, &form);
-    QCOMPARE(form.mZoom, 1.0f);
-    QCOMPARE(form.zoomOri, QSize(7500, 6000));
-    QCOMPARE(form.Zoom_Ori->picture(), next);
-    QCOMPARE(form.imageBox, QRect(0, 0, 7500, 6000));
-    QVERIFY(!form.HScroll1->isEnabled());
-    QVERIFY(!form.VScroll1->isEnabled());
-    QCOMPARE(form.HScroll1->value(), 0);
+    QCOMPARE(form.geometry().mZoom, 1.0f);
+    QCOMPARE(form.geometry().zoomOri, QSize(7500, 6000));
+    QCOMPARE(controlsOf(form).Zoom_Ori->picture(), next);
+    QCOMPARE(form.geometry().imageBox, QRect(0, 0, 7500, 6000));
+    QVERIFY(!controlsOf(form).HScroll1->isEnabled());
+    QVERIFY(!controlsOf(form).VScroll1->isEnabled());
+    QCOMPARE(controlsOf(form).HScroll1->value(), 0);
 }
 
 void Form2Test::closingStoresTheListAndDeletesTheWorkbook()
@@ -549,11 +548,10 @@ void Form2Test::closingStoresTheListAndDeletesTheWorkbook()
     records::writeStoredList(QString());
     Form1& main = windows->main();
     main.items().Add(QStringLiteral("4711"));
-    Form2& form = shownWith(gradientPicture(100, 100));
-    form.mExcelFile = workbook(QStringLiteral("kintra87654321.xls"));
+    Form2& form = shownWith(gradientPicture(100, 100), QStringLiteral("kintra87654321.xls"));
 
     form.close();
-    QVERIFY(!QFile::exists(form.mExcelFile));
+    QVERIFY(!QFile::exists(form.excelFile()));
     QCOMPARE(services->endCalls, 1);
     QVERIFY(records::readStoredList().startsWith(QStringLiteral("4711||SEP1||")));
     QVERIFY(services->errorReports().empty());
@@ -562,21 +560,21 @@ void Form2Test::closingStoresTheListAndDeletesTheWorkbook()
 void Form2Test::pointerRules()
 {
     Form2& form = shownWith(gradientPicture(100, 100));
-    sendMouse(form.PushButton6, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    sendMouse(controlsOf(form).PushButton6, QEvent::MouseMove, {5, 5}, Qt::NoButton);
     QCOMPARE(form.mousePointer(), MousePointer::Custom);
-    sendMouse(form.Frame1, QEvent::MouseMove, {2, 2}, Qt::NoButton);
+    sendMouse(controlsOf(form).Frame1, QEvent::MouseMove, {2, 2}, Qt::NoButton);
     QCOMPARE(form.mousePointer(), MousePointer::Default);
     // A button inside the frame: the move does not reach the frame.
-    sendMouse(form.PushButton2, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    sendMouse(controlsOf(form).PushButton2, QEvent::MouseMove, {5, 5}, Qt::NoButton);
     QCOMPARE(form.mousePointer(), MousePointer::Custom);
-    sendMouse(form.HScroll1, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    sendMouse(controlsOf(form).HScroll1, QEvent::MouseMove, {5, 5}, Qt::NoButton);
     QCOMPARE(form.mousePointer(), MousePointer::Custom);
     sendMouse(&form, QEvent::MouseMove, {650, 620}, Qt::NoButton);
     QCOMPARE(form.mousePointer(), MousePointer::Default);
 
     form.setMousePointer(MousePointer::Hourglass);
-    sendMouse(form.PushButton1, QEvent::MouseMove, {5, 5}, Qt::NoButton);
-    sendMouse(form.Frame1, QEvent::MouseMove, {2, 2}, Qt::NoButton);
+    sendMouse(controlsOf(form).PushButton1, QEvent::MouseMove, {5, 5}, Qt::NoButton);
+    sendMouse(controlsOf(form).Frame1, QEvent::MouseMove, {2, 2}, Qt::NoButton);
     sendMouse(&form, QEvent::MouseMove, {650, 620}, Qt::NoButton);
     QCOMPARE(form.mousePointer(), MousePointer::Hourglass);
 }

@@ -11,6 +11,7 @@
 #include "shell/FileSystemObject.h"
 #include "shell/Twips.h"
 #include "spreadsheet/objects/Server.h"
+#include "support/PreviewControls.h"
 #include "support/TestServices.h"
 
 #include <QClipboard>
@@ -69,13 +70,13 @@ bool xlrdAvailable()
 // the view, or as near as the bar goes.
 void scrollTo(Form2& preview, int top)
 {
-    QScrollBar* bar = preview.VScroll1;
+    QScrollBar* bar = controlsOf(preview).VScroll1;
     int low = 0;
     int high = bar->maximum();
     while (low < high) {
         const int middle = (low + high) / 2;
         bar->setValue(middle);
-        if (-preview.Picture1->y() >= top)
+        if (-controlsOf(preview).Picture1->y() >= top)
             high = middle;
         else
             low = middle + 1;
@@ -157,12 +158,12 @@ private slots:
 
         QCOMPARE(services->texts(), QStringList());
         Form2& preview = windows->preview();
-        const QFileInfo workbook(preview.mExcelFile);
+        const QFileInfo workbook(preview.excelFile());
         QCOMPARE(QDir::toNativeSeparators(workbook.absolutePath()), QDir::toNativeSeparators(temp->path()));
         QVERIFY(QRegularExpression(QStringLiteral("^kintra[1-9]{8}\\.xls$")).match(workbook.fileName()).hasMatch());
         QVERIFY(workbook.size() > 0);
         QVERIFY(!QFileInfo::exists(QDir(temp->path()).filePath(QStringLiteral("temp.bmp"))));
-        QVERIFY(!preview.Picture1->picture().isNull());
+        QVERIFY(!controlsOf(preview).Picture1->picture().isNull());
         QVERIFY(preview.isVisible());
         QVERIFY(!form->isVisible());
         QCOMPARE(form->mousePointer(), MousePointer::Default);
@@ -183,24 +184,24 @@ private slots:
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
         QCOMPARE(services->texts(), QStringList());
         Form2& preview = windows->preview();
-        QTRY_COMPARE(preview.Picture1->wholeSize().width() > 0 && preview.Picture1->keptBands() == 0
-                         && preview.Picture1->wholeSize() != preview.Picture1->picture().size(),
+        QTRY_COMPARE(controlsOf(preview).Picture1->wholeSize().width() > 0 && controlsOf(preview).Picture1->keptBands() == 0
+                         && controlsOf(preview).Picture1->wholeSize() != controlsOf(preview).Picture1->picture().size(),
                      true); // the bands come once the run's handler is done
-        const QSize whole = preview.Picture1->wholeSize();
+        const QSize whole = controlsOf(preview).Picture1->wholeSize();
         const auto rowTop = [](int row) { return row == 1 ? 0 : row == 2 ? 58 : 118 + (row - 3) * 20; };
         QCOMPARE(whole.height(), rowTop(1003)); // 43.5 and 45 points, then 15 points an item
-        QCOMPARE(preview.imageBox.height(), whole.height() * 15);
+        QCOMPARE(preview.geometry().imageBox.height(), whole.height() * 15);
 
         // The bands come into view as the preview scrolls, and are fetched
         // then: the user's clipboard stays as it was.
         QGuiApplication::clipboard()->setText(QStringLiteral("the user's own"));
         scrollTo(preview, whole.height());
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own")); // fetching a band kept it
-        const QImage bottom = preview.Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3)).toImage();
+        const QImage bottom = controlsOf(preview).Picture1->grab(QRect(0, whole.height() - 3, whole.width(), 3)).toImage();
         QImage ownPicture(3, 2, QImage::Format_RGB32);
         ownPicture.fill(Qt::red);
         QGuiApplication::clipboard()->setImage(ownPicture);
-        preview.Picture1->forgetKeptBands(); // and fetched anew
+        controlsOf(preview).Picture1->forgetKeptBands(); // and fetched anew
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), ownPicture);
         const QColor border = QColor::fromRgb(175, 180, 135); // palette entry 14 of the table's edges
         QCOMPARE(bottom.pixelColor(40, 1), border);
@@ -208,7 +209,7 @@ private slots:
         QCOMPARE(bottom.pixelColor(whole.width() - 1, 2), border);
 
         const automation::Object excel = automation::Servers::createObject(QStringLiteral("Excel.Application"));
-        excel.object("Workbooks").call("Open", {automation::Variant(preview.mExcelFile)});
+        excel.object("Workbooks").call("Open", {automation::Variant(preview.excelFile())});
         const automation::Object sheet = excel.object("ActiveSheet");
         for (const int row : {51, 101, 201, 650, 990}) {
             scrollTo(preview, rowTop(row - 5));
@@ -216,11 +217,11 @@ private slots:
                 .call("CopyPicture");
             const QImage single = QGuiApplication::clipboard()->image().copy(0, 3 * 20, whole.width(), 10 * 20);
             const QImage shown =
-                preview.Picture1->grab(QRect(0, rowTop(row - 5), whole.width(), 10 * 20)).toImage().convertToFormat(single.format());
+                controlsOf(preview).Picture1->grab(QRect(0, rowTop(row - 5), whole.width(), 10 * 20)).toImage().convertToFormat(single.format());
             QVERIFY2(shown == single, qPrintable(QStringLiteral("around row %1").arg(row)));
         }
         excel.call("Quit");
-        QVERIFY(preview.Picture1->keptBands() <= PictureBox::MaxKeptBands);
+        QVERIFY(controlsOf(preview).Picture1->keptBands() <= PictureBox::MaxKeptBands);
     }
 
     void everyInstanceOfTheRunHasQuit()
@@ -235,12 +236,12 @@ private slots:
         QCoreApplication::processEvents(); // the first run is over
         form->PushButton1_Click();
         Form2& preview = windows->preview();
-        QVERIFY(!preview.Picture1->picture().isNull());
+        QVERIFY(!controlsOf(preview).Picture1->picture().isNull());
         preview.PushButton8_Click();
         QCoreApplication::processEvents();
         QVERIFY(services->errorReports().empty());
-        QVERIFY(preview.Picture1->picture().isNull());
-        QVERIFY(preview.Picture1->wholeSize().isEmpty());
+        QVERIFY(controlsOf(preview).Picture1->picture().isNull());
+        QVERIFY(controlsOf(preview).Picture1->wholeSize().isEmpty());
         QVERIFY_THROWS_EXCEPTION(quorvale::Error, automation::Servers::getObject(QStringLiteral("Excel.Application")));
     }
 };

@@ -6,6 +6,7 @@
 #include "app/AppWindows.h"
 #include "core/Files.h"
 #include "preview/Form2.h"
+#include "support/PreviewControls.h"
 #include "shell/Options.h"
 #include "workbook/Bitmap.h"
 #include "workbook/InventoryList.h"
@@ -162,9 +163,9 @@ private slots:
 
         Form2* preview = windows->loadedPreview();
         QVERIFY(preview);
-        QCOMPARE(preview->mExcelFile, workbook);
-        QCOMPARE(preview->Picture1->picture().size(), world->picture.size());
-        QCOMPARE(preview->Picture1->picture().pixelColor(3, 3), QColor(Qt::darkGreen));
+        QCOMPARE(preview->excelFile(), workbook);
+        QCOMPARE(controlsOf(*preview).Picture1->picture().size(), world->picture.size());
+        QCOMPARE(controlsOf(*preview).Picture1->picture().pixelColor(3, 3), QColor(Qt::darkGreen));
         QVERIFY(preview->isVisible());
         QVERIFY(!form->isVisible());
         QVERIFY(QFileInfo::exists(workbook));
@@ -262,7 +263,7 @@ private slots:
 
         generate();
 
-        QCOMPARE(windows->preview().mExcelFile, QDir::toNativeSeparators(tempFile(QStringLiteral("kintra22222222.xls"))));
+        QCOMPARE(windows->preview().excelFile(), QDir::toNativeSeparators(tempFile(QStringLiteral("kintra22222222.xls"))));
         QVERIFY(existing.open(QIODevice::ReadOnly));
         QCOMPARE(existing.readAll(), QByteArray("somebody else's"));
         QVERIFY(services->errorReports().empty());
@@ -307,7 +308,7 @@ private slots:
         InventoryList::GenerateReport0(form->items().records(), watched);
 
         QVERIFY(services->errorReports().empty());
-        QCOMPARE(windows->preview().Picture1->picture().size(), world->picture.size());
+        QCOMPARE(controlsOf(windows->preview()).Picture1->picture().size(), world->picture.size());
         QCOMPARE(ownBitmaps.size(), 1);
         QVERIFY2(QRegularExpression(QStringLiteral("^temp-[1-9]{8}\\.bmp$")).match(ownBitmaps[0]).hasMatch(),
                  qPrintable(ownBitmaps[0]));
@@ -345,7 +346,7 @@ private slots:
         // The run still ends with the preview open, the main window hidden,
         // and no empty workbook left behind.
         QVERIFY(windows->preview().isVisible());
-        QVERIFY(windows->preview().Picture1->picture().isNull());
+        QVERIFY(controlsOf(windows->preview()).Picture1->picture().isNull());
         QVERIFY(!form->isVisible());
         QVERIFY(workbooksInTemp().isEmpty());
     }
@@ -434,8 +435,8 @@ private slots:
         QVERIFY(reports[1].text.startsWith(QLatin1String("The picture of the sheet could not be loaded from")));
         QCOMPARE(services->clipboardAttempts, 1000);
         Form2& preview = windows->preview();
-        QVERIFY(preview.Picture1->picture().isNull());
-        QVERIFY(!preview.mExcelFile.isEmpty());
+        QVERIFY(controlsOf(preview).Picture1->picture().isNull());
+        QVERIFY(!preview.excelFile().isEmpty());
         QVERIFY(preview.isVisible());
         QVERIFY(!form->isVisible());
     }
@@ -444,12 +445,12 @@ private slots:
     {
         fake::registerServer(world);
         generate();
-        QVERIFY(!windows->preview().Picture1->picture().isNull());
+        QVERIFY(!controlsOf(windows->preview()).Picture1->picture().isNull());
         world->picture = QImage();
 
         generate();
 
-        QVERIFY(windows->preview().Picture1->picture().isNull());
+        QVERIFY(controlsOf(windows->preview()).Picture1->picture().isNull());
     }
 
     void aSheetUsedOnlyInRowOneGivesNoBitmap()

@@ -16,6 +16,7 @@
 #include "records/RecoveryFile.h"
 #include "shell/FileSystemObject.h"
 #include "spreadsheet/objects/Server.h"
+#include "support/PreviewControls.h"
 #include "support/TestServices.h"
 
 #include <QRandomGenerator>
@@ -190,7 +191,7 @@ private:
         w.start();
         support::fillItems(w.form->items(), support::twoItems());
         Form2& preview = generate(w);
-        if (!services->errorReports().empty() || !QFileInfo(preview.mExcelFile).isFile())
+        if (!services->errorReports().empty() || !QFileInfo(preview.excelFile()).isFile())
             qFatal("the run did not give a workbook: %s", qPrintable(services->texts().join(QLatin1Char('\n'))));
         services->clear();
         return preview;
@@ -199,7 +200,7 @@ private:
     void saveAs(Form2& preview, const QString& target)
     {
         services->savePaths.push_back(target);
-        QTest::mouseClick(preview.PushButton6, Qt::LeftButton);
+        QTest::mouseClick(controlsOf(preview).PushButton6, Qt::LeftButton);
     }
 
     // The preview still zooms, and "< Back" brings the main window back with
@@ -207,10 +208,10 @@ private:
     void checkPreviewStaysUsable(Form2& preview, MainWindow& w, int items)
     {
         services->clear();
-        const float zoom = preview.mZoom;
-        QTest::mouseClick(preview.PushButton1, Qt::LeftButton);
-        QCOMPARE(preview.mZoom, zoom + 0.25f);
-        QTest::mouseClick(preview.PushButton8, Qt::LeftButton);
+        const float zoom = preview.geometry().mZoom;
+        QTest::mouseClick(controlsOf(preview).PushButton1, Qt::LeftButton);
+        QCOMPARE(preview.geometry().mZoom, zoom + 0.25f);
+        QTest::mouseClick(controlsOf(preview).PushButton8, Qt::LeftButton);
         QVERIFY(services->messages.empty());
         QVERIFY(w.form->isVisible());
         QVERIFY(!preview.isVisible());
@@ -590,14 +591,14 @@ private slots:
         // Once, by the save: no snapshot is taken of a workbook that is not there.
         QCOMPARE(support::reportedLines(*services), lines(kRun, {158}));
         Form2& preview = w.windows->preview();
-        const QString workbook = preview.mExcelFile;
+        const QString workbook = preview.excelFile();
         QCOMPARE(QFileInfo(workbook).absolutePath(), QFileInfo(folder).absoluteFilePath());
         const QString saveReport = services->errorReports().front().text;
         QVERIFY2(saveReport.startsWith(QStringLiteral("SaveAs: Cannot save the workbook as \"%1\": ").arg(workbook)),
                  qPrintable(saveReport));
         QVERIFY2(!saveReport.contains(QLatin1String("Unknown error")), qPrintable(saveReport)); // the reason is named
         QVERIFY(preview.isVisible());
-        QVERIFY(preview.Picture1->picture().isNull());
+        QVERIFY(controlsOf(preview).Picture1->picture().isNull());
         QVERIFY(!w.form->isVisible());
         QCOMPARE(w.form->items().Count(), 200);
         QCOMPARE(w.form->mousePointer(), MousePointer::Default);
@@ -681,12 +682,12 @@ private slots:
         QCOMPARE(modes, std::vector<unsigned>(2, 0600));
         const Form2& firstPreview = first.windows->preview();
         const Form2& secondPreview = second.windows->preview();
-        QVERIFY(firstPreview.mExcelFile != secondPreview.mExcelFile);
-        QCOMPARE(support::modeOf(firstPreview.mExcelFile), 0600u);
-        QCOMPARE(support::modeOf(secondPreview.mExcelFile), 0600u);
+        QVERIFY(firstPreview.excelFile() != secondPreview.excelFile());
+        QCOMPARE(support::modeOf(firstPreview.excelFile()), 0600u);
+        QCOMPARE(support::modeOf(secondPreview.excelFile()), 0600u);
         // One item against twenty: the second picture is the taller.
-        const QImage firstPicture = firstPreview.Picture1->picture();
-        const QImage secondPicture = secondPreview.Picture1->picture();
+        const QImage firstPicture = controlsOf(firstPreview).Picture1->picture();
+        const QImage secondPicture = controlsOf(secondPreview).Picture1->picture();
         QVERIFY(!firstPicture.isNull());
         QVERIFY(!secondPicture.isNull());
         QVERIFY2(firstPicture.height() < secondPicture.height(),
@@ -712,7 +713,7 @@ private slots:
         QFETCH(QString, way);
         MainWindow w;
         Form2& preview = previewOfAGoodRun(w);
-        const QByteArray workbook = bytesOf(preview.mExcelFile);
+        const QByteArray workbook = bytesOf(preview.excelFile());
         QVERIFY(workbook.size() > 4096);
         const QString targets = inTemp(QStringLiteral("targets"));
         QVERIFY(QDir().mkpath(targets));
@@ -744,7 +745,7 @@ private slots:
             QCOMPARE(bytesOf(old), QByteArray("last week's list"));
             QCOMPARE(filesIn(targets), QStringList{QStringLiteral("Old.xls")});
         }
-        QCOMPARE(bytesOf(preview.mExcelFile), workbook);
+        QCOMPARE(bytesOf(preview.excelFile()), workbook);
 
         services->clear();
         const QString good = inTemp(QStringLiteral("Good.xls"));
@@ -761,7 +762,7 @@ private slots:
     {
         MainWindow w;
         Form2& preview = previewOfAGoodRun(w);
-        const QString workbook = preview.mExcelFile;
+        const QString workbook = preview.excelFile();
         QVERIFY(QFile::remove(workbook));
         const QString fresh = inTemp(QStringLiteral("Stock.xls"));
         const QString old = inTemp(QStringLiteral("Old.xls"));
