@@ -10,6 +10,7 @@
 #include "shell/Services.h"
 #include "shell/Trace.h"
 #include "shell/Twips.h"
+#include "shell/WindowChrome.h"
 #include "workbook/Excel1.h"
 #include "workbook/IsInstalled.h"
 
@@ -54,22 +55,6 @@ constexpr FieldPlace kFieldPlaces[InventoryRecord::FieldCount] = {
 void placeAt(QWidget* w, const QRect& twipsRect)
 {
     twips::place(w, twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height());
-}
-
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    return font;
-}
-
-QFont buttonFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(11.25);
-    font.setBold(true);
-    return font;
 }
 
 void paintWhite(QWidget* w)
@@ -145,10 +130,7 @@ Form1::Form1(InventoryList::RunWindows& runWindows, QWidget* parent)
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(twips::toPixels(ClientWidth, twips::dpiX(this)), twips::toPixels(ClientHeight, twips::dpiY(this)));
-    setFont(windowFont());
+    chrome::frameWindow(this, ClientWidth, ClientHeight);
     paintWhite(this);
     createControls();
     m_editor = std::make_unique<RecordEditor>(*ListView1, m_textBoxes, SelectedInventoryID);
@@ -208,7 +190,7 @@ QPushButton* Form1::createButton(QWidget* parent, const char* name, const QStrin
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setFont(buttonFont());
+    button->setFont(chrome::arialBold(chrome::ButtonPoints));
     paintWhite(button);
     placeAt(button, twipsRect);
     return button;
@@ -252,40 +234,23 @@ void Form1::watchMouseMoves()
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove)
-        pointerMovedOver(qobject_cast<QPushButton*>(watched) ? MousePointer::Custom : MousePointer::Default);
+        m_pointer.movedOver(this, qobject_cast<QPushButton*>(watched) ? MousePointer::Custom : MousePointer::Default);
     return QWidget::eventFilter(watched, event);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
-    pointerMovedOver(MousePointer::Default);
+    m_pointer.movedOver(this, MousePointer::Default);
     QWidget::mouseMoveEvent(event);
-}
-
-// The hourglass of a generation run stays until the run clears it.
-void Form1::pointerMovedOver(MousePointer kind)
-{
-    if (m_pointer.kind() != MousePointer::Hourglass && m_pointer.kind() != kind)
-        setMousePointer(kind);
 }
 
 void Form1::showEvent(QShowEvent* event)
 {
     if (!m_shownOnce) {
         m_shownOnce = true;
-        centreOnScreen();
+        chrome::centreOnScreen(this);
     }
     QWidget::showEvent(event);
-}
-
-void Form1::centreOnScreen()
-{
-    const QScreen* s = screen();
-    if (!s)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(s->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 void Form1::Form_Load()
@@ -299,7 +264,7 @@ void Form1::Form_Load()
     });
     t.line(106, [&] { shell::LockWindowUpdate(this); });
     if (t.test(108, [&] { return Main::FileExists(Main::applicationFile(QStringLiteral("HAND-M.CUR"))); }))
-        t.line(110, [&] { loadHandCursor(); });
+        t.line(110, [&] { m_pointer.loadHand(); });
     t.line(130, [&] { Options::FillWorkbookPalette(); });
     t.line(132, [&] { shell::LockWindowUpdate(nullptr); });
     t.line(134, [&] { repaint(); });
@@ -308,13 +273,6 @@ void Form1::Form_Load()
     // From here on every change of the list is stored a moment later.
     m_kept->startKeeping(restored.storedText, restored.seen, !restored.recovered);
     t.line(202, [&] { IsInstalled::CheckExcelInstalled(); });
-}
-
-void Form1::loadHandCursor()
-{
-    const QString path = Main::applicationFile(QStringLiteral("HAND-M.CUR"));
-    if (!m_pointer.loadCustom(path))
-        throw quorvale::Error(QStringLiteral("The cursor file %1 cannot be read.").arg(path));
 }
 
 void Form1::addListColumns(shell::Trace& t)

@@ -74,10 +74,7 @@ private:
     void setTabOrder();
     void connectHandlers();
     void watchMouseMoves();
-    void pointerMovedOver(MousePointer kind);
-    void centreOnScreen();
 
-    void loadHandCursor();
     void addListColumns(shell::Trace& t);
     // "Help".
     void PushButton6_Click();

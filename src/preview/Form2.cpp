@@ -6,19 +6,15 @@
 #include "shell/Services.h"
 #include "shell/Trace.h"
 #include "shell/Twips.h"
+#include "shell/WindowChrome.h"
 
-#include <QCloseEvent>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -44,18 +40,6 @@ preview::ViewportMetrics screenMetrics()
     return m;
 }
 
-// Pixels to twips; a tall picture's count of pixels times 1440 does not
-// fit in 32 bits, so the product is taken in double precision.
-int twipsOf(int pixels, double dpi) { return preview::roundHalfEven(pixels * double(twips::PerInch) / dpi); }
-
-QFont arialBold(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
-
 void giveBorder(QFrame* box)
 {
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -78,23 +62,6 @@ QString zoomCaption(float zoom)
     if (zoom <= 0)
         return QStringLiteral("Zoom:");
     return QStringLiteral("Zoom: %1%").arg(std::lround(double(zoom) * 100));
-}
-
-// Scrolls an enabled bar by a wheel's turn: the lines of the desktop's
-// setting for each notch, in the bar's small changes.
-void scrollByWheel(QScrollBar* bar, int angle)
-{
-    if (!bar->isEnabled() || angle == 0)
-        return;
-    const long units = -long(angle) * QApplication::wheelScrollLines() * bar->singleStep() / 120;
-    bar->setValue(int(std::clamp(long(bar->value()) + units, 0L, long(bar->maximum()))));
-}
-
-// Moves an enabled bar as its arrows, its trough or its ends would.
-void moveBar(QScrollBar* bar, QAbstractSlider::SliderAction action)
-{
-    if (bar->isEnabled())
-        bar->triggerAction(action);
 }
 
 QString overwriteQuestion(const QString& target)
@@ -149,10 +116,7 @@ const QImage& Form2::picture() const { return Picture1->picture(); }
 void Form2::layOut()
 {
     // Fixed single border: a minimize button, no maximize button.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(twips::toPixels(9840, twips::dpiX(this)), twips::toPixels(9390, twips::dpiY(this)));
-    setFont(arialBold(9.0));
+    chrome::frameWindow(this, 9840, 9390);
     nameControls();
     placeControls();
     styleControls();
@@ -204,7 +168,7 @@ void Form2::styleControls()
     giveBorder(Zoom_Ori);
     Zoom_Ori->hide();
     for (QPushButton* button : {PushButton1, PushButton2, PushButton6, PushButton8})
-        button->setFont(arialBold(11.25));
+        button->setFont(chrome::arialBold(chrome::ButtonPoints));
 }
 
 void Form2::connectControls()
@@ -243,13 +207,8 @@ void Form2::Form_Load()
         setWindowTitle(QString::fromLatin1(Main::ProductName));
         setWindowIcon(QIcon(QStringLiteral(":/quorvale.png")));
     });
-    const QString handCursor = Main::applicationFile(QStringLiteral("HAND-M.CUR"));
-    if (t.test(108, [&] { return Main::FileExists(handCursor); })) {
-        t.line(110, [&] {
-            if (!m_pointer.loadCustom(handCursor))
-                throw quorvale::Error(QStringLiteral("Invalid picture"));
-        });
-    }
+    if (t.test(108, [&] { return Main::FileExists(Main::applicationFile(QStringLiteral("HAND-M.CUR"))); }))
+        t.line(110, [&] { m_pointer.loadHand(); });
 }
 
 void Form2::showBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout)
@@ -276,7 +235,7 @@ void Form2::firstShowSetUp(shell::Trace& t)
     t.line(106, [&] {
         const QSize pixels = Picture1->wholeSize();
         m_geometry.imageBox.setSize(
-            QSize(twipsOf(pixels.width(), twips::dpiX(this)), twipsOf(pixels.height(), twips::dpiY(this))));
+            QSize(twips::fromPixels(pixels.width(), twips::dpiX(this)), twips::fromPixels(pixels.height(), twips::dpiY(this))));
         m_geometry.wholePicture = m_geometry.imageBox.size();
     });
     t.line(110, [&] { setBackgroundColour(Picture1, Qt::white); });
@@ -447,122 +406,6 @@ void Form2::Form_QueryUnload()
 }
 
 void Form2::Form_Unload() { shell::Services::current().endApplication(); }
-
-bool Form2::event(QEvent* event)
-{
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
-    return QWidget::event(event);
-}
-
-bool Form2::eventFilter(QObject* watched, QEvent* event)
-{
-    const bool overPicture = watched == Picture1 || watched == Picture2 || watched == Picture2->inner();
-    if (overPicture && event->type() == QEvent::Wheel)
-        return wheelOverPicture(static_cast<QWheelEvent*>(event));
-    if (watched == Picture2 && event->type() == QEvent::KeyPress)
-        return keyOverPicture(static_cast<QKeyEvent*>(event));
-    if (watched == Picture1)
-        return pictureMouseEvent(event);
-    if (event->type() == QEvent::MouseMove)
-        pointerOver(watched == Frame1 ? MousePointer::Default : MousePointer::Custom);
-    return QWidget::eventFilter(watched, event);
-}
-
-// The wheel scrolls down and up, with Shift across; with Ctrl it zooms as
-// the buttons do, a step for each notch.
-bool Form2::wheelOverPicture(QWheelEvent* wheel)
-{
-    QPoint angle = wheel->angleDelta();
-    if (wheel->modifiers() & Qt::ControlModifier) {
-        m_zoomWheel += angle.y() != 0 ? angle.y() : angle.x();
-        for (; m_zoomWheel >= 120; m_zoomWheel -= 120)
-            PushButton1_Click();
-        for (; m_zoomWheel <= -120; m_zoomWheel += 120)
-            PushButton2_Click();
-        return true;
-    }
-    if ((wheel->modifiers() & Qt::ShiftModifier) && angle.x() == 0)
-        angle = QPoint(angle.y(), 0);
-    scrollByWheel(HScroll1, angle.x());
-    scrollByWheel(VScroll1, angle.y());
-    return true;
-}
-
-// With the viewport focused, the arrow keys move the picture as the bars'
-// arrows do, Page Up and Page Down as their troughs, Home and End to the
-// top and the bottom.
-bool Form2::keyOverPicture(QKeyEvent* key)
-{
-    switch (key->key()) {
-    case Qt::Key_Left: moveBar(HScroll1, QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Right: moveBar(HScroll1, QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_Up: moveBar(VScroll1, QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Down: moveBar(VScroll1, QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_PageUp: moveBar(VScroll1, QAbstractSlider::SliderPageStepSub); break;
-    case Qt::Key_PageDown: moveBar(VScroll1, QAbstractSlider::SliderPageStepAdd); break;
-    case Qt::Key_Home: moveBar(VScroll1, QAbstractSlider::SliderToMinimum); break;
-    case Qt::Key_End: moveBar(VScroll1, QAbstractSlider::SliderToMaximum); break;
-    default: return false;
-    }
-    return true;
-}
-
-bool Form2::pictureMouseEvent(QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove
-        && type != QEvent::MouseButtonRelease)
-        return false;
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    const float x = float(mouse->position().x() * twips::PerInch / twips::dpiX(this));
-    const float y = float(mouse->position().y() * twips::PerInch / twips::dpiY(this));
-    if (type == QEvent::MouseMove) {
-        picture1_MouseMove(mouse->buttons(), x, y);
-    } else if (type == QEvent::MouseButtonRelease) {
-        Picture1_MouseUp();
-    } else {
-        Picture2->setFocus(Qt::MouseFocusReason); // for the keys
-        picture1_MouseDown(x, y);
-    }
-    return true;
-}
-
-void Form2::closeEvent(QCloseEvent* event)
-{
-    Form_QueryUnload();
-    Form_Unload();
-    event->accept();
-}
-
-void Form2::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (!m_centred && screen()) {
-        m_centred = true;
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    // Showing the window makes it the active one. A window manager may
-    // refuse the activation (or there may be none), and the picture must
-    // not wait for it: the first activation's set-up runs now.
-    activateWindow();
-    if (mFirstActivate)
-        Form_Activate();
-}
-
-void Form2::mouseMoveEvent(QMouseEvent* event)
-{
-    pointerOver(MousePointer::Default);
-    QWidget::mouseMoveEvent(event);
-}
-
-void Form2::pointerOver(MousePointer kind)
-{
-    if (m_pointer.kind() != MousePointer::Hourglass)
-        setMousePointer(kind);
-}
 
 void Form2::showGeometry()
 {

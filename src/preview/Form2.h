@@ -101,8 +101,6 @@ private:
     bool pictureMouseEvent(QEvent* event);
     bool wheelOverPicture(QWheelEvent* wheel);
     bool keyOverPicture(QKeyEvent* key);
-    // The window's pointer becomes kind, unless it is the hourglass.
-    void pointerOver(MousePointer kind);
     // Shows the image state: the image box, Zoom_Ori and the bars.
     void showGeometry();
 

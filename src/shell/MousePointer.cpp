@@ -1,5 +1,9 @@
 #include "shell/MousePointer.h"
 
+#include "core/Error.h"
+#include "shell/Main.h"
+
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QPixmap>
@@ -34,6 +38,19 @@ QPoint hotSpotOf(const QString& path, const QSize& imageSize)
 }
 
 } // namespace
+
+void PointerState::movedOver(QWidget* window, MousePointer kind)
+{
+    if (m_kind != MousePointer::Hourglass && m_kind != kind)
+        set(window, kind);
+}
+
+void PointerState::loadHand()
+{
+    const QString path = Main::applicationFile(QStringLiteral("HAND-M.CUR"));
+    if (!loadCustom(path))
+        throw quorvale::Error(QStringLiteral("The cursor file %1 cannot be read.").arg(QDir::toNativeSeparators(path)));
+}
 
 bool PointerState::loadCustom(const QString& path)
 {

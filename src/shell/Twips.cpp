@@ -4,7 +4,18 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace twips {
+
+int fromPixels(int pixels, double dpi)
+{
+    const double twips = std::nearbyint(double(pixels) * PerInch / dpi); // to nearest, a half to even
+    return int(std::clamp(twips, double(std::numeric_limits<std::int32_t>::min()),
+                          double(std::numeric_limits<std::int32_t>::max())));
+}
 
 namespace {
 const QScreen* screenOf(const QWidget* w)

@@ -13,7 +13,10 @@ namespace twips {
 inline constexpr int PerInch = 1440;
 
 inline int toPixels(int value, double dpi) { return int(std::lround(double(value) * dpi / PerInch)); }
-inline int fromPixels(int pixels, double dpi) { return int(std::lround(double(pixels) * PerInch / dpi)); }
+// Twips of a count of pixels, a half to the even neighbour, within the
+// 32-bit range: a tall picture's pixels times 1440 do not fit in 32 bits,
+// so the product is taken in double precision.
+int fromPixels(int pixels, double dpi);
 
 // The logical DPI of the screen the widget is on (96 when it has none).
 double dpiX(const QWidget* w);
