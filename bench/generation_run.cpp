@@ -8,12 +8,14 @@
 #include "app/AppWindows.h"
 #include "automation/Servers.h"
 #include "preview/Form2.h"
+#include "support/Headless.h"
 #include "support/PreviewControls.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Services.h"
 #include "spreadsheet/objects/Server.h"
 #include "workbook/InventoryList.h"
+#include "workbook/SheetLayout.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,15 +31,6 @@ namespace {
 
 // Message boxes are not shown: any message during a run spoils the figure,
 // so the benchmark stops with it.
-class QuietServices : public shell::Services {
-public:
-    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
-    {
-        std::fprintf(stderr, "unexpected message during the run:\n%s\n", qPrintable(request.text));
-        std::exit(1);
-    }
-};
-
 void fillItems(ListItems& items, int count)
 {
     items.Clear();
@@ -142,15 +135,9 @@ void storeTheList(Form1& form)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    support::prepareHeadless();
     QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir temp;
-    qputenv("TEMP", temp.path().toLocal8Bit());
-    QuietServices services;
-    shell::Services::install(&services);
-    ss::registerExcelApplication();
-    shell::registerFileSystemObject();
+    const support::Headless headless;
 
     AppWindows windows;
     Form1& form = windows.main();
@@ -170,7 +157,7 @@ int main(int argc, char* argv[])
 
     fillPeerItems(form.items(), 32767);
     storeTheList(form);
-    const QString path = temp.filePath(QStringLiteral("layout.xls"));
+    const QString path = QDir(headless.temporaryFolder()).filePath(QStringLiteral("layout.xls"));
     bench::measure(
         "layout+save 32767 items", 5, [&] { QFile::remove(path); },
         [&] { layOutAndSave(path, form.items().records()); });
@@ -180,6 +167,5 @@ int main(int argc, char* argv[])
     }
     // The workbook of the peers' items, whose size scripts/bench sets against theirs.
     std::printf("SIZE\tlayout+save 32767 items\t%lld\n", QFileInfo(path).size());
-    shell::Services::install(nullptr);
     return 0;
 }

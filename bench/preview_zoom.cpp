@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 
 #include "preview/Form2.h"
+#include "support/Headless.h"
 #include "support/PreviewControls.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ void zoomThroughTheRange(Form2& form)
 
 int main(int argc, char** argv)
 {
+    support::prepareHeadless();
     QApplication app(argc, argv);
     Form2 form;
     form.Form_Load();

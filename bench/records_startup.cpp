@@ -13,6 +13,7 @@
 #include "records/RecordStore.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
+#include "support/Headless.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -30,26 +31,6 @@
 #include <thread>
 
 namespace {
-
-// Answers every box at once, so that nothing waits on the user.
-class QuietServices : public shell::Services {
-public:
-    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(request.text));
-        return shell::MessageAnswer::Ok;
-    }
-    void endApplication() override {}
-};
-
-class IdleSpreadsheet final : public automation::Dispatch {
-public:
-    QString className() const override { return QStringLiteral("Application"); }
-    automation::Variant invoke(const automation::Call& call) override
-    {
-        automation::throwUnknownMember(className(), call.member);
-    }
-};
 
 // A full list of items with realistic texts, in the stored form.
 QString fullStoredList()
@@ -157,13 +138,11 @@ int main(int argc, char* argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], HoldLock) == 0)
         return holdLock(argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
+    support::prepareHeadless();
     QApplication app(argc, argv);
-    QuietServices services;
+    support::QuietServices services;
     shell::Services::install(&services);
-    automation::Servers::registerServer(QStringLiteral("Excel.Application"),
-                                        [] { return automation::Object(std::make_shared<IdleSpreadsheet>()); });
+    support::registerIdleSpreadsheet();
 
     const QString stored = fullStoredList();
     records::writeStoredList(stored);

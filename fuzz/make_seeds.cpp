@@ -13,6 +13,7 @@
 #include "automation/Servers.h"
 #include "preview/Form2.h"
 #include "records/RecordStore.h"
+#include "support/Headless.h"
 #include "records/SampleData.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Services.h"
@@ -44,15 +45,6 @@ namespace rec = ss::xls::rec;
     std::fprintf(stderr, "make_fuzz_seeds: %s\n", qPrintable(what));
     std::exit(1);
 }
-
-// Any message box means the run went wrong.
-class QuietServices : public shell::Services {
-public:
-    shell::MessageAnswer showMessage(const shell::MessageRequest& request) override
-    {
-        fail(QStringLiteral("unexpected message: ") + request.text);
-    }
-};
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -263,15 +255,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    support::prepareHeadless();
     QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir temp;
-    qputenv("TEMP", temp.path().toLocal8Bit());
-    QuietServices services;
-    shell::Services::install(&services);
-    ss::registerExcelApplication();
-    shell::registerFileSystemObject();
+    const support::Headless headless;
 
     const QDir root(QString::fromLocal8Bit(argv[1]));
     for (const char* sub : {"open", "restore"})
@@ -304,6 +290,5 @@ int main(int argc, char* argv[])
     writeFile(open.filePath(QStringLiteral("not-a-workbook.xls")), QByteArray("Name,Price\r\nHammer,46.99\r\n"));
 
     restoreSeeds(QDir(root.filePath(QStringLiteral("restore"))));
-    shell::Services::install(nullptr);
     return 0;
 }

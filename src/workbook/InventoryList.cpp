@@ -1,5 +1,6 @@
 // The generation run.
 #include "workbook/InventoryList.h"
+#include "workbook/SheetLayout.h"
 
 #include "automation/ExcelConstants.h"
 #include "automation/Servers.h"

@@ -1,5 +1,7 @@
 // BuildInventorySheet and its layout procedures. Every range is reached
 // through the application object, so each call acts on the active sheet.
+#include "workbook/SheetLayout.h"
+
 #include "workbook/AutomationValues.h"
 #include "workbook/InventoryList.h"
 
@@ -156,8 +158,9 @@ void setColumnWidths()
         SetColumnWidth(QStringLiteral("%1:%1").arg(QLatin1Char(column.letter)), column.width);
 }
 
-// Item i (from 1) goes into row i + 2, its fields in column order.
-void writeItems(std::span<const InventoryRecord> items)
+} // namespace
+
+void WriteItems(std::span<const InventoryRecord> items)
 {
     QString rowText;
     QString cellText;
@@ -174,6 +177,8 @@ void writeItems(std::span<const InventoryRecord> items)
         }
     }
 }
+
+namespace {
 
 void drawBorders(const QString& lastRow)
 {
@@ -221,7 +226,7 @@ void BuildInventorySheet(std::span<const InventoryRecord> items)
     setColumnWidths();
     SetRowHeight(QStringLiteral("1:1"), 43.5);
     SetRowHeight(QStringLiteral("2:2"), 45);
-    writeItems(items);
+    WriteItems(items);
     SetInteriorColor(QStringLiteral("$A1:$I2"), BandFill);
     drawBorders(lastRow);
     writeTitle();

@@ -5,6 +5,7 @@
 #include "records/ListView.h"
 #include "app/AppWindows.h"
 #include "app/Form1.h"
+#include "support/Headless.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,23 +14,7 @@
 
 #include <memory>
 
-// A spreadsheet application that can always be started and does nothing:
-// enough for the main window's start-up check.
-class IdleSpreadsheet final : public automation::Dispatch {
-public:
-    QString className() const override { return QStringLiteral("Application"); }
-    automation::Variant invoke(const automation::Call& call) override
-    {
-        automation::throwUnknownMember(className(), call.member);
-    }
-};
-
-inline void registerIdleSpreadsheet()
-{
-    automation::Servers::registerServer(QStringLiteral("Excel.Application"), [] {
-        return automation::Object(std::make_shared<IdleSpreadsheet>());
-    });
-}
+using support::registerIdleSpreadsheet;
 
 // The stored inventory list, read and written the way any other program
 // would reach the settings store.

@@ -11,6 +11,7 @@
 #include "spreadsheet/xls/Xls.h"
 #include "support/TestServices.h"
 #include "workbook/InventoryList.h"
+#include "workbook/SheetLayout.h"
 
 #include <QDir>
 #include <QFile>

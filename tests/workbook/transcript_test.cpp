@@ -6,6 +6,7 @@
 #include "app/AppWindows.h"
 #include "shell/Options.h"
 #include "workbook/InventoryList.h"
+#include "workbook/SheetLayout.h"
 
 #include <QTemporaryDir>
 
