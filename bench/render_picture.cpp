@@ -6,7 +6,7 @@
 
 #include "BenchSupport.h"
 
-#include "../tests/spreadsheet/RenderFixture.h"
+#include "support/RenderFixture.h"
 #include "shell/Options.h"
 #include "spreadsheet/render/Render.h"
 #include "workbook/Bitmap.h"

@@ -2,7 +2,7 @@
 
 #include "BenchSupport.h"
 
-#include "../tests/spreadsheet/XlsInventory.h"
+#include "support/XlsInventory.h"
 
 #include "spreadsheet/xls/Xls.h"
 

@@ -16,7 +16,7 @@
 #include "automation/Servers.h"
 #include "spreadsheet/objects/Server.h"
 
-#include "../tests/spreadsheet/XlsCompare.h"
+#include "support/XlsCompare.h"
 
 #include <QDir>
 #include <QFile>

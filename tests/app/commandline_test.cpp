@@ -7,6 +7,7 @@
 #include "shell/FileSystemObject.h"
 #include "shell/Options.h"
 #include "spreadsheet/objects/Server.h"
+#include "support/Headless.h"
 #include "support/TestServices.h"
 #include "workbook/InventoryList.h"
 
@@ -114,14 +115,13 @@ private:
         TestServices services;
         services.scriptedClipboard = true;
         automation::Servers::clear();
-        ss::registerExcelApplication();
-        shell::registerFileSystemObject();
+        support::registerServers();
         Options::FillWorkbookPalette();
-        qputenv("TEMP", QDir::toNativeSeparators(at(QStringLiteral("temp"))).toLocal8Bit());
+        support::setTemporaryFolder(at(QStringLiteral("temp")));
         QDir().mkpath(at(QStringLiteral("temp")));
         AppWindows windows;
         const InventoryList::Generated made = InventoryList::GenerateReport0(records, windows);
-        qunsetenv("TEMP");
+        support::setTemporaryFolder({});
         automation::Servers::clear();
         return bytesOf(made.workbookPath);
     }

@@ -10,6 +10,7 @@
 #include "shell/FileSystemObject.h"
 #include "shell/Options.h"
 #include "spreadsheet/objects/Server.h"
+#include "support/Headless.h"
 #include "support/TestServices.h"
 #include "workbook/Excel1.h"
 #include "workbook/InventoryList.h"
@@ -198,8 +199,7 @@ private slots:
         QDir().mkpath(at(QStringLiteral("config")));
         QDir().mkpath(QFileInfo(records::recoveryFilePath()).absolutePath());
         automation::Servers::clear();
-        ss::registerExcelApplication();
-        shell::registerFileSystemObject();
+        support::registerServers();
         services = std::make_unique<TestServices>();
         services->scriptedClipboard = true;
     }

@@ -1,4 +1,4 @@
-#include "app/Form1Driver.h"
+#include "support/Form1Driver.h"
 
 #include "records/InventoryIds.h"
 #include "support/TestServices.h"

@@ -1,4 +1,4 @@
-#include "app/Form1Driver.h"
+#include "support/Form1Driver.h"
 
 #include "core/Error.h"
 #include "records/ListItems.h"

@@ -1,7 +1,7 @@
 // Pictures of single cells: geometry, General numbers, texts running on,
 // grid lines, borders, merged ranges, and CopyPicture's clipboard step.
 
-#include "spreadsheet/RenderFixture.h"
+#include "support/RenderFixture.h"
 #include "automation/Error.h"
 #include "spreadsheet/render/GeneralNumber.h"
 #include "spreadsheet/render/Geometry.h"

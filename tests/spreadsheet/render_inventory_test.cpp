@@ -1,6 +1,6 @@
 // The picture of the inventory sheet: its size, fills, borders and texts.
 
-#include "spreadsheet/RenderFixture.h"
+#include "support/RenderFixture.h"
 #include "spreadsheet/render/Render.h"
 
 #include <QtTest>

@@ -2,8 +2,8 @@
 // says what is wrong, never with a crash, a hang or a half-read workbook;
 // what other spreadsheet programs write opens with what it holds.
 
-#include "XlsCompare.h"
-#include "XlsInventory.h"
+#include "support/XlsCompare.h"
+#include "support/XlsInventory.h"
 
 #include "automation/Error.h"
 #include "spreadsheet/model/Address.h"

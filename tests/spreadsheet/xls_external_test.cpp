@@ -4,7 +4,7 @@
 // every reader is required (ExternalReaders.h).
 
 #include "ExternalReaders.h"
-#include "XlsInventory.h"
+#include "support/XlsInventory.h"
 
 #include "spreadsheet/xls/Xls.h"
 

@@ -7,7 +7,7 @@
 // GLib before Qt, whose keywords it uses as names.
 #include <glib.h>
 
-#include "XlsCompare.h"
+#include "support/XlsCompare.h"
 
 #include "automation/Error.h"
 #include "automation/Servers.h"

@@ -2,8 +2,8 @@
 // save and an open, and a second save gives the same model and the same
 // bytes; the file is well-formed BIFF8; a failed save leaves nothing behind.
 
-#include "XlsCompare.h"
-#include "XlsInventory.h"
+#include "support/XlsCompare.h"
+#include "support/XlsInventory.h"
 
 #include "automation/Error.h"
 #include "spreadsheet/xls/BiffReader.h"

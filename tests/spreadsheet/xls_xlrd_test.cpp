@@ -3,7 +3,7 @@
 // by the layout through the automation layer, and texts of every kind.
 
 #include "ExternalReaders.h"
-#include "XlsInventory.h"
+#include "support/XlsInventory.h"
 
 #include "automation/Servers.h"
 #include "shell/Options.h"

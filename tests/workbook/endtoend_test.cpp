@@ -12,6 +12,7 @@
 #include "shell/Twips.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/PreviewControls.h"
+#include "support/Headless.h"
 #include "support/TestServices.h"
 
 #include <QClipboard>
@@ -120,10 +121,9 @@ private slots:
     void init()
     {
         automation::Servers::clear();
-        ss::registerExcelApplication();
-        shell::registerFileSystemObject();
+        support::registerServers();
         temp = std::make_unique<QTemporaryDir>();
-        qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
+        support::setTemporaryFolder(temp->path());
         services = std::make_unique<TestServices>();
         windows = std::make_unique<AppWindows>();
         form = &windows->main();
@@ -137,7 +137,7 @@ private slots:
         form = nullptr;
         services.reset();
         automation::Servers::clear();
-        qunsetenv("TEMP");
+        support::setTemporaryFolder({});
     }
 
     void aRunBuildsTheInventoryWorkbookAndOpensThePreview_data()

@@ -1,6 +1,7 @@
 // The generation run and its button against the test server: what the user
 // sees after a run, and how failing steps are reported while the run goes on.
 #include "FakeExcel.h"
+#include "support/Headless.h"
 #include "Support.h"
 
 #include "app/AppWindows.h"
@@ -124,7 +125,7 @@ private slots:
     {
         automation::Servers::clear();
         temp = std::make_unique<QTemporaryDir>();
-        qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
+        support::setTemporaryFolder(temp->path());
         world = std::make_shared<fake::World>();
         useServices(std::make_unique<TestServices>());
         windows = std::make_unique<AppWindows>();
@@ -140,7 +141,7 @@ private slots:
         services.reset();
         automation::Servers::clear();
         InventoryList::ExcelApp.release();
-        qunsetenv("TEMP");
+        support::setTemporaryFolder({});
     }
 
     void aRunHandsPictureAndWorkbookToThePreview()
@@ -409,7 +410,7 @@ private slots:
 
     void aTemporaryFolderThatCannotBeWrittenIsReportedAndTheRunGoesOn()
     {
-        qputenv("TEMP", QDir::toNativeSeparators(tempFile(QStringLiteral("missing"))).toLocal8Bit());
+        support::setTemporaryFolder(tempFile(QStringLiteral("missing")));
         fake::registerServer(world);
 
         generate();

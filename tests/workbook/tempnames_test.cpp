@@ -1,6 +1,7 @@
 // The temporary folder, the claiming and writing of the run's own files,
 // and the removal of what runs that never ended left behind.
 #include "workbook/TempNames.h"
+#include "support/Headless.h"
 
 #include "Support.h"
 
@@ -38,11 +39,11 @@ private:
     }
 
 private slots:
-    void cleanup() { qunsetenv("TEMP"); }
+    void cleanup() { support::setTemporaryFolder({}); }
 
     void theFolderIsTempWhenSet()
     {
-        qputenv("TEMP", dir.path().toLocal8Bit());
+        support::setTemporaryFolder(dir.path());
         QCOMPARE(TempNames::temporaryFolder(), dir.path());
         QCOMPARE(TempNames::workbookPath(QStringLiteral("kintra12345678")), inDir(QStringLiteral("kintra12345678.xls")));
         QCOMPARE(TempNames::snapshotPath(QStringLiteral("temp-12345678")), inDir(QStringLiteral("temp-12345678.bmp")));
@@ -113,7 +114,7 @@ private slots:
     // second name of another file at a drawn name counts as taken.
     void aSnapshotIsClaimedButNeverThroughALink()
     {
-        qputenv("TEMP", dir.path().toLocal8Bit());
+        support::setTemporaryFolder(dir.path());
         const QString own = TempNames::claimSnapshot();
         static const QRegularExpression shape(QStringLiteral("^temp-[1-9]{8}\\.bmp$"));
         QVERIFY2(shape.match(QFileInfo(own).fileName()).hasMatch(), qPrintable(own));
@@ -135,7 +136,7 @@ private slots:
     // not written for a day, are what runs that never ended left behind.
     void leftoversOfRunsThatNeverEndedGoAfterADay()
     {
-        qputenv("TEMP", dir.path().toLocal8Bit());
+        support::setTemporaryFolder(dir.path());
         const QStringList leftovers{fileAged(QStringLiteral("kintra12345678.xls"), "left", 25),
                                     fileAged(QStringLiteral("temp-12345678.bmp"), "left", 25)};
         QStringList kept{fileAged(QStringLiteral("kintra23456789.xls"), "open in a preview", 23),

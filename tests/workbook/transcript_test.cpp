@@ -1,6 +1,7 @@
 // The calls of the layout and of the generation run, with their values,
 // types and order, against the expected transcripts in tests/data/transcripts.
 #include "FakeExcel.h"
+#include "support/Headless.h"
 #include "Support.h"
 
 #include "app/AppWindows.h"
@@ -81,7 +82,7 @@ private slots:
     void runMakesTheCallsAroundTheLayout()
     {
         QTemporaryDir temp;
-        qputenv("TEMP", QDir::toNativeSeparators(temp.path()).toLocal8Bit());
+        support::setTemporaryFolder(temp.path());
         services->digits = {1, 2, 3, 4, 5, 6, 7, 8};
         services->scriptedClipboard = true;
         world->clipboard = services.get();
@@ -96,7 +97,7 @@ private slots:
         QStringList actual = recorder->transcript();
         actual.replaceInStrings(QDir::toNativeSeparators(temp.path() + QLatin1Char('/')), QStringLiteral("$TEMP/"));
         QVERIFY(support::sameTranscript(actual, support::expectedTranscript(QStringLiteral("generate-report-1.txt"))));
-        qunsetenv("TEMP");
+        support::setTemporaryFolder({});
     }
 };
 

@@ -9,7 +9,7 @@
 // a full disk would set.
 #include "Support.h"
 
-#include "app/Form1Driver.h"
+#include "support/Form1Driver.h"
 #include "automation/Servers.h"
 #include "workbook/InventoryList.h"
 #include "preview/Form2.h"
@@ -224,13 +224,12 @@ private slots:
     void init()
     {
         automation::Servers::clear();
-        ss::registerExcelApplication();
-        shell::registerFileSystemObject();
+        support::registerServers();
         settingsDir = std::make_unique<QTemporaryDir>();
         temp = std::make_unique<QTemporaryDir>();
         QVERIFY(settingsDir->isValid() && temp->isValid());
         useSettingsFolder(settingsDir->path());
-        qputenv("TEMP", QDir::toNativeSeparators(temp->path()).toLocal8Bit());
+        support::setTemporaryFolder(temp->path());
         services = std::make_unique<WatchingServices>();
     }
 
@@ -238,7 +237,7 @@ private slots:
     {
         services.reset();
         automation::Servers::clear();
-        qunsetenv("TEMP");
+        support::setTemporaryFolder({});
         qunsetenv("TMPDIR");
         for (QTemporaryDir* dir : {settingsDir.get(), temp.get()}) {
             QDir folder(dir->path());
@@ -576,7 +575,7 @@ private slots:
             if (folder.isEmpty())
                 QSKIP("no folder refuses new files to this process");
         }
-        qputenv("TEMP", QDir::toNativeSeparators(folder).toLocal8Bit());
+        support::setTemporaryFolder(folder);
         const QStringList before = filesIn(folder);
         MainWindow w;
         w.start();
@@ -648,7 +647,7 @@ private slots:
     // were.
     void twoRunsAtOnceInTheSystemFolderEachPreviewTheirOwnList()
     {
-        qunsetenv("TEMP");
+        support::setTemporaryFolder({});
         qputenv("TMPDIR", QFile::encodeName(temp->path()));
         const QString mine = inTemp(QStringLiteral("mine.txt"));
         writeBytes(mine, "the user's own");

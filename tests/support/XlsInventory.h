@@ -3,7 +3,7 @@
 // The inventory workbook as the layout leaves it, with its page set-up and
 // final selection, built straight on the model.
 
-#include "RenderFixture.h"
+#include "support/RenderFixture.h"
 
 #include <QString>
 
