@@ -1,6 +1,7 @@
 #include "shell/MousePointer.h"
 
 #include "core/Error.h"
+#include "core/LittleEndian.h"
 #include "shell/Main.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ QPoint hotSpotOf(const QString& path, const QSize& imageSize)
     const QByteArray head = file.read(14);
     if (head.size() < 14)
         return {};
-    const auto u16 = [&](int at) { return int(quint8(head[at])) | int(quint8(head[at + 1])) << 8; };
+    const auto u16 = [&](int at) { return int(quorvale::le::u16(reinterpret_cast<const uchar*>(head.constData()) + at)); };
     if (u16(0) != 0 || u16(2) != 2 || u16(4) < 1)
         return {};
     const QPoint spot(u16(10), u16(12));

@@ -39,7 +39,6 @@ public:
     Trace(const char* module, const char* procedure) : m_path(procedurePath(module, procedure)) {}
 
     const QString& path() const { return m_path; }
-    int currentLine() const { return m_line; }
     // Whether a step has failed and been reported.
     bool faulted() const { return m_faulted; }
 

@@ -1,6 +1,7 @@
 #include "workbook/Bitmap.h"
 
 #include "core/Files.h"
+#include "core/LittleEndian.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -23,12 +24,9 @@ constexpr std::uint32_t Uncompressed = 0; // BI_RGB
 // About as many bytes of lines as are read at once.
 constexpr qint64 BlockBytes = 256 * 1024;
 
-std::uint16_t u16(const uchar* p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t u32(const uchar* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-std::int32_t i32(const uchar* p) { return std::int32_t(u32(p)); }
+using quorvale::le::i32;
+using quorvale::le::u16;
+using quorvale::le::u32;
 
 void put16(uchar* p, std::uint16_t value) { qToLittleEndian(value, p); }
 void put32(uchar* p, std::uint32_t value) { qToLittleEndian(value, p); }

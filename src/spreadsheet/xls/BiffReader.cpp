@@ -1,5 +1,7 @@
 #include "spreadsheet/xls/BiffReader.h"
 
+#include "core/LittleEndian.h"
+
 #include "automation/Error.h"
 #include "spreadsheet/xls/Records.h"
 
@@ -25,9 +27,9 @@ Record RecordStream::next()
         damaged(QStringLiteral("the workbook stream ends inside a record header at offset %1").arg(m_position));
     const std::uint8_t* header = m_stream.data() + m_position;
     Record record;
-    record.type = std::uint16_t(header[0] | header[1] << 8);
+    record.type = quorvale::le::u16(header);
     record.offset = m_position;
-    const std::size_t length = std::size_t(header[2] | header[3] << 8);
+    const std::size_t length = std::size_t(quorvale::le::u16(header + 2));
     const std::size_t dataStart = m_position + rec::HeaderSize;
     if (length > m_stream.size() - dataStart)
         damaged(QStringLiteral("%1 claims %2 bytes, but the workbook stream has only %3 left")
@@ -43,7 +45,7 @@ std::uint16_t RecordStream::peekType() const
 {
     if (m_stream.size() - m_position < 2)
         return 0;
-    return std::uint16_t(m_stream[m_position] | m_stream[m_position + 1] << 8);
+    return quorvale::le::u16(m_stream.data() + m_position);
 }
 
 void Cursor::need(std::size_t n) const
@@ -61,7 +63,7 @@ std::uint8_t Cursor::u8()
 std::uint16_t Cursor::u16()
 {
     need(2);
-    const std::uint16_t v = std::uint16_t(m_record.data[m_at] | m_record.data[m_at + 1] << 8);
+    const std::uint16_t v = quorvale::le::u16(m_record.data.data() + m_at);
     m_at += 2;
     return v;
 }
@@ -173,7 +175,7 @@ QString ContinuedCursor::chars(std::size_t count, bool wide)
             if (m_pieces[m_piece].data.size() - m_at < 2)
                 damaged(QStringLiteral("a character of %1 is cut in two at a record boundary").arg(m_pieces.front().where()));
             const auto& data = m_pieces[m_piece].data;
-            text.append(QChar(std::uint16_t(data[m_at] | data[m_at + 1] << 8)));
+            text.append(QChar(quorvale::le::u16(data.data() + m_at)));
             m_at += 2;
         } else {
             text.append(QChar(m_pieces[m_piece].data[m_at++]));

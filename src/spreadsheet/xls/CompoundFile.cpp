@@ -1,5 +1,7 @@
 #include "spreadsheet/xls/CompoundFile.h"
 
+#include "core/LittleEndian.h"
+
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
@@ -76,16 +78,35 @@ private:
 
     enum EntryType : std::uint8_t { Storage = 1, Stream = 2, Root = 5 };
 
+    // Where the header keeps its fields.
+    struct HeaderAt {
+        static constexpr std::size_t SectorShift = 0x1E;
+        static constexpr std::size_t MiniSectorShift = 0x20;
+        static constexpr std::size_t FatSectors = 0x2C;
+        static constexpr std::size_t FirstDirectorySector = 0x30;
+        static constexpr std::size_t MiniStreamCutoff = 0x38;
+        static constexpr std::size_t FirstMiniFatSector = 0x3C;
+        static constexpr std::size_t FirstDifatSector = 0x44;
+        static constexpr std::size_t DifatSectors = 0x48;
+        static constexpr std::size_t Difat = 0x4C;
+    };
+    // Where a directory entry keeps its fields, from its start.
+    struct EntryAt {
+        static constexpr std::size_t NameBytes = 64;
+        static constexpr std::size_t Type = 66;
+        static constexpr std::size_t LeftSibling = 68;
+        static constexpr std::size_t RightSibling = 72;
+        static constexpr std::size_t Child = 76;
+        static constexpr std::size_t StartSector = 116;
+        static constexpr std::size_t Size = 120;
+    };
+
     [[noreturn]] static void fail(const std::string& what)
     {
         throw CompoundFileError("the compound document is damaged: " + what);
     }
-    std::uint32_t u32(std::size_t at) const
-    {
-        std::uint32_t v = 0;
-        std::memcpy(&v, m_file.data() + at, sizeof v);
-        return v; // little-endian, as the machine
-    }
+    std::uint16_t u16(std::size_t at) const { return quorvale::le::u16(m_file.data() + at); }
+    std::uint32_t u32(std::size_t at) const { return quorvale::le::u32(m_file.data() + at); }
     std::size_t sectorOffset(std::uint32_t sector) const { return m_headerArea + std::size_t(sector) * m_sectorSize; }
     std::vector<std::uint32_t> chain(std::uint32_t start, const std::vector<std::uint32_t>& table,
                                      std::size_t limit, const char* what) const;
@@ -113,8 +134,8 @@ void DocumentCheck::run()
     // Anything else libgsf refuses by itself, without complaint.
     if (m_file.size() < HeaderSize || std::memcmp(m_file.data(), Signature, sizeof Signature) != 0)
         return;
-    const unsigned shift = m_file[0x1E] | m_file[0x1F] << 8;
-    const unsigned miniShift = m_file[0x20] | m_file[0x21] << 8;
+    const unsigned shift = u16(HeaderAt::SectorShift);
+    const unsigned miniShift = u16(HeaderAt::MiniSectorShift);
     if ((shift != 9 && shift != 12) || miniShift != 6)
         fail("its sectors are of a size no workbook uses");
     m_sectorSize = std::size_t(1) << shift;
@@ -146,9 +167,9 @@ std::vector<std::uint32_t> DocumentCheck::chain(std::uint32_t start, const std::
 // sectors list.
 void DocumentCheck::readFat()
 {
-    const std::size_t fatSectors = u32(0x2C);
-    const std::uint32_t difatStart = u32(0x44);
-    const std::size_t difatSectors = u32(0x48);
+    const std::size_t fatSectors = u32(HeaderAt::FatSectors);
+    const std::uint32_t difatStart = u32(HeaderAt::FirstDifatSector);
+    const std::size_t difatSectors = u32(HeaderAt::DifatSectors);
     const std::size_t perDifat = m_sectorSize / 4 - 1;
     const std::size_t neededDifat =
         fatSectors > HeaderFatSectors ? (fatSectors - HeaderFatSectors + perDifat - 1) / perDifat : 0;
@@ -157,7 +178,7 @@ void DocumentCheck::readFat()
              + " DIFAT sectors for a file of " + std::to_string(m_sectors) + " sectors");
     std::vector<std::uint32_t> listed;
     for (std::size_t i = 0; i < std::min(fatSectors, HeaderFatSectors); ++i)
-        listed.push_back(u32(0x4C + 4 * i));
+        listed.push_back(u32(HeaderAt::Difat + 4 * i));
     std::uint32_t difat = difatStart;
     for (std::size_t d = 0; d < difatSectors; ++d) {
         if (difat >= m_sectors)
@@ -189,14 +210,14 @@ void DocumentCheck::checkTables(const std::vector<std::uint32_t>& table, std::si
 
 void DocumentCheck::checkDirectory()
 {
-    m_directory = chain(u32(0x30), m_fat, m_sectors, "the directory");
+    m_directory = chain(u32(HeaderAt::FirstDirectorySector), m_fat, m_sectors, "the directory");
     const std::size_t entries = m_directory.size() * (m_sectorSize / EntrySize);
     if (entries == 0)
         fail("it has no directory");
     const auto entryOffset = [&](std::uint32_t entry) {
         return sectorOffset(m_directory[entry * EntrySize / m_sectorSize]) + entry * EntrySize % m_sectorSize;
     };
-    if (m_file[entryOffset(0) + 66] != Root)
+    if (m_file[entryOffset(0) + EntryAt::Type] != Root)
         fail("its directory does not start with the root entry");
 
     // The entries reachable from the root, as libgsf walks them: both
@@ -223,24 +244,24 @@ void DocumentCheck::checkDirectory()
             fail("its directory nests too deep");
         seen[v.entry] = true;
         const std::size_t at = entryOffset(v.entry);
-        const std::uint8_t type = m_file[at + 66];
+        const std::uint8_t type = m_file[at + EntryAt::Type];
         if (type != Storage && type != Stream && (type != Root || v.entry != 0))
             fail("its directory holds an entry of unknown kind");
-        pending.push_back({u32(at + 68), v.depth + 1, v.hasParent});
-        pending.push_back({u32(at + 72), v.depth + 1, v.hasParent});
+        pending.push_back({u32(at + EntryAt::LeftSibling), v.depth + 1, v.hasParent});
+        pending.push_back({u32(at + EntryAt::RightSibling), v.depth + 1, v.hasParent});
         if (type != Stream)
-            pending.push_back({u32(at + 76), v.depth + 1, true});
-        if (type != Storage && u32(at + 120) > m_file.size())
+            pending.push_back({u32(at + EntryAt::Child), v.depth + 1, true});
+        if (type != Storage && u32(at + EntryAt::Size) > m_file.size())
             fail("a stream claims more bytes than the file holds");
         if (type == Stream && named(at)) {
             streams.push_back(at);
-            miniStreams.push_back(v.hasParent && u32(at + 120) < u32(0x38));
+            miniStreams.push_back(v.hasParent && u32(at + EntryAt::Size) < u32(HeaderAt::MiniStreamCutoff));
         }
     }
     // The root's own stream is the mini stream.
     if (std::find(miniStreams.begin(), miniStreams.end(), true) != miniStreams.end()) {
         checkStream(entryOffset(0), false);
-        m_miniStreamSize = u32(entryOffset(0) + 120);
+        m_miniStreamSize = u32(entryOffset(0) + EntryAt::Size);
     }
     for (std::size_t i = 0; i < streams.size(); ++i)
         checkStream(streams[i], miniStreams[i]);
@@ -251,7 +272,7 @@ void DocumentCheck::checkDirectory()
 // zero or, from some writers, 8-bit characters.
 bool DocumentCheck::named(std::size_t offset) const
 {
-    const std::size_t bytes = std::min<std::size_t>(m_file[offset + 64] | m_file[offset + 65] << 8, 64);
+    const std::size_t bytes = std::min<std::size_t>(u16(offset + EntryAt::NameBytes), 64);
     const auto same = [](unsigned c, char wanted) {
         const auto lower = [](unsigned x) { return x >= 'A' && x <= 'Z' ? x + ('a' - 'A') : x; };
         return lower(c) == lower(static_cast<unsigned char>(wanted));
@@ -259,10 +280,10 @@ bool DocumentCheck::named(std::size_t offset) const
     const std::size_t length = m_streamName.size();
     const std::size_t units = (bytes + 1) / 2; // libgsf reads a last odd byte as a whole unit
     bool wide = length <= units
-                && (length == units || (m_file[offset + 2 * length] | m_file[offset + 2 * length + 1] << 8) == 0);
+                && (length == units || u16(offset + 2 * length) == 0);
     bool narrow = length + 1 == bytes && m_file[offset + length] == 0;
     for (std::size_t i = 0; i < length && (wide || narrow); ++i) {
-        wide = wide && same(m_file[offset + 2 * i] | m_file[offset + 2 * i + 1] << 8, m_streamName[i]);
+        wide = wide && same(u16(offset + 2 * i), m_streamName[i]);
         narrow = narrow && same(m_file[offset + i], m_streamName[i]);
     }
     return wide || narrow;
@@ -271,8 +292,8 @@ bool DocumentCheck::named(std::size_t offset) const
 // A stream's size fits the file and its sectors hold all of it.
 void DocumentCheck::checkStream(std::size_t offset, bool inMiniStream)
 {
-    const std::size_t size = u32(offset + 120);
-    const std::uint32_t start = u32(offset + 116);
+    const std::size_t size = u32(offset + EntryAt::Size);
+    const std::uint32_t start = u32(offset + EntryAt::StartSector);
     // An empty stream may have no sectors at all; libgsf follows any it names.
     if (size == 0 && start >= FirstSpecial)
         return;
@@ -282,7 +303,7 @@ void DocumentCheck::checkStream(std::size_t offset, bool inMiniStream)
         return;
     }
     if (!m_miniFatRead) {
-        for (const std::uint32_t sector : chain(u32(0x3C), m_fat, m_sectors, "the mini FAT")) {
+        for (const std::uint32_t sector : chain(u32(HeaderAt::FirstMiniFatSector), m_fat, m_sectors, "the mini FAT")) {
             const std::size_t at = sectorOffset(sector);
             for (std::size_t i = 0; i < m_sectorSize / 4; ++i)
                 m_miniFat.push_back(u32(at + 4 * i));

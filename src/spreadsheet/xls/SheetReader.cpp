@@ -1,5 +1,7 @@
 #include "spreadsheet/xls/SheetReader.h"
 
+#include "core/LittleEndian.h"
+
 #include "spreadsheet/model/Address.h"
 #include "spreadsheet/model/Limits.h"
 #include "spreadsheet/xls/BiffReader.h"
@@ -267,7 +269,7 @@ void SheetParser::formula(RecordStream& records, const Record& record)
     const double number = in.f64();
     std::uint8_t result[8];
     std::memcpy(result, &record.data[6], sizeof result);
-    if ((result[6] | result[7] << 8) != rec::FormulaNotNumber) {
+    if (quorvale::le::u16(result + 6) != rec::FormulaNotNumber) {
         put(record, r, c, xf, number);
         return;
     }

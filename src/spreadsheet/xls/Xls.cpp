@@ -7,6 +7,7 @@
 
 #include "automation/Error.h"
 #include "core/Files.h"
+#include "core/LittleEndian.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +73,7 @@ Bytes readFile(const QString& path)
 // Whether a workbook stream starts with the BOF record of BIFF8.
 bool isBiff8(const Bytes& stream)
 {
-    const auto u16At = [&](std::size_t at) { return std::uint16_t(stream[at] | stream[at + 1] << 8); };
+    const auto u16At = [&](std::size_t at) { return quorvale::le::u16(stream.data() + at); };
     return stream.size() >= 6 && u16At(0) == rec::Bof && u16At(4) == rec::Biff8Version;
 }
 
