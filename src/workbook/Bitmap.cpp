@@ -21,6 +21,27 @@ constexpr qint64 FileHeaderSize = 14;
 constexpr std::uint32_t InfoHeaderSize = 40;
 constexpr qint64 HeadersSize = FileHeaderSize + InfoHeaderSize;
 constexpr std::uint32_t Uncompressed = 0; // BI_RGB
+
+// Where the file header keeps its fields.
+namespace fileAt {
+constexpr std::size_t FileSize = 2;
+constexpr std::size_t Reserved = 6;
+constexpr std::size_t PixelsOffset = 10;
+} // namespace fileAt
+// Where the BITMAPINFOHEADER keeps its fields, from its start.
+namespace infoAt {
+constexpr std::size_t Size = 0;
+constexpr std::size_t Width = 4;
+constexpr std::size_t Height = 8;
+constexpr std::size_t Planes = 12;
+constexpr std::size_t BitCount = 14;
+constexpr std::size_t Compression = 16;
+constexpr std::size_t ImageSize = 20;
+constexpr std::size_t XPelsPerMeter = 24;
+constexpr std::size_t YPelsPerMeter = 28;
+constexpr std::size_t ColorsUsed = 32;
+constexpr std::size_t ColorsImportant = 36;
+} // namespace infoAt
 // About as many bytes of lines as are read at once.
 constexpr qint64 BlockBytes = 256 * 1024;
 
@@ -59,11 +80,11 @@ std::optional<Plain> plainBitmap(const uchar* headers, qint64 size)
     if (headers[0] != 'B' || headers[1] != 'M')
         return std::nullopt;
     const uchar* info = headers + FileHeaderSize;
-    const std::int32_t width = i32(info + 4);
-    const std::int32_t height = i32(info + 8);
-    const std::uint16_t bits = u16(info + 14);
-    if (u32(info) != InfoHeaderSize || u16(info + 12) != 1 || (bits != 24 && bits != 32)
-        || u32(info + 16) != Uncompressed || u32(info + 32) != 0)
+    const std::int32_t width = i32(info + infoAt::Width);
+    const std::int32_t height = i32(info + infoAt::Height);
+    const std::uint16_t bits = u16(info + infoAt::BitCount);
+    if (u32(info + infoAt::Size) != InfoHeaderSize || u16(info + infoAt::Planes) != 1 || (bits != 24 && bits != 32)
+        || u32(info + infoAt::Compression) != Uncompressed || u32(info + infoAt::ColorsUsed) != 0)
         return std::nullopt;
     if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min())
         return std::nullopt;
@@ -73,9 +94,9 @@ std::optional<Plain> plainBitmap(const uchar* headers, qint64 size)
     plain.topDown = height < 0;
     plain.bytesPerPixel = bits / 8;
     plain.stride = (qint64(width) * bits + 31) / 32 * 4;
-    plain.pixels = u32(headers + 10);
-    plain.dotsPerMeterX = i32(info + 24);
-    plain.dotsPerMeterY = i32(info + 28);
+    plain.pixels = u32(headers + fileAt::PixelsOffset);
+    plain.dotsPerMeterX = i32(info + infoAt::XPelsPerMeter);
+    plain.dotsPerMeterY = i32(info + infoAt::YPelsPerMeter);
     if (plain.pixels < HeadersSize || plain.pixels + plain.stride * plain.height > size
         || !withinReadLimit(plain.width, plain.height))
         return std::nullopt;
@@ -167,21 +188,21 @@ void writeHeaders(uchar* out, const QImage& picture)
     const auto imageBytes = std::uint32_t(picture.sizeInBytes());
     out[0] = 'B';
     out[1] = 'M';
-    put32(out + 2, std::uint32_t(HeadersSize) + imageBytes);
-    put32(out + 6, 0);
-    put32(out + 10, std::uint32_t(HeadersSize));
+    put32(out + fileAt::FileSize, std::uint32_t(HeadersSize) + imageBytes);
+    put32(out + fileAt::Reserved, 0);
+    put32(out + fileAt::PixelsOffset, std::uint32_t(HeadersSize));
     uchar* info = out + FileHeaderSize;
-    put32(info, InfoHeaderSize);
-    put32(info + 4, std::uint32_t(picture.width()));
-    put32(info + 8, std::uint32_t(-picture.height()));
-    put16(info + 12, 1);
-    put16(info + 14, 32);
-    put32(info + 16, Uncompressed);
-    put32(info + 20, imageBytes);
-    put32(info + 24, std::uint32_t(picture.dotsPerMeterX()));
-    put32(info + 28, std::uint32_t(picture.dotsPerMeterY()));
-    put32(info + 32, 0);
-    put32(info + 36, 0);
+    put32(info + infoAt::Size, InfoHeaderSize);
+    put32(info + infoAt::Width, std::uint32_t(picture.width()));
+    put32(info + infoAt::Height, std::uint32_t(-picture.height()));
+    put16(info + infoAt::Planes, 1);
+    put16(info + infoAt::BitCount, 32);
+    put32(info + infoAt::Compression, Uncompressed);
+    put32(info + infoAt::ImageSize, imageBytes);
+    put32(info + infoAt::XPelsPerMeter, std::uint32_t(picture.dotsPerMeterX()));
+    put32(info + infoAt::YPelsPerMeter, std::uint32_t(picture.dotsPerMeterY()));
+    put32(info + infoAt::ColorsUsed, 0);
+    put32(info + infoAt::ColorsImportant, 0);
 }
 
 } // namespace
