@@ -197,7 +197,9 @@ void dimensions(BiffWriter& out, const Sheet& sheet, const std::vector<int>& row
 void rowRecord(const SheetOut& s, int r)
 {
     const Row& row = s.sheet.rows[std::size_t(r)];
-    const auto [first, last] = cellColumns(row);
+    const std::pair<int, int> columns = cellColumns(row);
+    const int first = columns.first; // named, not bound: a lambda below takes them
+    const int last = columns.second;
     std::uint16_t flags = rec::RowFlagsAlways;
     if (row.height)
         flags |= rec::RowCustomHeight;
