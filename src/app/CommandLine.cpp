@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <optional>
@@ -41,20 +42,21 @@ Commands:
   import FILE [--replace]
       Adds the records of FILE to the stored list, or with --replace puts them
       in its place, under the rules of the window's editor: every record or
-      none. Each refused line is named with the reason.
+      none. Every refused line is named with the reason.
   export FILE.csv
       Writes the stored list as CSV ("-" for standard output).
 
 FILE is a CSV file (UTF-8, commas or semicolons, a header line of the sheet's
 captions: Inventory ID, Name, Description, Unit Price, Quantity in Stock,
-Reorder Level, Reorder Time in Days, Quantity in Reorder, Discontinued?) or
-an .xls workbook, whose first sheet is read from its row of those captions.
+Reorder Level, Reorder Time in Days, Quantity in Reorder, Discontinued?, which
+may stand below a title line) or an .xls workbook, whose first sheet is read
+from its row of those captions. "-" reads FILE from standard input.
 The window and the commands share one stored list and store it one at a
 time: an import made while the window is open comes into the window's list.
 
 Options:
-  --help     shows this text
-  --version  shows the version
+  -h, --help     shows this text
+  -V, --version  shows the version
 
 Exit status: 0 done, 1 bad input (named on standard error), 2 a usage error.
 
@@ -63,6 +65,7 @@ Examples:
   quorvale generate stock.xls --items items.csv
   quorvale import items.csv
   quorvale import last-week.xls --replace
+  some-report | quorvale import -
   quorvale export items.csv
 )";
 
@@ -112,23 +115,10 @@ QString where(const QString& file, const records::FileFault& fault)
 
 bool sayFaults(const QString& file, const std::vector<records::FileFault>& faults)
 {
+    const QString shown = file == QLatin1String("-") ? QStringLiteral("standard input") : file;
     for (const records::FileFault& fault : faults)
-        say(where(file, fault));
+        say(where(shown, fault));
     return !faults.empty();
-}
-
-// A workbook by its extension, any other file as CSV.
-records::ReadTable readTable(const QString& path)
-{
-    if (QFileInfo(path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0)
-        return readWorkbookTable(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        records::ReadTable table;
-        table.faults.push_back({0, {}, file.errorString()});
-        return table;
-    }
-    return records::readCsv(file.readAll());
 }
 
 // The stored list, read as the window's start reads it.
@@ -166,7 +156,7 @@ int generateCommand(const QStringList& arguments)
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--items") && i + 1 < arguments.size())
             itemsFile = arguments[++i];
-        else if (out.isEmpty() && !arguments[i].startsWith(QLatin1String("--")))
+        else if (out.isEmpty() && !arguments[i].startsWith(QLatin1Char('-')))
             out = arguments[i];
         else
             return usage(QStringLiteral("generate: unexpected argument '%1'").arg(arguments[i]));
@@ -175,7 +165,7 @@ int generateCommand(const QStringList& arguments)
         return usage(QStringLiteral("generate: which workbook? quorvale generate OUT.xls [--items FILE]"));
     if (itemsFile.isEmpty())
         return generate(out, storedList());
-    const records::ReadTable table = readTable(itemsFile);
+    const records::ReadTable table = readItemsFile(itemsFile);
     if (sayFaults(itemsFile, table.faults))
         return BadInput;
     return generate(out, table.records);
@@ -188,16 +178,16 @@ int importCommand(const QStringList& arguments)
     for (const QString& argument : arguments) {
         if (argument == QLatin1String("--replace"))
             replace = true;
-        else if (file.isEmpty() && !argument.startsWith(QLatin1String("--")))
+        else if (file.isEmpty() && (argument == QLatin1String("-") || !argument.startsWith(QLatin1Char('-'))))
             file = argument;
         else
             return usage(QStringLiteral("import: unexpected argument '%1'").arg(argument));
     }
     if (file.isEmpty())
         return usage(QStringLiteral("import: which file? quorvale import FILE [--replace]"));
-    const records::ReadTable table = readTable(file);
-    if (sayFaults(file, table.faults))
-        return BadInput;
+    const records::ReadTable table = readItemsFile(file);
+    if (std::any_of(table.faults.begin(), table.faults.end(), [](const records::FileFault& f) { return f.line == 0; }))
+        return sayFaults(file, table.faults), BadInput;
     // The stored list is read and written under the store lock, so that an
     // import at the same time, or the window's store, is never written over.
     std::optional<records::StoreLock> lock;
@@ -212,7 +202,7 @@ int importCommand(const QStringList& arguments)
                            "its next start, and this import leaves it as it is")
                 .arg(QDir::toNativeSeparators(records::recoveryFilePath())));
     std::vector<InventoryRecord> list = replace ? std::vector<InventoryRecord>() : storedList();
-    if (sayFaults(file, records::refusals(list, table))) {
+    if (sayFaults(file, records::importFaults(list, table))) {
         say(QStringLiteral("nothing was imported; the stored list is as it was"));
         return BadInput;
     }
@@ -223,8 +213,8 @@ int importCommand(const QStringList& arguments)
         say(e.description());
         return BadInput;
     }
-    print(stdout,
-          QStringLiteral("%1 records imported; the list holds %2.\n").arg(table.records.size()).arg(list.size()));
+    print(stdout, QStringLiteral("%1 imported; the list holds %2.\n")
+                      .arg(records::itemCount(table.records.size()), records::itemCount(list.size())));
     return Done;
 }
 
@@ -282,10 +272,10 @@ int run(int argc, char* argv[])
     QStringList arguments = QCoreApplication::arguments().mid(1);
     const QString command = arguments.takeFirst();
     int status = Usage;
-    if (command == QLatin1String("--help") || command == QLatin1String("help")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         print(stdout, QString::fromLatin1(HelpText));
         status = Done;
-    } else if (command == QLatin1String("--version")) {
+    } else if (command == QLatin1String("--version") || command == QLatin1String("-V")) {
         print(stdout, QStringLiteral("quorvale %1\n").arg(QCoreApplication::applicationVersion()));
         status = Done;
     } else if (command == QLatin1String("generate")) {

@@ -1,8 +1,10 @@
 #include "app/Form1.h"
 
+#include "app/ItemFiles.h"
 #include "app/TextBox.h"
 #include "core/Error.h"
 #include "records/Fields.h"
+#include "records/ListHistory.h"
 #include "records/ListView.h"
 #include "records/RecordStore.h"
 #include "shell/Main.h"
@@ -14,10 +16,15 @@
 #include "workbook/Excel1.h"
 #include "workbook/IsInstalled.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -126,7 +133,7 @@ private:
 
 Form1::Form1(InventoryList::RunWindows& runWindows, QWidget* parent)
     : QWidget(parent), m_items(new ListItems(this)), m_kept(new records::KeptList(*m_items, this)),
-      m_runWindows(runWindows)
+      m_runWindows(runWindows), m_history(new ListHistory(*m_items, this))
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
@@ -136,6 +143,8 @@ Form1::Form1(InventoryList::RunWindows& runWindows, QWidget* parent)
     m_editor = std::make_unique<RecordEditor>(*ListView1, m_textBoxes, SelectedInventoryID);
     setTabOrder();
     connectHandlers();
+    createActions();
+    nameForReaders();
     watchMouseMoves();
     m_textBoxes[InventoryRecord::InventoryID]->setFocus();
 }
@@ -181,6 +190,7 @@ RecordEditor::TextBoxes Form1::createTextBoxes()
         box->setObjectName(QLatin1String(info.textBox));
         placeAt(box, {place.boxLeft, place.boxTop, place.boxWidth, BoxHeight});
         label->fitBefore(box);
+        label->setBuddy(box);
         boxes[std::size_t(field)] = box;
     }
     return boxes;
@@ -208,11 +218,132 @@ void Form1::connectHandlers()
 {
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, [this] { m_editor->PushButton2_Click(); });
-    connect(PushButton3, &QPushButton::clicked, this, [this] { m_editor->PushButton3_Click(); });
-    connect(PushButton4, &QPushButton::clicked, this, [this] { m_editor->PushButton4_Click(); });
+    const auto deleteRecord = [this] { recorded(&RecordEditor::PushButton3_Click, QStringLiteral("Delete %1")); };
+    const auto saveRecord = [this] { recorded(&RecordEditor::PushButton4_Click, QStringLiteral("Save %1")); };
+    connect(PushButton3, &QPushButton::clicked, this, deleteRecord);
+    connect(PushButton4, &QPushButton::clicked, this, saveRecord);
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
-    connect(PushButton7, &QPushButton::clicked, this, [this] { m_editor->PushButton7_Click(); });
+    connect(PushButton7, &QPushButton::clicked, this,
+            [this] { recorded(&RecordEditor::PushButton7_Click, QStringLiteral("Load Sample Data")); });
     connect(ListView1, &ListView::Click, this, [this] { m_editor->ListView1_Click(); });
+    // The keys people expect: Enter in a box saves, Delete in the list deletes.
+    connect(ListView1, &ListView::deletePressed, this, [this, deleteRecord] {
+        if (!m_running)
+            deleteRecord();
+    });
+    for (QLineEdit* box : m_textBoxes)
+        connect(box, &QLineEdit::returnPressed, this, [this, saveRecord] {
+            if (!m_running)
+                saveRecord();
+        });
+    connect(m_history, &ListHistory::applied, this, [this] { m_editor->listChanged(); });
+    connect(m_history, &ListHistory::changed, this, &Form1::updateUndoActions);
+    connect(m_history, &ListHistory::outOfStep, this, [](const QString& name) {
+        shell::MsgBox(QStringLiteral("The list was changed by another program meanwhile, so \"%1\" cannot be "
+                                     "undone or redone; the list is as it was.")
+                          .arg(name));
+    });
+}
+
+void Form1::recorded(void (RecordEditor::*handler)(), const QString& what)
+{
+    m_history->record([&] { (m_editor.get()->*handler)(); },
+                      [&](const ListHistory::Splices& splices) {
+                          // The item saved or deleted is the one the change is named after.
+                          const ListItems::Splice& s = splices.front();
+                          const auto& named = s.inserted.empty() ? s.removed : s.inserted;
+                          return what.contains(QLatin1String("%1")) ? what.arg(named.front()[0]) : what;
+                      });
+}
+
+// The window's shortcuts, and the list's context menu that offers the same.
+void Form1::createActions()
+{
+    const auto action = [this](const QString& text, const QList<QKeySequence>& keys, auto slot) {
+        auto* a = new QAction(text, this);
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    m_undoAction = action(QStringLiteral("Undo"), {QKeySequence::Undo}, [this] { undoOrRedo(true); });
+    m_redoAction = action(QStringLiteral("Redo"),
+                          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                          [this] { undoOrRedo(false); });
+    m_importAction = action(QStringLiteral("Import\u2026"), {QKeySequence(Qt::CTRL | Qt::Key_I)}, [this] {
+        if (!m_running)
+            importFile(itemfiles::chooseImportFile(this));
+    });
+    m_exportAction = action(QStringLiteral("Export\u2026"), {QKeySequence(Qt::CTRL | Qt::Key_E)},
+                            [this] { itemfiles::exportChosen(this, *m_items); });
+    action(QStringLiteral("Create New"), {QKeySequence(Qt::CTRL | Qt::Key_N)}, [this] {
+        if (!m_running)
+            m_editor->PushButton2_Click();
+    });
+    updateUndoActions();
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this, &Form1::showListMenu);
+    setAcceptDrops(true);
+}
+
+void Form1::updateUndoActions()
+{
+    m_undoAction->setEnabled(m_history->canUndo());
+    m_undoAction->setText(m_history->canUndo() ? QStringLiteral("Undo %1").arg(m_history->undoText())
+                                               : QStringLiteral("Undo"));
+    m_redoAction->setEnabled(m_history->canRedo());
+    m_redoAction->setText(m_history->canRedo() ? QStringLiteral("Redo %1").arg(m_history->redoText())
+                                               : QStringLiteral("Redo"));
+}
+
+void Form1::showListMenu(const QPoint& at)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("ListMenu"));
+    menu.addAction(m_undoAction);
+    menu.addAction(m_redoAction);
+    menu.addSeparator();
+    menu.addAction(m_importAction);
+    menu.addAction(m_exportAction);
+    menu.exec(ListView1->viewport()->mapToGlobal(at));
+}
+
+void Form1::undoOrRedo(bool undo)
+{
+    if (m_running)
+        return;
+    undo ? m_history->undo() : m_history->redo();
+}
+
+void Form1::importFile(const QString& path)
+{
+    if (m_running || path.isEmpty())
+        return;
+    itemfiles::importFile(*m_history, *m_items, path);
+    m_editor->listChanged();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!m_running && !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+// Each file dropped is imported on its own, whole or not at all.
+void Form1::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+    for (const QUrl& url : event->mimeData()->urls())
+        importFile(url.toLocalFile());
+}
+
+// What a screen reader says: each box is named by its label (its buddy),
+// the buttons by their captions, the list by what it holds.
+void Form1::nameForReaders()
+{
+    ListView1->setAccessibleName(QStringLiteral("Inventory items"));
 }
 
 // Mouse movement over the buttons shows the hand, over everything else of
@@ -233,6 +364,17 @@ void Form1::watchMouseMoves()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    // Ctrl+Z in a box undoes the typing there while there is some to undo,
+    // and the list's last change after that; Ctrl+Shift+Z and Ctrl+Y alike.
+    if (event->type() == QEvent::ShortcutOverride) {
+        if (const auto* box = qobject_cast<QLineEdit*>(watched)) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool undo = key->matches(QKeySequence::Undo);
+            const bool redo = key->matches(QKeySequence::Redo) || key->keyCombination() == (Qt::CTRL | Qt::Key_Y);
+            if ((undo && !box->isUndoAvailable()) || (redo && !box->isRedoAvailable()))
+                return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove)
         m_pointer.movedOver(this, qobject_cast<QPushButton*>(watched) ? MousePointer::Custom : MousePointer::Default);
     return QWidget::eventFilter(watched, event);

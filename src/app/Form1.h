@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <memory>
 
+class ListHistory;
 class ListView;
+class QAction;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -40,6 +42,12 @@ public:
     void Form_QueryUnload(records::WhenStoreFails whenFails = records::WhenStoreFails::Ask);
     // "Start Creating Template": a generation run over the item list.
     void PushButton1_Click();
+    // Imports a file of items (a CSV or a workbook) into the list, as a drop
+    // of it on the window does.
+    void importFile(const QString& path);
+
+    // The changes made to the list here, to undo and redo.
+    ListHistory& history() { return *m_history; }
 
     // The items of ListView1: the record list of the run.
     ListItems& items() { return *m_items; }
@@ -65,6 +73,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -73,7 +83,15 @@ private:
     QPushButton* createButton(QWidget* parent, const char* name, const QString& caption, const QRect& twipsRect);
     void setTabOrder();
     void connectHandlers();
+    void createActions();
+    void nameForReaders();
     void watchMouseMoves();
+    void showListMenu(const QPoint& at);
+    void updateUndoActions();
+    // Runs an editor's handler; what it changed in the list can be undone.
+    void recorded(void (RecordEditor::*handler)(), const QString& what);
+    // Undoes or redoes the last change, unless a run is under way.
+    void undoOrRedo(bool undo);
 
     void addListColumns(shell::Trace& t);
     // "Help".
@@ -96,4 +114,9 @@ private:
     ListView* ListView1 = nullptr;
     RecordEditor::TextBoxes m_textBoxes{};
     std::unique_ptr<RecordEditor> m_editor;
+    ListHistory* m_history = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QAction* m_importAction = nullptr;
+    QAction* m_exportAction = nullptr;
 };

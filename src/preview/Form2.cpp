@@ -136,6 +136,10 @@ void Form2::nameControls()
         {PushButton8, "PushButton8"}};
     for (const auto& [control, name] : names)
         control->setObjectName(QLatin1String(name));
+    // What a screen reader says for the controls without a caption.
+    HScroll1->setAccessibleName(QStringLiteral("Scroll the sheet across"));
+    VScroll1->setAccessibleName(QStringLiteral("Scroll the sheet up and down"));
+    Picture1->setAccessibleName(QStringLiteral("Picture of the sheet"));
 }
 
 // Positions in twips; those of the zoom buttons are inside Frame1.

@@ -27,14 +27,21 @@ struct ReadTable {
     std::vector<InventoryRecord> records;
     std::vector<int> lines;
     std::vector<FileFault> faults;
+    // The line of the captions (a row of a sheet).
+    int headerLine = 1;
 };
 
 // Reads UTF-8 text (a byte order mark is let pass) separated by commas or
-// by semicolons, whichever the header line holds outside quotes. The header
+// by semicolons, whichever the first line holds outside quotes. The header
 // names the columns by the sheet's captions in any order and any case; a
 // caption it leaves out is an empty field of every record, a caption it
-// does not know is a fault. Lines end in CRLF or LF; blank lines are passed
-// over.
+// does not know is a fault, a column without a caption is passed over
+// unless a line has something in it. The header is the first line, or,
+// when that names a column the sheet does not have, the first line that
+// holds all nine captions (a spreadsheet program's CSV of the inventory
+// sheet has the title above them). Lines end in CRLF or LF; blank lines
+// are passed over. Every line in fault is named, each for the first fault
+// found in it.
 ReadTable readCsv(const QByteArray& bytes);
 
 // The records as CSV: the captions, then the records in order, every line

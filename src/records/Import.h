@@ -18,4 +18,13 @@ namespace records {
 // a field longer than a cell holds.
 std::vector<FileFault> refusals(std::span<const InventoryRecord> list, const ReadTable& incoming);
 
+// Every fault of an import of incoming into list, in the order of the lines:
+// the file's own (a line that does not match the header, say) and the
+// refusals of the lines without one. When the file as a whole or its header
+// is in fault, only its own faults: its records cannot be judged.
+std::vector<FileFault> importFaults(std::span<const InventoryRecord> list, const ReadTable& incoming);
+
+// "1 item", "3 items".
+QString itemCount(std::size_t count);
+
 } // namespace records

@@ -34,6 +34,23 @@ public:
     const InventoryRecord& record(int position) const;
     const std::vector<InventoryRecord>& records() const { return m_records; }
 
+    // One change of the list: at row (from 0), the records removed and the
+    // records put in their place. An edit of an item is one record for one.
+    struct Splice {
+        int row = 0;
+        std::vector<InventoryRecord> removed;
+        std::vector<InventoryRecord> inserted;
+    };
+    // While a journal is set, every change made through the list is added
+    // to it, the edits of one item in a row (its text, then its sub-items)
+    // as one splice; nullptr ends the journal.
+    void setJournal(std::vector<Splice>* journal) { m_journal = journal; }
+    // Makes a change: removes removeCount records at row and inserts the
+    // given ones there. Where as many come in as go, the items keep their
+    // numbers and the views hear of an edit. Throws quorvale::Error for rows
+    // outside the list.
+    void splice(int row, int removeCount, const std::vector<InventoryRecord>& inserted);
+
     // Every item has a number of its own for as long as it is in the list,
     // never given to another: how a store tells the items it stored from
     // those added since, when another program changed the stored list
@@ -85,11 +102,14 @@ signals:
 private:
     std::size_t checkedRow(int position) const;
     static void checkSubItem(int n);
+    void noteEdit(std::size_t row, int field, const QString& was);
+    void noteSplice(int row, std::vector<InventoryRecord> removed, std::vector<InventoryRecord> inserted);
 
     RowId newRowId() { return m_nextRowId++; }
 
     std::vector<InventoryRecord> m_records;
     std::vector<RowId> m_rowIds;
     RowId m_nextRowId = 1;
+    std::vector<Splice>* m_journal = nullptr;
     std::vector<Column> m_columns;
 };

@@ -41,14 +41,34 @@ int ListView::SelectedItem() const
     return position;
 }
 
+void ListView::selectNone()
+{
+    selectionModel()->clear();
+}
+
+// The right button opens the list's menu and leaves the selection alone:
+// the selected item is always the one in the text boxes.
+void ListView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton)
+        return event->accept();
+    QTreeView::mousePressEvent(event);
+}
+
 void ListView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::RightButton)
+        return event->accept();
     QTreeView::mouseReleaseEvent(event);
     emit Click();
 }
 
 void ListView::keyPressEvent(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        emit deletePressed();
+        return;
+    }
     const int before = selectedPosition();
     QTreeView::keyPressEvent(event);
     if (selectedPosition() != before)

@@ -21,12 +21,18 @@ public:
     // SelectedItem: the selected item's position; throws quorvale::Error
     // when none is selected.
     int SelectedItem() const;
+    // No item selected, and none current either, so that no row looks
+    // selected (nor takes the focus frame) until one is chosen.
+    void selectNone();
 
 signals:
     // A click on the list, or the selection moved with the keyboard.
     void Click();
+    // The Delete key.
+    void deletePressed();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -47,6 +47,16 @@ void RecordEditor::PrepareNewRecord()
     m_boxes[InventoryRecord::InventoryName]->setFocus();
 }
 
+void RecordEditor::listChanged()
+{
+    if (!m_selected.isEmpty() && !InventoryIdExists(m_selected)) {
+        m_list.selectNone();
+        PrepareNewRecord();
+    } else if (m_selected.isEmpty() && InventoryIdExists(boxText(InventoryRecord::InventoryID))) {
+        m_boxes[InventoryRecord::InventoryID]->setText(QString::number(NextInventoryID()));
+    }
+}
+
 void RecordEditor::ListView1_Click()
 {
     const int position = m_items.Count() > 0 ? m_list.selectedPosition() : 0;
@@ -73,7 +83,7 @@ void RecordEditor::PushButton3_Click()
         // The list selects no row while the boxes hold a new record, so a
         // second click (of a double-click, say) finds nothing to remove.
         t.line(104, [&] {
-            m_list.clearSelection();
+            m_list.selectNone();
             PrepareNewRecord();
         });
         t.line(106, [&] { m_list.setFocus(); });

@@ -33,6 +33,11 @@ public:
     // boxes and puts the focus into the name box.
     void PrepareNewRecord();
 
+    // The list was changed other than by the editor (an undo, an import):
+    // an edited record that is gone leaves the editor for a new record, and
+    // a proposed ID that is taken meanwhile is proposed anew.
+    void listChanged();
+
     // A click on the list: takes the selected item into the text boxes.
     void ListView1_Click();
     // "Create New".

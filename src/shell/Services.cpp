@@ -47,6 +47,8 @@ MessageAnswer Services::showMessage(const MessageRequest& request)
     QMessageBox box(request.icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     request.title, displayText(request.text));
     box.setTextFormat(Qt::PlainText);
+    if (!request.details.isEmpty())
+        box.setDetailedText(displayText(request.details));
     if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
@@ -64,6 +66,16 @@ QString Services::saveFileName(QWidget* parent, const SaveDialogRequest& request
     // The program asks its own question about existing files.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString Services::openFileName(QWidget* parent, const OpenDialogRequest& request)
+{
+    QFileDialog dialog(parent, request.title, QString(), qtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -97,7 +109,7 @@ void Services::resetApplicationEnded() { g_ended = false; }
 MessageAnswer MsgBox(const QString& text, MessageButtons buttons)
 {
     return Services::current().showMessage(
-        MessageRequest{text, Main::applicationTitle(), MessageIcon::None, buttons});
+        MessageRequest{text, Main::applicationTitle(), MessageIcon::None, buttons, {}});
 }
 
 void LockWindowUpdate(QWidget* window)

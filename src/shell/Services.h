@@ -17,10 +17,16 @@ struct MessageRequest {
     QString title;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    QString details; // shown on request, under the text: a long list
 };
 
 struct SaveDialogRequest {
     QString fileName;
+    QString title;
+    QString filter; // in the "Description|pattern|" form
+};
+
+struct OpenDialogRequest {
     QString title;
     QString filter; // in the "Description|pattern|" form
 };
@@ -37,6 +43,9 @@ public:
     virtual MessageAnswer showMessage(const MessageRequest& request);
     // Shows the modal save dialog; returns the chosen path, or "" on cancel.
     virtual QString saveFileName(QWidget* parent, const SaveDialogRequest& request);
+    // Shows the modal open dialog for an existing file; returns the chosen
+    // path, or "" on cancel.
+    virtual QString openFileName(QWidget* parent, const OpenDialogRequest& request);
     // Ends the application at once: no closing handler of any window runs.
     virtual void endApplication();
     // One attempt to read a picture from the clipboard; null when none.

@@ -31,7 +31,7 @@ void ProcedureErrorReport(const QString& description, const QString& path, int l
 {
     Services::current().showMessage(MessageRequest{procedureErrorText(description, path, line),
                                                    QStringLiteral("Application Error"),
-                                                   MessageIcon::Exclamation, MessageButtons::Ok});
+                                                   MessageIcon::Exclamation, MessageButtons::Ok, {}});
 }
 
 QString describeCurrentException()

@@ -2,10 +2,15 @@
 
 #include "automation/Servers.h"
 #include "core/Error.h"
+#include "core/Files.h"
 #include "workbook/AutomationValues.h"
 #include "workbook/Excel1.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
 
 #include <array>
 
@@ -74,6 +79,7 @@ void readRecords(const UsedCells& cells, records::ReadTable& table)
                                                       "inventory sheet")});
         return;
     }
+    table.headerLine = cells.sheetRow(row - 1);
     for (; row < cells.rows(); ++row) {
         InventoryRecord record;
         bool empty = true;
@@ -111,4 +117,50 @@ records::ReadTable readWorkbookTable(const QString& path)
         // The records are read; the instance goes either way.
     }
     return table;
+}
+
+namespace {
+
+// The signature at the start of every compound document, the container of
+// an Excel 97-2003 workbook.
+bool isCompoundDocument(const QByteArray& bytes) { return bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"); }
+
+QByteArray standardInput()
+{
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw quorvale::files::FileError(QStringLiteral("standard input"), in.errorString());
+    QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw quorvale::files::FileError(QStringLiteral("standard input"), in.errorString());
+    return bytes;
+}
+
+// A workbook that came on standard input is read from a private copy.
+records::ReadTable workbookOfBytes(const QByteArray& bytes)
+{
+    const QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("standard-input.xls"));
+    quorvale::files::writeWhole(copy, bytes,
+                                {quorvale::files::Access::UserOnly, quorvale::files::Existing::Replace,
+                                 quorvale::files::Durability::Scratch});
+    return readWorkbookTable(copy);
+}
+
+} // namespace
+
+records::ReadTable readItemsFile(const QString& path)
+{
+    const bool fromInput = path == QLatin1String("-");
+    QByteArray bytes;
+    try {
+        bytes = fromInput ? standardInput() : quorvale::files::readPlainFile(path);
+        if (!isCompoundDocument(bytes))
+            return records::readCsv(bytes);
+        return fromInput ? workbookOfBytes(bytes) : readWorkbookTable(path);
+    } catch (const quorvale::files::FileError& e) {
+        records::ReadTable table;
+        table.faults.push_back({0, {}, e.reason()});
+        return table;
+    }
 }

@@ -12,3 +12,9 @@
 // so reads back as the list it was made from. A workbook that cannot be
 // opened, or has no such row, is a fault of the whole.
 records::ReadTable readWorkbookTable(const QString& path);
+
+// The records of a file of items, the way an import reads it: a workbook
+// (known by its content, whatever its name) as above, any other file as
+// CSV. "-" is standard input. A file that cannot be read is a fault of the
+// whole.
+records::ReadTable readItemsFile(const QString& path);

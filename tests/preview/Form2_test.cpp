@@ -2,6 +2,8 @@
 #include "preview/Form2.h"
 #include "records/RecordStore.h"
 #include "support/PreviewControls.h"
+
+#include <QAccessible>
 #include "support/TestServices.h"
 
 #include <QGroupBox>
@@ -190,6 +192,13 @@ void Form2Test::layoutInTwips()
     QVERIFY(controlsOf(form).Zoom_Ori->isHidden());
     QCOMPARE(controlsOf(form).Picture2->cursor().shape(), Qt::SizeAllCursor);
     QCOMPARE(controlsOf(form).Picture1->cursor().shape(), Qt::ArrowCursor);
+
+    // A screen reader names the controls without a caption of their own.
+    const auto nameOf = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    QCOMPARE(nameOf(controlsOf(form).Picture1), QStringLiteral("Picture of the sheet"));
+    QCOMPARE(nameOf(controlsOf(form).HScroll1), QStringLiteral("Scroll the sheet across"));
+    QCOMPARE(nameOf(controlsOf(form).VScroll1), QStringLiteral("Scroll the sheet up and down"));
+    QCOMPARE(nameOf(controlsOf(form).PushButton6), QStringLiteral("Save Results To Excel File"));
 }
 
 void Form2Test::loadStartsAtZero()

@@ -1,9 +1,14 @@
 #include "support/Form1Driver.h"
 
+#include "records/Csv.h"
 #include "records/InventoryIds.h"
+#include "records/ListHistory.h"
+#include "records/StoredText.h"
 #include "support/TestServices.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -21,6 +26,20 @@ QStringList record(const QString& id, const QString& name = {})
 QStringList full(const QString& id, const QString& name)
 {
     return {id, name, "desc " + name, "1.50", "10", "2", "3 days", "20", "No"};
+}
+
+QStringList storedIds()
+{
+    QStringList ids;
+    for (const InventoryRecord& r : records::recordsOf(storedValue()))
+        ids << r[InventoryRecord::InventoryID];
+    return ids;
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 } // namespace
@@ -362,6 +381,173 @@ private slots:
         QCOMPARE(w.row(1), full("185532", "Own nails"));
         QCOMPARE(w.box(InventoryRecord::InventoryID)->text(), QStringLiteral("185577"));
         QCOMPARE(w.box(InventoryRecord::InventoryName)->text(), QStringLiteral("Screws"));
+    }
+
+    // Enter in a box saves, Delete in the list deletes, Ctrl+N proposes the
+    // next ID; typing in the list finds an item by its ID.
+    void theKeysDoWhatTheButtonsDo()
+    {
+        MainWindow& w = *m_window;
+        w.click("PushButton7");
+        w.press(w.box(InventoryRecord::InventoryName), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(w.box(InventoryRecord::InventoryID)->text(), QStringLiteral("185578"));
+        QTest::keyClicks(w.box(InventoryRecord::InventoryName), QStringLiteral("Washers"));
+        w.press(w.box(InventoryRecord::InventoryName), Qt::Key_Return);
+        QCOMPARE(w.ids(), QStringList({"144455", "185532", "185577", "185578"}));
+        QCOMPARE(w.row(4), record("185578", "Washers"));
+        QCOMPARE(w.box(InventoryRecord::InventoryID)->text(), QStringLiteral("185579"));
+
+        w.clickRow(2);
+        w.press(w.list(), Qt::Key_Delete);
+        QCOMPARE(w.ids(), QStringList({"144455", "185577", "185578"}));
+        QCOMPARE(w.boxTexts(), record("185579"));
+        // No row looks selected, none has even the focus frame.
+        QCOMPARE(w.list()->selectedPosition(), 0);
+        QVERIFY(!w.list()->currentIndex().isValid());
+
+        w.list()->setFocus();
+        QTest::keyClicks(w.list(), QStringLiteral("1855"));
+        QCOMPARE(w.list()->selectedPosition(), 2);
+        QCOMPARE(w.boxTexts().first(), QStringLiteral("185577"));
+        QCOMPARE(w.form->SelectedInventoryID, QStringLiteral("185577"));
+        QVERIFY(m_services->messages.empty());
+    }
+
+    // Every change of the list can be undone and redone, with the keys or
+    // the list's menu, and what is undone is stored like any change.
+    void undoAndRedoTakeBackEachChange()
+    {
+        MainWindow& w = *m_window;
+        ListHistory& history = w.form->history();
+        w.click("PushButton7");
+        // The focus is in the name box, which has no typing to undo.
+        QCOMPARE(QApplication::focusWidget(), w.box(InventoryRecord::InventoryName));
+        w.press(w.box(InventoryRecord::InventoryName), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.ids(), QStringList());
+        QTRY_COMPARE(storedIds(), QStringList());
+        w.press(w.list(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.ids(), QStringList({"144455", "185532", "185577"}));
+        QTRY_COMPARE(storedIds(), w.ids());
+
+        w.clickRow(2);
+        w.press(w.list(), Qt::Key_Delete);
+        QCOMPARE(history.undoText(), QStringLiteral("Delete 185532"));
+        const QList<QAction*> actions = w.form->actions();
+        const auto undo = std::find_if(actions.begin(), actions.end(),
+                                       [](QAction* a) { return a->shortcut() == QKeySequence::Undo; });
+        QVERIFY(undo != actions.end());
+        QCOMPARE((*undo)->text(), QStringLiteral("Undo Delete 185532"));
+        (*undo)->trigger();
+        QCOMPARE(w.row(2), QStringList({"185532", "Nails", "fastening parts", "6.99", "754", "600", "2", "1500", "No"}));
+        w.press(w.list(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w.ids(), QStringList({"144455", "185577"}));
+
+        // An edit comes back as it was; the box being typed in undoes its
+        // own typing first.
+        w.clickRow(1);
+        QLineEdit* name = w.box(InventoryRecord::InventoryName);
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("Mallet"));
+        w.press(name, Qt::Key_Return);
+        QCOMPARE(w.row(1)[1], QStringLiteral("Mallet"));
+        QCOMPARE(history.undoText(), QStringLiteral("Save 144455"));
+        w.press(name, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.row(1)[1], QStringLiteral("Mallet"));
+        QVERIFY(name->text() != QStringLiteral("Mallet"));
+        while (name->isUndoAvailable())
+            w.press(name, Qt::Key_Z, Qt::ControlModifier);
+        w.press(name, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.row(1)[1], QStringLiteral("Hammer"));
+        QTRY_COMPARE(records::recordsOf(storedValue()).front()[1], QStringLiteral("Hammer"));
+
+        // A change another program's store brought in meanwhile is never
+        // undone over: the undo says so and leaves the list as it is.
+        w.press(w.list(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w.row(1)[1], QStringLiteral("Mallet"));
+        w.form->items().setSubItem(1, 1, QStringLiteral("Sledge"));
+        w.press(w.list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.row(1)[1], QStringLiteral("Sledge"));
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        QVERIFY(m_services->texts().last().contains(QLatin1String("\"Save 144455\" cannot be undone")));
+        QVERIFY(!history.canUndo() && !history.canRedo());
+    }
+
+    // An import through Ctrl+I or a drop comes in whole, is stored and can
+    // be undone; one with bad lines changes nothing and names every one.
+    void importsComeInWholeOrNotAtAll()
+    {
+        MainWindow& w = *m_window;
+        const QTemporaryDir dir;
+        const QString two = dir.filePath(QStringLiteral("two.csv"));
+        write(two, "Inventory ID,Name\r\n501,Hinge\r\n502,Latch\r\n");
+        m_services->openPaths.push_back(two);
+        w.press(w.list(), Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(m_services->openRequests.size(), std::size_t(1));
+        QCOMPARE(m_services->openRequests[0].title, QStringLiteral("Import Items"));
+        QCOMPARE(m_services->texts(), QStringList({"2 items imported."}));
+        QCOMPARE(w.ids(), QStringList({"501", "502"}));
+        QTRY_COMPARE(storedIds(), w.ids());
+        // The ID proposed for a new record is one the import left free.
+        QCOMPARE(w.box(InventoryRecord::InventoryID)->text(), QString());
+
+        const QString one = dir.filePath(QStringLiteral("one.csv"));
+        write(one, "Inventory ID,Name\r\n503,Bracket\r\n");
+        w.drop(one);
+        QCOMPARE(m_services->texts().last(), QStringLiteral("1 item imported."));
+        QCOMPARE(w.ids(), QStringList({"501", "502", "503"}));
+        QCOMPARE(w.form->history().undoText(), QStringLiteral("Import one.csv"));
+        w.press(w.list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.ids(), QStringList({"501", "502"}));
+
+        m_services->clear();
+        QByteArray bad = "Inventory ID,Name\r\n600,ok\r\n501,again\r\n  ,blank\r\n601,a,b\r\n";
+        for (int i = 0; i < 12; ++i)
+            bad += "502,again\r\n";
+        const QString refused = dir.filePath(QStringLiteral("bad.csv"));
+        write(refused, bad);
+        w.drop(refused);
+        QCOMPARE(w.ids(), QStringList({"501", "502"}));
+        QCOMPARE(m_services->messages.size(), std::size_t(1));
+        const shell::MessageRequest& box = m_services->messages[0];
+        QVERIFY2(box.text.startsWith(QStringLiteral("Nothing was imported from bad.csv:\r\n"
+                                                     "Line 3: Inventory ID: the inventory ID 501 is in the list already\r\n"
+                                                     "Line 4: Inventory ID: the inventory ID is empty\r\n"
+                                                     "Line 5: the line has 3 fields and the header 2\r\n")),
+                 qPrintable(box.text));
+        QVERIFY(box.text.endsWith(QStringLiteral("and 5 more (see the details).")));
+        QCOMPARE(box.details.count(QStringLiteral("\r\n")), 14);
+        QVERIFY(box.details.endsWith(QStringLiteral("Line 17: Inventory ID: the inventory ID 502 is in the list already")));
+        QCOMPARE(w.form->history().undoText(), QStringLiteral("Import two.csv"));
+        QCOMPARE(w.form->history().redoText(), QStringLiteral("Import one.csv"));
+    }
+
+    void exportWritesTheListAsCsv()
+    {
+        MainWindow& w = *m_window;
+        w.click("PushButton7");
+        const QTemporaryDir dir;
+        m_services->savePaths.push_back(dir.filePath(QStringLiteral("stock")));
+        w.press(w.list(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(m_services->saveRequests.at(0).title, QStringLiteral("Export Items"));
+        QCOMPARE(m_services->saveRequests.at(0).filter, QStringLiteral("CSV Files (*.csv)|*.csv|"));
+        QFile written(dir.filePath(QStringLiteral("stock.csv")));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), records::csvText(w.form->items().records()));
+        QCOMPARE(m_services->texts().last(), QStringLiteral("3 items exported."));
+    }
+
+    // A screen reader names each box by its label, and the list and buttons.
+    void controlsHaveAccessibleNames()
+    {
+        MainWindow& w = *m_window;
+        const auto nameOf = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
+        for (int field = 0; field < InventoryRecord::FieldCount; ++field)
+            QCOMPARE(nameOf(w.box(field)), QLatin1String(records::Fields[std::size_t(field)].label));
+        QCOMPARE(nameOf(w.list()), QStringLiteral("Inventory items"));
+        QCOMPARE(nameOf(w.button("PushButton3")), QStringLiteral("Delete Selected Record"));
     }
 
 private:

@@ -7,7 +7,9 @@
 #include "app/Form1.h"
 #include "support/Headless.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -100,6 +102,24 @@ public:
             result << r[InventoryRecord::InventoryID];
         return result;
     }
+    // A key pressed in a control, as the keyboard sends it (shortcuts too).
+    void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        QTest::keyClick(w, key, modifiers);
+    }
+    // A file dragged from a file manager and dropped on the window.
+    void drop(const QString& path) const
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        const QPoint at = list()->mapTo(form, list()->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form, &dropped);
+    }
+
     void addItem(const QStringList& fields) const
     {
         const int position = form->items().Add(fields.value(0));

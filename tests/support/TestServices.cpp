@@ -35,6 +35,16 @@ QString TestServices::saveFileName(QWidget*, const shell::SaveDialogRequest& req
     return p;
 }
 
+QString TestServices::openFileName(QWidget*, const shell::OpenDialogRequest& request)
+{
+    openRequests.push_back(request);
+    if (openPaths.empty())
+        return {};
+    QString p = openPaths.front();
+    openPaths.pop_front();
+    return p;
+}
+
 QString TestServices::ownApplicationFolder()
 {
     static QTemporaryDir folder;
@@ -89,6 +99,7 @@ void TestServices::clear()
 {
     messages.clear();
     saveRequests.clear();
+    openRequests.clear();
     endCalls = 0;
     clipboardAttempts = 0;
 }

@@ -21,6 +21,7 @@ public:
 
     shell::MessageAnswer showMessage(const shell::MessageRequest& request) override;
     QString saveFileName(QWidget* parent, const shell::SaveDialogRequest& request) override;
+    QString openFileName(QWidget* parent, const shell::OpenDialogRequest& request) override;
     void endApplication() override;
     QImage clipboardImage() override;
     int randomDigit() override;
@@ -32,6 +33,7 @@ public:
     // What happened.
     std::vector<shell::MessageRequest> messages;
     std::vector<shell::SaveDialogRequest> saveRequests;
+    std::vector<shell::OpenDialogRequest> openRequests;
     int endCalls = 0;
     int clipboardAttempts = 0;
 
@@ -39,6 +41,7 @@ public:
     // save dialog with no scripted path is cancelled ("").
     std::deque<shell::MessageAnswer> answers;
     std::deque<QString> savePaths;
+    std::deque<QString> openPaths; // the open dialog's, cancelled when empty
     // When set, clipboard reads come from here (a null image fails an
     // attempt); otherwise the real clipboard is read.
     bool scriptedClipboard = false;
