@@ -45,6 +45,10 @@ ListHistory::ListHistory(ListItems& items, QObject* parent) : QObject(parent), m
     connect(&m_stack, &QUndoStack::cleanChanged, this, &ListHistory::changed);
 }
 
+// The stack's changes as it empties on the way out are nobody's news: the
+// window that listens is being taken down too.
+ListHistory::~ListHistory() { m_stack.blockSignals(true); }
+
 void ListHistory::record(const std::function<void()>& action, const std::function<QString(const Splices&)>& name)
 {
     Splices splices;

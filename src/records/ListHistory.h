@@ -20,6 +20,7 @@ public:
     using Splices = std::vector<ListItems::Splice>;
 
     explicit ListHistory(ListItems& items, QObject* parent = nullptr);
+    ~ListHistory() override;
 
     // Runs action and keeps what it changed in the list as one change, named
     // by name from its splices; an action that changed nothing is not kept.

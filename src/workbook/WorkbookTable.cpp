@@ -155,8 +155,14 @@ records::ReadTable readItemsFile(const QString& path)
     QByteArray bytes;
     try {
         bytes = fromInput ? standardInput() : quorvale::files::readPlainFile(path);
-        if (!isCompoundDocument(bytes))
-            return records::readCsv(bytes);
+        if (!isCompoundDocument(bytes)) {
+            records::ReadTable table = records::readCsv(bytes);
+            // Neither text nor a workbook: say what the file would have to be.
+            if (table.faults.size() == 1 && table.faults.front().line == 0)
+                table.faults.front().what = QStringLiteral("the file is neither CSV text (UTF-8) nor an Excel 97-2003 "
+                                                           "workbook (.xls)");
+            return table;
+        }
         return fromInput ? workbookOfBytes(bytes) : readWorkbookTable(path);
     } catch (const quorvale::files::FileError& e) {
         records::ReadTable table;
