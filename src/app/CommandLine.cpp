@@ -35,10 +35,13 @@ Keeps a list of inventory items and makes an Excel 97-2003 workbook of it.
 Without a command, the window opens.
 
 Commands:
-  generate OUT.xls [--items FILE]
+  generate OUT [--items FILE] [--zoom Z]
       Lays out the inventory sheet as "Start Creating Template" does, from the
-      stored list or from FILE, and saves it as OUT.xls. OUT.xls is replaced
-      only by a complete workbook.
+      stored list or from FILE, and saves it by OUT's extension: OUT.xls the
+      workbook, OUT.pdf its printed pages (as its page set-up says: A4
+      landscape, fitted to one page, never below 10 %), OUT.png its picture at
+      the zoom Z (0.25 to 3, 1 when not given). OUT is replaced only by a
+      complete file.
   import FILE [--replace]
       Adds the records of FILE to the stored list, or with --replace puts them
       in its place, under the rules of the window's editor: every record or
@@ -63,6 +66,8 @@ Exit status: 0 done, 1 bad input (named on standard error), 2 a usage error.
 Examples:
   quorvale generate stock.xls
   quorvale generate stock.xls --items items.csv
+  quorvale generate stock.pdf
+  quorvale generate stock.png --zoom 2
   quorvale import items.csv
   quorvale import last-week.xls --replace
   some-report | quorvale import -
@@ -141,34 +146,70 @@ void quietQtNotes(QtMsgType type, const QMessageLogContext& context, const QStri
 
 // Saves the workbook as out, which the file writer replaces only by a
 // complete workbook.
-int generate(const QString& out, const std::vector<InventoryRecord>& items)
+int generate(const QString& out, const std::vector<InventoryRecord>& items, InventoryList::Output output)
 {
     Options::FillWorkbookPalette(); // as the window's start does
-    if (!InventoryList::SaveInventoryWorkbook(items, QDir::toNativeSeparators(out)))
-        return say(QStringLiteral("%1: the workbook was not made; %1 is left as it was").arg(out)), BadInput;
+    if (!InventoryList::SaveInventoryWorkbook(items, QDir::toNativeSeparators(out), output))
+        return say(QStringLiteral("%1: the %2 was not made; %1 is left as it was")
+                       .arg(out, output.kind == InventoryList::Output::Kind::Workbook ? QStringLiteral("workbook")
+                                 : output.kind == InventoryList::Output::Kind::Pdf  ? QStringLiteral("PDF")
+                                                                                    : QStringLiteral("picture"))),
+               BadInput;
     return Done;
+}
+
+// What OUT's extension asks for; nothing for one not known. A name without
+// one is a workbook, as every name was before pictures and PDFs were made.
+std::optional<InventoryList::Output::Kind> outputKindOf(const QString& out)
+{
+    const QString extension = QFileInfo(out).suffix().toLower();
+    if (extension == QLatin1String("xls") || extension.isEmpty())
+        return InventoryList::Output::Kind::Workbook;
+    if (extension == QLatin1String("pdf"))
+        return InventoryList::Output::Kind::Pdf;
+    if (extension == QLatin1String("png"))
+        return InventoryList::Output::Kind::Picture;
+    return std::nullopt;
 }
 
 int generateCommand(const QStringList& arguments)
 {
     QString out;
     QString itemsFile;
+    QString zoom;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--items") && i + 1 < arguments.size())
             itemsFile = arguments[++i];
+        else if (arguments[i] == QLatin1String("--zoom") && i + 1 < arguments.size())
+            zoom = arguments[++i];
         else if (out.isEmpty() && !arguments[i].startsWith(QLatin1Char('-')))
             out = arguments[i];
         else
             return usage(QStringLiteral("generate: unexpected argument '%1'").arg(arguments[i]));
     }
     if (out.isEmpty())
-        return usage(QStringLiteral("generate: which workbook? quorvale generate OUT.xls [--items FILE]"));
+        return usage(QStringLiteral("generate: what to make? quorvale generate OUT.xls|OUT.pdf|OUT.png [--items FILE]"));
+    InventoryList::Output output;
+    if (const auto kind = outputKindOf(out))
+        output.kind = *kind;
+    else
+        return usage(QStringLiteral("generate: %1: the extensions known are .xls (the workbook), .pdf (its printed "
+                                    "pages) and .png (its picture)")
+                         .arg(out));
+    if (!zoom.isEmpty()) {
+        bool number = false;
+        output.zoom = zoom.toDouble(&number);
+        if (output.kind != InventoryList::Output::Kind::Picture)
+            return usage(QStringLiteral("generate: --zoom is for a picture (.png)"));
+        if (!number || !(output.zoom >= 0.25 && output.zoom <= 3.0))
+            return usage(QStringLiteral("generate: --zoom %1: a zoom is a number from 0.25 to 3").arg(zoom));
+    }
     if (itemsFile.isEmpty())
-        return generate(out, storedList());
+        return generate(out, storedList(), output);
     const records::ReadTable table = readItemsFile(itemsFile);
     if (sayFaults(itemsFile, table.faults))
         return BadInput;
-    return generate(out, table.records);
+    return generate(out, table.records, output);
 }
 
 int importCommand(const QStringList& arguments)

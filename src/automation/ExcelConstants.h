@@ -56,6 +56,9 @@ inline constexpr std::int32_t xlLandscape = 2;
 // XlPaperSize: the paper codes run from 1 (xlPaperLetter) to 256 (xlPaperUser).
 inline constexpr std::int32_t xlPaperLetter = 1;
 inline constexpr std::int32_t xlPaperA4 = 9;
+
+// XlFixedFormatType: ExportAsFixedFormat's Type.
+inline constexpr std::int32_t xlTypePDF = 0;
 inline constexpr std::int32_t xlPaperUser = 256;
 
 // XlFileFormat: the Excel 97-2003 workbook, as versions 12 and later and as

@@ -104,20 +104,34 @@ std::pair<int, int> PictureBox::sourceRows(int first, int end) const
             int(std::ceil(source.top() + (end - box.top()) / scaleY))};
 }
 
-// The bands that the part of the box in view shows, past the source's own
-// rows, are fetched now, so that painting them only draws. What is in view
-// is what the box's parent (the viewport) does not clip.
+// The scale the drawing is shown at, when it is the same both ways; 0 while
+// the box is laid out anew for a zoom and the drawing at the new scale has
+// not come yet.
+double PictureBox::drawnScale() const
+{
+    const double scaleX = contentsRect().width() / m_drawingSourceRect.width();
+    const double scaleY = contentsRect().height() / m_drawingSourceRect.height();
+    return std::abs(scaleX - scaleY) > 0.02 * std::max(scaleX, scaleY) ? 0 : scaleY;
+}
+
+// At 100 % the snapshot shows its own rows and bands show the rest; at any
+// other scale every row is drawn anew by the bands at that scale.
+int PictureBox::firstBandRow(double scale) const { return std::abs(scale - 1) < 1e-3 ? m_layout.bandsFrom : 0; }
+
+// The bands that the part of the box in view shows are fetched now, at the
+// scale the box shows them at, so that painting them only draws. What is in
+// view is what the box's parent (the viewport) does not clip.
 void PictureBox::fetchBandsInView()
 {
     if (!m_bands || !hasDrawing() || m_drawingSourceRect.isEmpty() || contentsRect().isEmpty())
         return;
-    // A zoom stretches the drawing alike both ways; while the box is laid
-    // out anew it is not, until the drawing at the new scale comes, which
-    // fetches then.
-    const double scaleX = contentsRect().width() / m_drawingSourceRect.width();
-    const double scaleY = contentsRect().height() / m_drawingSourceRect.height();
-    if (std::abs(scaleX - scaleY) > 0.02 * std::max(scaleX, scaleY))
+    const double scale = drawnScale();
+    if (scale <= 0)
         return;
+    if (std::abs(scale - m_keptScale) > 1e-6) {
+        m_kept.clear();
+        m_keptScale = scale;
+    }
     QRect inView = contentsRect();
     if (const QWidget* parent = parentWidget())
         inView &= parent->rect().translated(-pos());
@@ -126,10 +140,10 @@ void PictureBox::fetchBandsInView()
     const auto [firstRow, endRow] = sourceRows(inView.top(), inView.bottom() + 1);
     const int last = std::min(endRow, m_layout.whole.height());
     std::size_t inViewCount = 0;
-    for (int row = std::max(firstRow, m_layout.bandsFrom); row < last; ++inViewCount) {
+    for (int row = std::max(firstRow, firstBandRow(scale)); row < last; ++inViewCount) {
         const shell::PictureBands::Band* kept = keptBand(row);
         if (!kept) {
-            m_kept.push_front(m_bands->bandAt(row));
+            m_kept.push_front(m_bands->bandAt(row, scale));
             kept = &m_kept.front();
         }
         if (kept->height <= 0 || kept->top + kept->height <= row)
@@ -174,26 +188,35 @@ void PictureBox::paintStretchedPart(QPainter& painter, const QRect& exposed)
     const auto y = [&](double at) { return mapped(at, source.top(), scaleY, box.top()); };
     const auto [firstRow, endRow] = sourceRows(exposed.top(), exposed.bottom() + 1);
 
+    const double scale = drawnScale();
+    // Zoomed, the bands draw every row and the snapshot is not shown.
+    const bool bandsOnly = m_bands && scale > 0 && firstBandRow(scale) == 0;
     const int sourceEnd = m_bands ? std::min(m_layout.bandsFrom, m_drawingSource.height()) : m_drawingSource.height();
-    if (firstRow < sourceEnd) {
+    if (firstRow < sourceEnd && !bandsOnly) {
         const QRect part(0, 0, m_drawingSource.width(), sourceEnd);
         painter.drawImage(QRect(x(0), y(0), x(part.width()) - x(0), y(sourceEnd) - y(0)), m_drawingSource, part);
     }
-    if (!m_bands)
+    if (!m_bands || scale <= 0)
         return;
     const int last = std::min(endRow, m_layout.whole.height());
-    for (int row = std::max(firstRow, m_layout.bandsFrom); row < last;) {
+    for (int row = std::max(firstRow, firstBandRow(scale)); row < last;) {
         const shell::PictureBands::Band* shown = keptBand(row);
-        if (!shown || shown->height <= 0 || shown->top + shown->height <= row)
+        if (!shown || shown->height <= 0 || shown->top + shown->height <= row || std::abs(shown->zoom - scale) > 1e-6)
             break; // not in view when the bands were fetched (a picture of the box taken off screen)
         const int from = std::max(row, shown->top);
         const int to = std::min(last, shown->top + shown->height);
         const QRect target(x(0), y(from), x(m_layout.whole.width()) - x(0), y(to) - y(from));
-        if (shown->picture.isNull())
+        if (shown->picture.isNull()) {
             paintMissingBand(painter, target & exposed, shown->failure);
-        else
-            painter.drawImage(QRect(target.left(), target.top(), x(shown->picture.width()) - x(0), target.height()),
-                              shown->picture, QRect(0, from - shown->top, shown->picture.width(), to - from));
+        } else {
+            // The band is drawn at the box's scale: its pixels go on the box's
+            // one for one.
+            const auto pictureRow = [&](int at) {
+                return std::clamp(int(std::lround((at - shown->top) * shown->zoom)), 0, shown->picture.height());
+            };
+            const QRect part(0, pictureRow(from), shown->picture.width(), pictureRow(to) - pictureRow(from));
+            painter.drawImage(QRect(target.left(), target.top(), part.width(), target.height()), shown->picture, part);
+        }
         row = to;
     }
 }

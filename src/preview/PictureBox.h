@@ -65,6 +65,8 @@ private:
     // The rows of the stretched source that box rows first to end (box
     // coordinates) show.
     std::pair<int, int> sourceRows(int first, int end) const;
+    double drawnScale() const;
+    int firstBandRow(double scale) const;
     void fetchBandsInView();
     void paintStretchedPart(QPainter& painter, const QRect& exposed);
     const shell::PictureBands::Band* keptBand(int y);
@@ -76,6 +78,7 @@ private:
     std::shared_ptr<shell::PictureBands> m_bands;
     shell::PictureBands::Layout m_layout;
     std::list<shell::PictureBands::Band> m_kept; // the latest drawn first
+    double m_keptScale = 1.0;                   // the scale the kept bands are drawn at
 };
 
 // Fills w's background with colour.

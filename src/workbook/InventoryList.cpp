@@ -6,7 +6,9 @@
 #include "automation/Servers.h"
 #include "core/Error.h"
 #include "core/Files.h"
+#include "shell/ClipboardKept.h"
 #include "shell/Main.h"
+#include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
 #include "workbook/AutomationValues.h"
@@ -14,6 +16,9 @@
 #include "workbook/Excel1.h"
 #include "workbook/TempNames.h"
 
+#include <QBuffer>
+
+#include <cmath>
 #include <optional>
 
 namespace InventoryList {
@@ -85,6 +90,33 @@ void saveWorkbook(const QString& path)
         TempNames::releaseUnwritten(path);
         throw;
     }
+}
+
+// The sheet's printed pages, as its page set-up says.
+void exportPdf(const QString& path)
+{
+    ExcelApp.object("ActiveSheet").call("ExportAsFixedFormat", {Long(excel::xlTypePDF), Variant(path)});
+}
+
+// The picture of the sheet's used cells at a zoom, taken through the
+// clipboard (which holds what it held before once the picture is taken).
+void savePicture(const QString& path, double zoom)
+{
+    QImage picture;
+    {
+        const shell::ClipboardKept kept;
+        ExcelApp.object("ActiveWindow").put("Zoom", Long(std::int32_t(std::lround(zoom * 100))));
+        ExcelApp.object("ActiveSheet").object("UsedRange").call("CopyPicture");
+        picture = Options::FetchClipboardPicture(0);
+    }
+    if (picture.isNull())
+        throw quorvale::Error(QStringLiteral("no picture of the sheet could be taken"));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG"))
+        throw quorvale::Error(QStringLiteral("the picture could not be encoded as PNG"));
+    quorvale::files::writeWhole(path, png);
 }
 
 // The picture of the snapshot bitmap; a bitmap that does not load leaves
@@ -216,13 +248,19 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
     return made;
 }
 
-bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path)
+bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path, Output output)
 {
     if (!fitsOnASheet(items))
         return false;
     shell::Trace t{"InventoryList", "GenerateReport0"};
     buildWorkbook(t, items);
-    t.line(158, [&] { saveWorkbook(path); });
+    t.line(158, [&] {
+        switch (output.kind) {
+        case Output::Kind::Workbook: saveWorkbook(path); break;
+        case Output::Kind::Pdf: exportPdf(path); break;
+        case Output::Kind::Picture: savePicture(path, output.zoom); break;
+        }
+    });
     closeAndQuit(t);
     return !t.faulted();
 }

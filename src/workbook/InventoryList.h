@@ -48,11 +48,20 @@ inline constexpr std::size_t MaxItems = 65536 - 2;
 // nothing is made.
 Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows);
 
+// What is made of the laid-out sheet: the workbook, its printed pages as a
+// PDF, or its picture as a PNG at a zoom (0.25 to 3).
+struct Output {
+    enum class Kind : std::uint8_t { Workbook, Pdf, Picture };
+    Kind kind = Kind::Workbook;
+    double zoom = 1.0;
+};
+
 // The workbook of the run without its picture and preview: lays out items
-// as the run does, with the same calls, and saves the workbook at path.
-// Reports each failing step as the run does; true when none failed. A list
-// longer than a sheet holds is refused as the run refuses it.
-bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path);
+// as the run does, with the same calls, and saves the workbook at path (or
+// what output asks for). Reports each failing step as the run does; true
+// when none failed. A list longer than a sheet holds is refused as the run
+// refuses it.
+bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString& path, Output output = {});
 
 // A new instance of the spreadsheet application becomes ExcelApp.
 void CreateExcelApp();

@@ -4,6 +4,7 @@
 #include "shell/ClipboardKept.h"
 #include "shell/Options.h"
 #include "shell/Twips.h"
+#include "workbook/AutomationValues.h"
 #include "workbook/Excel1.h"
 
 #include <algorithm>
@@ -14,9 +15,9 @@ namespace {
 using automation::Object;
 using automation::Variant;
 
-// The picture of a range is cut at 2,048 pixels down; a band with the rows
-// beside it stays well within that, or is split.
-constexpr int LongestBand = 1500;
+// The picture of a range is cut at 2,048 pixels down, at 300 % at a third
+// of that; a band with the rows beside it stays within that, or is split.
+constexpr int LongestBand = 600;
 
 // "A" for column 1, "IV" for column 256.
 QString columnLetters(int column)
@@ -66,10 +67,6 @@ std::optional<SheetBands::Layout> SheetBands::layout(const QSize& snapshot)
         open();
         const Object used = m_sheet.object("UsedRange");
         laid.whole = QSize(int(std::lround(pixelsOf(used.get("Width")))), int(std::lround(pixelsOf(used.get("Height")))));
-        if (snapshot.width() >= laid.whole.width() && snapshot.height() >= laid.whole.height()) {
-            release();
-            return std::nullopt;
-        }
         layOutBands(laid.whole.height());
     } catch (const quorvale::Error&) {
         release();
@@ -77,8 +74,11 @@ std::optional<SheetBands::Layout> SheetBands::layout(const QSize& snapshot)
     }
     // The snapshot shows every band that ends above its last row; the band
     // that holds that row is drawn again, whole, with the rows around it.
+    // A snapshot of the whole range needs no band at 100 %.
     laid.bandsFrom = 0;
-    if (snapshot.width() >= laid.whole.width())
+    if (snapshot.width() >= laid.whole.width() && snapshot.height() >= laid.whole.height())
+        laid.bandsFrom = laid.whole.height();
+    else if (snapshot.width() >= laid.whole.width())
         for (std::size_t b = 0; b + 1 < m_tops.size() && m_tops[b + 1] < snapshot.height(); ++b)
             laid.bandsFrom = m_tops[b + 1];
     return laid;
@@ -108,18 +108,24 @@ void SheetBands::layOutBands(int wholeHeight)
 
 // The picture goes through the clipboard, which holds what it held before
 // once the picture is taken.
-QImage SheetBands::pictureOf(Rows rows) const
+QImage SheetBands::pictureOf(Rows rows, double zoom)
 {
+    const int percent = int(std::lround(zoom * 100));
+    if (percent != m_zoomPercent) {
+        m_application.object("ActiveWindow").put("Zoom", workbook::Long(percent));
+        m_zoomPercent = percent;
+    }
     const shell::ClipboardKept kept;
     rangeOf(rows).call("CopyPicture");
     return Options::FetchClipboardPicture(0);
 }
 
-SheetBands::Band SheetBands::bandAt(int y)
+SheetBands::Band SheetBands::bandAt(int y, double zoom)
 {
     const auto after = std::upper_bound(m_tops.begin(), m_tops.end() - 1, y);
     const std::size_t b = std::size_t(std::max<std::ptrdiff_t>(0, after - m_tops.begin() - 1));
     Band band;
+    band.zoom = zoom;
     if (b >= m_bands.size())
         return band;
     band.top = m_tops[b];
@@ -130,12 +136,15 @@ SheetBands::Band SheetBands::bandAt(int y)
         const Rows rows = m_bands[b];
         const Rows taken{std::max(m_used.first, rows.first - 1), std::min(m_used.last, rows.last + 1)};
         const int above = taken.first < rows.first ? heightOf({taken.first, taken.first}) : 0;
-        const QImage picture = pictureOf(taken);
-        if (picture.height() < above + band.height)
+        const QImage picture = pictureOf(taken, zoom);
+        // Drawn zoom times as large: the band's rows lie zoom times as far down.
+        const int top = int(std::lround(above * zoom));
+        const int height = int(std::lround((above + band.height) * zoom)) - top;
+        if (picture.height() < top + height)
             throw quorvale::Error(QStringLiteral("no picture of rows %1 to %2 could be taken")
                                       .arg(rows.first)
                                       .arg(rows.last));
-        band.picture = picture.copy(0, above, picture.width(), band.height);
+        band.picture = picture.copy(0, top, picture.width(), height);
     } catch (const quorvale::Error& e) {
         band.failure = e.description();
     }

@@ -23,17 +23,16 @@ public:
     SheetBands(const SheetBands&) = delete;
     SheetBands& operator=(const SheetBands&) = delete;
 
-    // Opens the workbook and lays the bands out past a snapshot of that
-    // size. Nothing when the workbook cannot be opened or read, or when the
-    // snapshot holds the whole used range (the instance then quits at once).
+    // Opens the workbook and lays the bands out beside a snapshot of that
+    // size. Nothing when the workbook cannot be opened or read.
     std::optional<Layout> layout(const QSize& snapshot) override;
-    // The band that holds pixel row y.
-    Band bandAt(int y) override;
+    // The band that holds pixel row y, at zoom.
+    Band bandAt(int y, double zoom) override;
     // Quits the instance. Never fails.
     void release() override;
 
     // The rows of one band.
-    static constexpr int BandRows = 50;
+    static constexpr int BandRows = 25;
 
 private:
     struct Rows {
@@ -45,7 +44,7 @@ private:
     int heightOf(Rows rows) const;
     automation::Object rangeOf(Rows rows) const;
     void layOutBands(int wholeHeight);
-    QImage pictureOf(Rows rows) const;
+    QImage pictureOf(Rows rows, double zoom);
 
     QString m_path;
     double m_dpi;
@@ -56,4 +55,5 @@ private:
     int m_lastColumn = 0;
     std::vector<Rows> m_bands;
     std::vector<int> m_tops; // of each band, and the whole height last
+    int m_zoomPercent = 100;  // the instance's window zoom
 };

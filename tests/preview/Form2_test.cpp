@@ -47,15 +47,15 @@ void sendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons b
 class StripedBands final : public shell::PictureBands {
 public:
     std::optional<Layout> layout(const QSize&) override { return Layout{QSize(300, 1000), 200}; }
-    Band bandAt(int y) override
+    Band bandAt(int y, double zoom) override
     {
         ++asked;
-        Band band{y / 100 * 100, 100, {}, {}};
+        Band band{y / 100 * 100, 100, {}, {}, zoom};
         if (band.top / 100 % 3 == 0) {
             band.failure = QStringLiteral("out of reach");
             return band;
         }
-        band.picture = QImage(300, 100, QImage::Format_RGB32);
+        band.picture = QImage(int(300 * zoom), int(100 * zoom), QImage::Format_RGB32);
         band.picture.fill(Qt::red);
         return band;
     }

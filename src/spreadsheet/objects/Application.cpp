@@ -1,4 +1,5 @@
 #include "automation/ExcelConstants.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 
@@ -142,6 +143,8 @@ private:
         return self.m_ranges.get(sheet, Area::cell(sheet.sheet->activeRow, sheet.sheet->activeColumn));
     }
 
+    static Variant activeWindow(Application& self, const Call&) { return windowObject(self.ref); }
+
     static Variant inchesToPoints(Application&, const Call& call)
     {
         return call.positional(0).toDouble() * PointsPerInch;
@@ -178,6 +181,7 @@ private:
             {"Cells", &readOnly<Self, &cells>},
             {"Selection", &readOnly<Self, &selection>},
             {"ActiveCell", &readOnly<Self, &activeCell>},
+            {"ActiveWindow", &readOnly<Self, &activeWindow>},
             {"InchesToPoints", &readOnly<Self, &inchesToPoints>},
             {"Quit", &readOnly<Self, &quit>},
         };
@@ -185,7 +189,36 @@ private:
     }
 };
 
+// The application's one window. Its zoom is the scale that pictures of
+// ranges are drawn at, as the sheet shows on screen.
+class Window final : public automation::Dispatch {
+public:
+    explicit Window(AppRef r) : ref(std::move(r)) {}
+
+    QString className() const override { return QStringLiteral("Window"); }
+    Variant invoke(const Call& call) override { return serve(members(), *this, call); }
+
+    AppRef ref;
+
+private:
+    static Variant getZoom(Window& self, const Call&) { return self.ref.app->settings.windowZoom; }
+    static void putZoom(Window& self, const Call&, const Variant& value)
+    {
+        self.ref.app->settings.windowZoom = checkedInt(value, MinZoom, MaxZoom, "zoom");
+    }
+
+    static const automation::MemberTable<Window>& members()
+    {
+        static const automation::MemberTable<Window> table{
+            {"Zoom", &property<Window, &getZoom, &putZoom>},
+        };
+        return table;
+    }
+};
+
 } // namespace
+
+automation::Object windowObject(const AppRef& ref) { return Object(std::make_shared<Window>(ref)); }
 
 automation::Object applicationObject(const std::shared_ptr<Instance>& app)
 {

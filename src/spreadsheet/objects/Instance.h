@@ -46,6 +46,7 @@ struct Settings {
     bool enableEvents = true;
     int enableCancelKey = excel::xlInterrupt;
     int cursor = excel::xlDefault;
+    int windowZoom = 100; // ActiveWindow.Zoom, percent: the scale of the pictures of ranges
 };
 
 // One running instance of the spreadsheet application: its open workbooks

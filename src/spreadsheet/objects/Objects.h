@@ -13,6 +13,7 @@ namespace ss::objects {
 enum class RangeMode : std::uint8_t { Cells, Rows, Columns };
 
 automation::Object applicationObject(const std::shared_ptr<Instance>& app);
+automation::Object windowObject(const AppRef& ref);
 automation::Object workbooksObject(const AppRef& ref);
 automation::Object workbookObject(const BookRef& ref);
 // The workbook behind a workbook object, or nullptr for any other object.

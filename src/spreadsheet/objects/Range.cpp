@@ -212,7 +212,7 @@ private:
 
     static Variant copyPicture(Range& self, const Call&)
     {
-        render::copyPicture(self.ref.model(), self.sheet(), self.area());
+        render::copyPicture(self.ref.model(), self.sheet(), self.area(), self.ref.app->settings.windowZoom / 100.0);
         return {};
     }
 

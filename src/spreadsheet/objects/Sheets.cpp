@@ -1,6 +1,10 @@
+#include "automation/Error.h"
+#include "automation/ExcelConstants.h"
+#include "core/Files.h"
 #include "spreadsheet/model/Limits.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
+#include "spreadsheet/render/Print.h"
 
 namespace ss::objects {
 
@@ -102,6 +106,37 @@ private:
     }
 
     static Variant pageSetup(Worksheet& self, const Call&) { return pageSetupObject(self.ref); }
+
+    // ExportAsFixedFormat(Type, Filename): the sheet as it prints, as a PDF
+    // (xlTypePDF, the only type there is here).
+    static Variant exportAsFixedFormat(Worksheet& self, const Call& call)
+    {
+        const Variant* type = call.argument(0, "Type");
+        if (!type || type->toInt32() != excel::xlTypePDF)
+            throw quorvale::AutomationError(QStringLiteral("only xlTypePDF (0) can be exported"));
+        const Variant* name = call.argument(1, "Filename");
+        const QString path = name ? name->toString() : QString();
+        if (path.isEmpty())
+            throw quorvale::AutomationError(QStringLiteral("ExportAsFixedFormat needs a file name"));
+        const QByteArray pdf = render::pdfOf(self.ref.model(), *self.ref.sheet);
+        try {
+            quorvale::files::writeWhole(path, pdf);
+        } catch (const quorvale::files::FileError& e) {
+            throw quorvale::AutomationError(QStringLiteral("Cannot export to %1: %2").arg(path, e.reason()));
+        }
+        return {};
+    }
+
+    // PrintOut(From, To, Copies, Preview): only with Preview, which shows the
+    // pages and prints them on the user's word.
+    static Variant printOut(Worksheet& self, const Call& call)
+    {
+        const Variant* preview = call.argument(3, "Preview");
+        if (!preview || !preview->toBool())
+            throw quorvale::AutomationError(QStringLiteral("printing goes through the print preview: pass Preview:=True"));
+        render::printWithPreview(self.ref.model(), *self.ref.sheet);
+        return {};
+    }
     static Variant range(Worksheet& self, const Call& call) { return rangeOf(self.ref, call); }
     static Variant rows(Worksheet& self, const Call& call) { return rowsOf(self.ref, call); }
     static Variant columns(Worksheet& self, const Call& call) { return columnsOf(self.ref, call); }
@@ -116,6 +151,8 @@ private:
             {"Select", &readOnly<Self, &select>},
             {"UsedRange", &readOnly<Self, &usedRange>},
             {"PageSetup", &readOnly<Self, &pageSetup>},
+            {"ExportAsFixedFormat", &readOnly<Self, &exportAsFixedFormat>},
+            {"PrintOut", &readOnly<Self, &printOut>},
             {"Range", &readOnly<Self, &range>},
             {"Rows", &readOnly<Self, &rows>},
             {"Columns", &readOnly<Self, &columns>},

@@ -56,14 +56,14 @@ int rowPixels(double points, double dpi)
     return int(std::lround(std::min(points, MaxStoredRowHeight) * dpi / PointsPerInch));
 }
 
-Grid layoutGrid(const Sheet& sheet, const Area& area, int digitWidth, double dpi)
+Grid layoutGrid(const Sheet& sheet, const Area& area, int digitWidth, double dpi, QSize largest)
 {
     Grid grid;
     grid.top = area.top;
     grid.left = area.left;
-    grid.x = edges(area.left, area.right, MaxPictureWidth,
+    grid.x = edges(area.left, area.right, largest.width(),
                    [&](int col) { return columnPixels(sheet.columnWidth(col), digitWidth); });
-    grid.y = edges(area.top, area.bottom, MaxPictureHeight,
+    grid.y = edges(area.top, area.bottom, largest.height(),
                    [&](int row) { return rowPixels(sheet.rowHeight(row), dpi); });
     return grid;
 }

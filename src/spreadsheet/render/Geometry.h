@@ -3,6 +3,7 @@
 #include "spreadsheet/model/Sheet.h"
 
 #include <QRect>
+#include <QSize>
 
 #include <vector>
 
@@ -62,7 +63,8 @@ struct Grid {
 };
 
 // The grid of area: its columns from the left and its rows from the top,
-// as many as fit whole into the largest picture (at least one of each).
-Grid layoutGrid(const Sheet& sheet, const Area& area, int digitWidth, double dpi);
+// as many as fit whole into largest (at least one of each).
+Grid layoutGrid(const Sheet& sheet, const Area& area, int digitWidth, double dpi,
+                QSize largest = QSize(MaxPictureWidth, MaxPictureHeight));
 
 } // namespace ss::render

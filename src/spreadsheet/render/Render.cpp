@@ -1,6 +1,7 @@
 #include "spreadsheet/render/Render.h"
 
 #include "automation/Error.h"
+#include "spreadsheet/model/Limits.h"
 #include "spreadsheet/render/CellFonts.h"
 #include "spreadsheet/render/Geometry.h"
 #include "spreadsheet/render/SheetPainter.h"
@@ -8,7 +9,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPainter>
 #include <QScreen>
+
+#include <cmath>
 
 namespace ss::render {
 
@@ -55,36 +59,45 @@ struct Canvas {
     Grid grid;
 };
 
-Canvas canvasOf(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
+// The cells of area that fit into the largest picture at that zoom.
+Canvas canvasOf(const Workbook& book, const Sheet& sheet, const Area& area, double dpi, double zoom)
 {
     if (!insideSheet(area))
         throw quorvale::AutomationError(QStringLiteral("The range to picture does not lie on the sheet"));
     if (!(dpi >= MinDpi && dpi <= MaxDpi))
         throw quorvale::AutomationError(QStringLiteral("A picture cannot be drawn at %1 DPI").arg(dpi));
+    if (!(zoom * 100 >= MinZoom && zoom * 100 <= MaxZoom))
+        throw quorvale::AutomationError(QStringLiteral("A picture cannot be drawn at a zoom of %1").arg(zoom));
     Canvas canvas{probeAt(dpi), {}};
-    canvas.grid = layoutGrid(sheet, area, digitWidthAt(book, canvas.probe), dpi);
+    const QSize largest(int(MaxPictureWidth / zoom), int(MaxPictureHeight / zoom));
+    canvas.grid = layoutGrid(sheet, area, digitWidthAt(book, canvas.probe), dpi, largest);
     return canvas;
 }
 
-QImage paint(const Workbook& book, const Sheet& sheet, const Canvas& canvas, double dpi)
+// The grid drawn zoom times its size: the cells laid out as at 100 %, every
+// line and letter drawn at the larger scale, not a picture enlarged.
+QImage paint(const Workbook& book, const Sheet& sheet, const Canvas& canvas, double dpi, double zoom)
 {
-    QImage picture(canvas.grid.width(), canvas.grid.height(), QImage::Format_RGB32);
+    QImage picture(int(std::lround(canvas.grid.width() * zoom)), int(std::lround(canvas.grid.height() * zoom)),
+                   QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
     picture.setDotsPerMeterX(canvas.probe.dotsPerMeterX());
     picture.setDotsPerMeterY(canvas.probe.dotsPerMeterY());
-    SheetPainter(book, sheet, canvas.grid, dpi, picture).paint();
+    QPainter painter(&picture);
+    painter.scale(zoom, zoom);
+    SheetPainter(book, sheet, canvas.grid, dpi, picture, painter).paint();
     return picture;
 }
 
 } // namespace
 
-QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi)
+QImage renderArea(const Workbook& book, const Sheet& sheet, const Area& area, double dpi, double zoom)
 {
-    return paint(book, sheet, canvasOf(book, sheet, area, dpi), dpi);
+    return paint(book, sheet, canvasOf(book, sheet, area, dpi, zoom), dpi, zoom);
 }
 
-void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
+void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area, double zoom)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw quorvale::AutomationError(QStringLiteral("CopyPicture method of Range class failed: no clipboard"));
@@ -93,7 +106,7 @@ void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
             QStringLiteral("CopyPicture method of Range class failed: the range is too large or has no visible cells"));
     };
     const double dpi = screenDpi();
-    const Canvas canvas = canvasOf(book, sheet, area, dpi);
+    const Canvas canvas = canvasOf(book, sheet, area, dpi, zoom);
     if (canvas.grid.width() <= 0 || canvas.grid.height() <= 0)
         failed();
     // A picture of a sheet takes tens of megabytes: one that an earlier copy
@@ -102,7 +115,7 @@ void copyPicture(const Workbook& book, const Sheet& sheet, const Area& area)
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (const QMimeData* held = clipboard->mimeData(); held && held->hasFormat(QLatin1String(OwnPictureFormat)))
         clipboard->clear();
-    const QImage picture = paint(book, sheet, canvas, dpi);
+    const QImage picture = paint(book, sheet, canvas, dpi, zoom);
     if (picture.isNull())
         failed();
     auto* data = new QMimeData;

@@ -62,7 +62,7 @@ Dashes dashesOf(const BorderLine& line)
 
 // Draws line over band, which runs along orientation; the gap of a double
 // line shows background.
-void drawBorderLine(QPainter& painter, const QRect& band, Qt::Orientation along, const BorderLine& line,
+void drawBorderLine(RectRuns& painter, const QRect& band, Qt::Orientation along, const BorderLine& line,
                     const QColor& color, const QColor& background, int unit)
 {
     if (line.style == LineStyle::Double) {
@@ -70,22 +70,22 @@ void drawBorderLine(QPainter& painter, const QRect& band, Qt::Orientation along,
                                                     : QRect(band.left(), band.top(), unit, band.height());
         const QPoint across =
             along == Qt::Horizontal ? QPoint(0, band.height() - unit) : QPoint(band.width() - unit, 0);
-        painter.fillRect(band, background);
-        painter.fillRect(first, color);
-        painter.fillRect(first.translated(across), color);
+        painter.fill(band, background);
+        painter.fill(first, color);
+        painter.fill(first.translated(across), color);
         return;
     }
     const Dashes dashes = dashesOf(line);
     if (dashes.on == 0) {
-        painter.fillRect(band, color);
+        painter.fill(band, color);
         return;
     }
     const int length = along == Qt::Horizontal ? band.width() : band.height();
     for (int at = 0; at < length; at += (dashes.on + dashes.off) * unit) {
         const int piece = std::min(dashes.on * unit, length - at);
-        painter.fillRect(along == Qt::Horizontal ? QRect(band.left() + at, band.top(), piece, band.height())
-                                                 : QRect(band.left(), band.top() + at, band.width(), piece),
-                         color);
+        painter.fill(along == Qt::Horizontal ? QRect(band.left() + at, band.top(), piece, band.height())
+                                             : QRect(band.left(), band.top() + at, band.width(), piece),
+                     color);
     }
 }
 
@@ -157,9 +157,10 @@ bool isBlank(const CellValue& value)
 
 } // namespace
 
-SheetPainter::SheetPainter(const Workbook& book, const Sheet& sheet, const Grid& grid, double dpi, QImage& picture)
+SheetPainter::SheetPainter(const Workbook& book, const Sheet& sheet, const Grid& grid, double dpi,
+                           const QPaintDevice& measure, QPainter& painter, Gridlines gridlines)
     : m_book(book), m_sheet(sheet), m_grid(grid), m_scale(dpi / 96.0), m_decimalPoint(QLocale().decimalPoint().front()),
-      m_picture(picture), m_painter(&picture),
+      m_measure(measure), m_painter(painter), m_gridlines(gridlines),
       m_formatIds(std::size_t(grid.rows()) * std::size_t(grid.columns())), m_mergeOf(m_formatIds.size(), -1),
       m_crossedRight(m_formatIds.size(), false)
 {
@@ -171,10 +172,11 @@ SheetPainter::SheetPainter(const Workbook& book, const Sheet& sheet, const Grid&
 
 void SheetPainter::paint()
 {
-    m_picture.fill(Qt::white);
+    m_painter.fillRect(QRect(0, 0, m_grid.width(), m_grid.height()), Qt::white);
     paintFills();
     paintTexts();
-    paintGridlines();
+    if (m_gridlines == Gridlines::Shown)
+        paintGridlines();
     paintBorders();
 }
 
@@ -200,7 +202,7 @@ const SheetPainter::Face& SheetPainter::face(FormatId id)
     auto found = m_faces.find(id);
     if (found == m_faces.end()) {
         const QFont font = screenFont(m_book.formats[id].font);
-        found = m_faces.emplace(id, Face{font, QFontMetricsF(font, &m_picture)}).first;
+        found = m_faces.emplace(id, Face{font, QFontMetricsF(font, &m_measure)}).first;
     }
     return found->second;
 }
@@ -246,7 +248,7 @@ void SheetPainter::paintFills()
             return;
         const int left = cells.left > 0 && !filled(cells.top, cells.left - 1) ? 1 : 0;
         const int up = cells.top > 0 && !filled(cells.top - 1, cells.left) ? 1 : 0;
-        m_painter.fillRect(m_grid.rect(cells).adjusted(-left, -up, 0, 0), fill);
+        m_runs.fill(m_grid.rect(cells).adjusted(-left, -up, 0, 0), fill);
     };
     for (int r = 0; r < m_grid.rows(); ++r)
         for (int c = 0; c < m_grid.columns(); ++c)
@@ -254,6 +256,7 @@ void SheetPainter::paintFills()
                 paintFill(Area::cell(r, c));
     for (const Merge& merge : m_merges)
         paintFill(merge.cells);
+    m_runs.flush();
 }
 
 void SheetPainter::paintTexts()
@@ -342,7 +345,7 @@ void SheetPainter::paintWrapped(const QString& text, const CellFormat& format, c
     const QRectF box = textBox(rect);
     QTextOption option(qtAlignment(effectiveAlign(format.horizontal, false)));
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QTextLayout layout(lines, face.font, &m_picture);
+    QTextLayout layout(lines, face.font, const_cast<QPaintDevice*>(&m_measure));
     layout.setTextOption(option);
     const qreal lineHeight = std::round(face.metrics.height());
     qreal height = 0;
@@ -392,12 +395,17 @@ void SheetPainter::paintGridlines()
 void SheetPainter::paintBorders()
 {
     m_painter.setClipping(false);
-    for (int r = 0; r < m_grid.rows(); ++r)
-        for (int i = 0; i <= m_grid.columns(); ++i)
+    // Down each column edge, then along each row edge, so that the pieces
+    // of one line come one after the other and join. Pieces of one edge
+    // never overlap, and where two edges meet (a hidden column) the later
+    // edge is still drawn last.
+    for (int i = 0; i <= m_grid.columns(); ++i)
+        for (int r = 0; r < m_grid.rows(); ++r)
             drawBorder(edgeLine(r, i - 1, EdgeRight, r, i, EdgeLeft), Qt::Vertical, i, r);
     for (int j = 0; j <= m_grid.rows(); ++j)
         for (int c = 0; c < m_grid.columns(); ++c)
             drawBorder(edgeLine(j - 1, c, EdgeBottom, j, c, EdgeTop), Qt::Horizontal, j, c);
+    m_runs.flush();
 }
 
 const BorderLine& SheetPainter::edgeLine(int r1, int c1, Edge edge1, int r2, int c2, Edge edge2) const
@@ -423,8 +431,32 @@ void SheetPainter::drawBorder(const BorderLine& line, Qt::Orientation along, int
     const int r = along == Qt::Vertical ? cell : std::min(edge, m_grid.rows() - 1);
     const int c = along == Qt::Vertical ? std::min(edge, m_grid.columns() - 1) : cell;
     const QColor fill = fillAt(r, c);
-    drawBorderLine(m_painter, band, along, line, color(line.colorIndex, Qt::black),
+    drawBorderLine(m_runs, band, along, line, color(line.colorIndex, Qt::black),
                    fill.isValid() ? fill : QColor(Qt::white), unit);
+}
+
+void RectRuns::fill(const QRect& rect, const QColor& color)
+{
+    if (!m_rect.isEmpty() && color == m_color) {
+        const bool beside = rect.top() == m_rect.top() && rect.height() == m_rect.height()
+            && rect.left() == m_rect.right() + 1;
+        const bool below = rect.left() == m_rect.left() && rect.width() == m_rect.width()
+            && rect.top() == m_rect.bottom() + 1;
+        if (beside || below) {
+            m_rect |= rect;
+            return;
+        }
+    }
+    flush();
+    m_rect = rect;
+    m_color = color;
+}
+
+void RectRuns::flush()
+{
+    if (!m_rect.isEmpty())
+        m_painter.fillRect(m_rect, m_color);
+    m_rect = QRect();
 }
 
 } // namespace ss::render

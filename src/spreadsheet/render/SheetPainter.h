@@ -14,11 +14,39 @@
 
 namespace ss::render {
 
-// Paints the cells of a grid onto a picture of the grid's size, in the
-// order a spreadsheet draws them: fills, texts, grid lines, borders.
+// Fills rectangles through a painter, joining each with the next when they
+// meet side by side or one below the other in the same colour: the cells of
+// a row shaded alike, or a border along a column, become one rectangle. The
+// pixels are those of filling them one by one, in the order given; a
+// printed page gets far fewer drawing operations.
+class RectRuns {
+public:
+    explicit RectRuns(QPainter& painter) : m_painter(painter) {}
+    ~RectRuns() { flush(); }
+    RectRuns(const RectRuns&) = delete;
+    RectRuns& operator=(const RectRuns&) = delete;
+
+    void fill(const QRect& rect, const QColor& color);
+    // Fills what is pending.
+    void flush();
+
+private:
+    QPainter& m_painter;
+    QRect m_rect;
+    QColor m_color;
+};
+
+// Paints the cells of a grid through painter, in the order a spreadsheet
+// draws them: fills, texts, grid lines, borders. The grid's pixels are
+// those of painter's user space; texts are measured on measure, a device of
+// the grid's DPI. A picture on screen shows the grid lines, a printed page
+// does not.
 class SheetPainter {
 public:
-    SheetPainter(const Workbook& book, const Sheet& sheet, const Grid& grid, double dpi, QImage& picture);
+    enum class Gridlines : std::uint8_t { Shown, Hidden };
+
+    SheetPainter(const Workbook& book, const Sheet& sheet, const Grid& grid, double dpi, const QPaintDevice& measure,
+                 QPainter& painter, Gridlines gridlines = Gridlines::Shown);
 
     void paint();
 
@@ -77,8 +105,10 @@ private:
     const Grid& m_grid;
     double m_scale; // device pixels per pixel at 96 DPI
     QChar m_decimalPoint; // of the user's number format
-    QImage& m_picture;
-    QPainter m_painter;
+    const QPaintDevice& m_measure;
+    QPainter& m_painter;
+    RectRuns m_runs{m_painter};
+    Gridlines m_gridlines;
     std::vector<FormatId> m_formatIds;
     std::vector<Merge> m_merges;
     std::vector<int> m_mergeOf;         // per cell: index into m_merges, or -1
