@@ -88,8 +88,10 @@ void AppWindows::showRestOfSheet()
         || window->picture().isNull())
         return; // gone back already, or on the way back
     auto bands = std::make_shared<SheetBands>(made->workbookPath);
-    if (const std::optional<shell::PictureBands::Layout> layout = bands->layout(made->picture.size()))
+    if (const std::optional<shell::PictureBands::Layout> layout = bands->layout(made->picture.size())) {
+        window->setPrinting(bands);
         window->showBands(std::move(bands), *layout);
+    }
 }
 
 void AppWindows::hideMainWindow() { m_main.hide(); }

@@ -200,6 +200,7 @@ void Form2::connectControls()
     Picture2->installEventFilter(this);
     Picture2->inner()->installEventFilter(this);
     Picture2->setFocusPolicy(Qt::StrongFocus);
+    createPrintActions();
 }
 
 void Form2::Form_Load()
@@ -389,6 +390,7 @@ void Form2::PushButton8_Click()
         // again only by the next run, which brings its own.
         Picture1->releasePicture();
         Zoom_Ori->releasePicture();
+        m_printing.reset();
         Main::DeleteFileForced(mExcelFile);
     });
     t.line(104, [&] { emit backToMainWindow(); });
@@ -402,6 +404,7 @@ void Form2::Form_QueryUnload()
     shell::Trace t{"Form2", "Form_QueryUnload"};
     t.line(100, [&] {
         Picture1->releaseBands();
+        m_printing.reset();
         Main::DeleteFileForced(mExcelFile);
     });
     t.line(102, [&] { QCoreApplication::processEvents(); });

@@ -4,8 +4,13 @@
 #include "preview/PictureBox.h"
 #include "preview/PreviewGeometry.h"
 #include "shell/MousePointer.h"
+#include "shell/SheetPrinting.h"
 
 #include <QWidget>
+
+#include <memory>
+
+class QAction;
 
 class QGroupBox;
 class QKeyEvent;
@@ -43,6 +48,13 @@ public:
     // The picture goes on past the snapshot in bands: the image box takes
     // them and the window is set up afresh for the whole picture.
     void showBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout);
+    // What prints the sheet shown; nullptr for nothing (it cannot be printed).
+    void setPrinting(std::shared_ptr<shell::SheetPrinting> printing) { m_printing = std::move(printing); }
+
+    // Ctrl+P and "Print…": the print preview of the sheet's pages.
+    void printSheet();
+    // "Export as PDF…": the pages saved as a PDF under a name the user picks.
+    void exportPdf();
     // The temporary workbook (mExcelFile) and the snapshot shown (null once
     // the window went back).
     const QString& excelFile() const { return mExcelFile; }
@@ -88,6 +100,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -97,6 +110,7 @@ private:
     void placeControls();
     void styleControls();
     void connectControls();
+    void createPrintActions();
     void firstShowSetUp(shell::Trace& t);
     bool pictureMouseEvent(QEvent* event);
     bool wheelOverPicture(QWheelEvent* wheel);
@@ -126,4 +140,7 @@ private:
     PointerState m_pointer;
     bool m_centred = false;
     int m_zoomWheel = 0; // the Ctrl+wheel turn not yet a zoom step
+    std::shared_ptr<shell::SheetPrinting> m_printing;
+    QAction* m_printAction = nullptr;
+    QAction* m_pdfAction = nullptr;
 };

@@ -104,6 +104,9 @@ bool Form2::pictureMouseEvent(QEvent* event)
         && type != QEvent::MouseButtonRelease)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
+    // The right button opens the picture's menu; it does not drag.
+    if (mouse->button() == Qt::RightButton || (type == QEvent::MouseMove && mouse->buttons() == Qt::RightButton))
+        return false;
     const float x = float(mouse->position().x() * twips::PerInch / twips::dpiX(this));
     const float y = float(mouse->position().y() * twips::PerInch / twips::dpiY(this));
     if (type == QEvent::MouseMove) {

@@ -1,5 +1,6 @@
 #include "workbook/SheetBands.h"
 
+#include "automation/ExcelConstants.h"
 #include "core/Error.h"
 #include "shell/ClipboardKept.h"
 #include "shell/Options.h"
@@ -149,6 +150,20 @@ SheetBands::Band SheetBands::bandAt(int y, double zoom)
         band.failure = e.description();
     }
     return band;
+}
+
+void SheetBands::printWithPreview()
+{
+    if (m_sheet.isNothing())
+        throw quorvale::Error(QStringLiteral("the workbook is no longer open"));
+    m_sheet.call("PrintOut", {automation::Arg::named("Preview", automation::True)});
+}
+
+void SheetBands::savePdf(const QString& path)
+{
+    if (m_sheet.isNothing())
+        throw quorvale::Error(QStringLiteral("the workbook is no longer open"));
+    m_sheet.call("ExportAsFixedFormat", {workbook::Long(excel::xlTypePDF), Variant(path)});
 }
 
 void SheetBands::release()

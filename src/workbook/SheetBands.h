@@ -2,6 +2,7 @@
 
 #include "automation/Object.h"
 #include "shell/PictureBands.h"
+#include "shell/SheetPrinting.h"
 
 #include <QImage>
 #include <QSize>
@@ -15,8 +16,9 @@
 // the layout is first asked for, and gives the picture of each band of rows
 // with Range.CopyPicture. Each band is taken with the rows on either side
 // of it and cut to its own rows, so that its edges look as in a picture of
-// the whole range. All sizes are in pixels at the screen's logical DPI.
-class SheetBands final : public shell::PictureBands {
+// the whole range. All sizes are in pixels at the screen's logical DPI. The
+// same instance prints the sheet.
+class SheetBands final : public shell::PictureBands, public shell::SheetPrinting {
 public:
     explicit SheetBands(QString workbookPath);
     ~SheetBands() override;
@@ -30,6 +32,10 @@ public:
     Band bandAt(int y, double zoom) override;
     // Quits the instance. Never fails.
     void release() override;
+
+    // The sheet's PrintOut with its preview, and its ExportAsFixedFormat.
+    void printWithPreview() override;
+    void savePdf(const QString& path) override;
 
     // The rows of one band.
     static constexpr int BandRows = 25;
