@@ -69,6 +69,26 @@ std::vector<InventoryRecord> awkwardRecords()
     return records;
 }
 
+// What a tool of poppler-utils prints about a PDF.
+QString poppler(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("%s did not run: %s", qPrintable(tool), process.readAllStandardError().constData());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+std::vector<InventoryRecord> numberedItems(int count)
+{
+    std::vector<InventoryRecord> items(std::size_t(count), awkwardRecords()[2]);
+    for (int i = 0; i < count; ++i) {
+        items[std::size_t(i)][0] = QString::number(i + 1);
+        items[std::size_t(i)][1] = QStringLiteral("Item %1").arg(i + 1);
+    }
+    return items;
+}
+
 } // namespace
 
 class CommandLineTest : public QObject {
@@ -154,6 +174,64 @@ private slots:
         std::vector<InventoryRecord> shown = records;
         shown[1][InventoryRecord::UnitPrice] = QStringLiteral("6.9");
         QCOMPARE(bytesOf(at(QStringLiteral("back.csv"))), records::csvText(shown));
+    }
+
+    // generate writes by OUT's extension: the samples' PDF is one A4
+    // landscape page whose text holds the title and the items; 5,000 items
+    // print on pages none of them blank, no row cut across two; the picture
+    // at 3 is three times the plain one; an extension not known, or a zoom
+    // out of range, writes nothing.
+    void generateWritesByExtension()
+    {
+        write(at(QStringLiteral("samples.csv")), records::csvText(awkwardRecords()));
+        const QStringList items{QStringLiteral("--items"), QStringLiteral("samples.csv")};
+        QCOMPARE(quorvale(QStringList{QStringLiteral("generate"), QStringLiteral("s.pdf")} + items).status, 0);
+        const QString info = poppler(QStringLiteral("pdfinfo"), {at(QStringLiteral("s.pdf"))});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages: +1\n"))), qPrintable(info));
+        QVERIFY2(info.contains(QLatin1String("Page size:       842 x 595 pts (A4)")), qPrintable(info)); // landscape
+        const QString text = poppler(QStringLiteral("pdftotext"), {at(QStringLiteral("s.pdf")), QStringLiteral("-")});
+        for (const char* shown : {"Inventory List", "Bolt, hex", "46.99", "A-3", "Discontinued?"})
+            QVERIFY2(text.contains(QLatin1String(shown)), shown);
+
+        write(at(QStringLiteral("many.csv")), records::csvText(numberedItems(5000)));
+        QCOMPARE(quorvale({QStringLiteral("generate"), QStringLiteral("many.pdf"), QStringLiteral("--items"),
+                           QStringLiteral("many.csv")}).status, 0);
+        const int pages = QRegularExpression(QStringLiteral("Pages: +(\\d+)"))
+                              .match(poppler(QStringLiteral("pdfinfo"), {at(QStringLiteral("many.pdf"))}))
+                              .captured(1)
+                              .toInt();
+        QVERIFY2(pages > 1, qPrintable(QString::number(pages)));
+        int next = 1;
+        for (int page = 1; page <= pages; ++page) {
+            const QString onPage = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page),
+                                                                         QStringLiteral("-l"), QString::number(page),
+                                                                         at(QStringLiteral("many.pdf")), QStringLiteral("-")});
+            // Each page goes on where the last one ended, whole rows only: a
+            // row cut across two pages would show on both.
+            const QRegularExpression item(QStringLiteral("Item (\\d+)"));
+            int count = 0;
+            for (auto match = item.globalMatch(onPage); match.hasNext(); ++count)
+                QCOMPARE(match.next().captured(1).toInt(), next++);
+            QVERIFY2(count > 0, qPrintable(QStringLiteral("page %1 is blank").arg(page)));
+        }
+        QCOMPARE(next, 5001);
+
+        QCOMPARE(quorvale(QStringList{QStringLiteral("generate"), QStringLiteral("plain.png")} + items).status, 0);
+        QCOMPARE(quorvale(QStringList{QStringLiteral("generate"), QStringLiteral("big.png"), QStringLiteral("--zoom"),
+                                      QStringLiteral("3")} + items).status, 0);
+        const QImage plain(at(QStringLiteral("plain.png")));
+        const QImage big(at(QStringLiteral("big.png")));
+        QVERIFY(!plain.isNull());
+        QCOMPARE(big.size(), plain.size() * 3);
+
+        for (const QStringList& refused : {QStringList{QStringLiteral("out.txt")},
+                                            QStringList{QStringLiteral("out.png"), QStringLiteral("--zoom"), QStringLiteral("5")},
+                                            QStringList{QStringLiteral("out.pdf"), QStringLiteral("--zoom"), QStringLiteral("2")}}) {
+            const Outcome outcome = quorvale(QStringList{QStringLiteral("generate")} + refused + items);
+            QCOMPARE(outcome.status, 2);
+            QVERIFY(!QFileInfo::exists(at(refused.first())));
+        }
+        QVERIFY(quorvale({QStringLiteral("generate"), QStringLiteral("out.txt")}).err.contains(QLatin1String(".xls (the workbook), .pdf")));
     }
 
     // A workbook that cannot be made, or not put in place, leaves the one

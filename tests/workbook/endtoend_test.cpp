@@ -220,6 +220,23 @@ private slots:
                 controlsOf(preview).Picture1->grab(QRect(0, rowTop(row - 5), whole.width(), 10 * 20)).toImage().convertToFormat(single.format());
             QVERIFY2(shown == single, qPrintable(QStringLiteral("around row %1").arg(row)));
         }
+
+        // At 300 % every row is drawn anew at that scale: what the viewport
+        // shows is the sheet's own picture at 300 %, pixel for pixel, not the
+        // picture at 100 % stretched.
+        preview.SetZoom(3.0f);
+        excel.object("ActiveWindow").put("Zoom", automation::Variant(300));
+        for (const int row : {4, 60, 640}) {
+            scrollTo(preview, 3 * rowTop(row - 2));
+            PictureBox* box = controlsOf(preview).Picture1;
+            const QRect inView = QRect(-box->pos(), controlsOf(preview).Picture2->inner()->size()) & box->rect();
+            sheet.object("Range", {automation::Variant(QStringLiteral("A%1:I%2").arg(std::max(1, row - 8)).arg(row + 8))})
+                .call("CopyPicture");
+            const QImage zoomed = QGuiApplication::clipboard()->image();
+            const QImage expected = zoomed.copy(inView.translated(0, -3 * rowTop(std::max(1, row - 8))));
+            const QImage shown = box->grab(inView).toImage().convertToFormat(expected.format());
+            QVERIFY2(!inView.isEmpty() && shown == expected, qPrintable(QStringLiteral("at 300 %, around row %1").arg(row)));
+        }
         excel.call("Quit");
         QVERIFY(controlsOf(preview).Picture1->keptBands() <= PictureBox::MaxKeptBands);
     }
