@@ -11,11 +11,14 @@
 #include "shell/FileSystemObject.h"
 #include "shell/Twips.h"
 #include "spreadsheet/objects/Server.h"
+#include "spreadsheet/render/Print.h"
 #include "support/PreviewControls.h"
 #include "support/Headless.h"
 #include "support/TestServices.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QPrinter>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -239,6 +242,46 @@ private slots:
         }
         excel.call("Quit");
         QVERIFY(controlsOf(preview).Picture1->keptBands() <= PictureBox::MaxKeptBands);
+    }
+
+    // Ctrl+P in the preview shows the pages in the print preview, laid out
+    // as the sheet's page set-up says; "Export as PDF…" saves them.
+    void thePreviewPrintsAndExportsThePages()
+    {
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton7")), Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
+        Form2& preview = windows->preview();
+        QCoreApplication::processEvents(); // the bands and the printing come once the run's handler is done
+        QPageLayout shown;
+        const QString printed = temp->filePath(QStringLiteral("printed.pdf"));
+        ss::render::setPrintPreview([&](QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+            shown = printer.pageLayout();
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            paint(&printer);
+        });
+        preview.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&preview));
+        QTest::keyClick(&preview, Qt::Key_P, Qt::ControlModifier);
+        ss::render::setPrintPreview(nullptr);
+        QCOMPARE(shown.pageSize().id(), QPageSize::A4);
+        QCOMPARE(shown.orientation(), QPageLayout::Landscape);
+        QCOMPARE(shown.margins(QPageLayout::Inch), QMarginsF(0.7, 0.5, 0.7, 0.5));
+        QVERIFY(QFileInfo(printed).size() > 0);
+
+        const QString pdf = temp->filePath(QStringLiteral("pages.pdf"));
+        services->savePaths.push_back(pdf);
+        QAction* exportAction = nullptr;
+        for (QAction* action : preview.actions())
+            if (action->text() == QStringLiteral("Export as PDF\u2026"))
+                exportAction = action;
+        QVERIFY(exportAction);
+        exportAction->trigger();
+        QCOMPARE(services->saveRequests.back().filter, QStringLiteral("PDF Files (*.pdf)|*.pdf|"));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("%PDF-"));
+        QVERIFY(services->errorReports().empty());
     }
 
     void everyInstanceOfTheRunHasQuit()
