@@ -1,16 +1,20 @@
 // The picture of the inventory sheet: the sample items, the largest picture
 // the cap allows (the top of the longest list), Range.CopyPicture with the
 // clipboard step, and the whole snapshot: CopyPicture, the fetch from the
-// clipboard and the bitmap file. With "--save DIR" it writes the pictures
-// of the sample items and of 30 items as PNG files instead.
+// clipboard and the bitmap file; the PNG of the sample items at 300 %, and
+// the PDF of the longest list printed as the layout sets its pages up. With
+// "--save DIR" it writes the pictures of the sample items and of 30 items as
+// PNG files instead.
 
 #include "BenchSupport.h"
 
 #include "support/RenderFixture.h"
 #include "shell/Options.h"
+#include "spreadsheet/render/Print.h"
 #include "spreadsheet/render/Render.h"
 #include "workbook/Bitmap.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -71,5 +75,26 @@ int main(int argc, char** argv)
         if (!written)
             std::fprintf(stderr, "the bitmap was not written\n");
     });
+
+    bench::measure("PNG of the sample items at zoom 3.0", 10, [&] {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96, 3.0).save(&buffer, "PNG");
+    });
+
+    // The page set-up the layout gives the sheet.
+    ss::Workbook printed = renderfixture::inventoryBook(renderfixture::manyItems(32767));
+    ss::PageSetup& setup = printed.sheets.front()->pageSetup;
+    setup.printArea = QStringLiteral("A1:I32769");
+    setup.orientation = ss::Orientation::Landscape;
+    setup.leftMargin = setup.rightMargin = 0.7 * 72;
+    setup.topMargin = setup.bottomMargin = 0.5 * 72;
+    setup.headerMargin = setup.footerMargin = 0;
+    setup.zoom.reset();
+    QByteArray pdf;
+    bench::measure("PDF of 32767 items (A4 landscape, 10 %)", 3,
+                   [&] { pdf = ss::render::pdfOf(printed, *printed.sheets.front()); });
+    std::printf("SIZE\tPDF of 32767 items\t%lld\n", static_cast<long long>(pdf.size()));
     return 0;
 }

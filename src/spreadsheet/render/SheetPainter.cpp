@@ -282,8 +282,13 @@ void SheetPainter::paintValue(const CellValue& value, FormatId id, const Area& c
     const CellFormat& format = m_book.formats[id];
     const Face& shown = face(id);
     const QRect rect = m_grid.rect(cells);
-    m_painter.setFont(shown.font);
-    m_painter.setPen(color(format.font.colorIndex, Qt::black));
+    if (&shown != m_painterFace) {
+        m_painter.setFont(shown.font);
+        m_painterFace = &shown;
+    }
+    const QColor ink = color(format.font.colorIndex, Qt::black);
+    if (m_painter.pen().color() != ink || m_painter.pen().style() != Qt::SolidLine)
+        m_painter.setPen(ink);
     if (const double* number = std::get_if<double>(&value))
         paintNumber(*number, format, shown, rect);
     else if (format.wrap)
@@ -312,7 +317,7 @@ void SheetPainter::paintNumber(double value, const CellFormat& format, const Fac
         width = face.metrics.horizontalAdvance(text);
     }
     const qreal left = lineLeft(effectiveAlign(format.horizontal, true), box, width);
-    drawLine(text, face, format.vertical, box, left, rect);
+    drawLine(text, width, face, format.vertical, box, left, rect);
 }
 
 void SheetPainter::paintLine(const QString& text, const CellFormat& format, const Face& face, const Area& cells,
@@ -326,15 +331,36 @@ void SheetPainter::paintLine(const QString& text, const CellFormat& format, cons
     const qreal width = face.metrics.horizontalAdvance(line);
     const qreal left = lineLeft(effectiveAlign(format.horizontal, false), box, width);
     const Area span = mayRunOn ? runOn(cells.top, cells.left, left, width) : cells;
-    drawLine(line, face, format.vertical, box, left, m_grid.rect(span));
+    drawLine(line, width, face, format.vertical, box, left, m_grid.rect(span));
 }
 
-void SheetPainter::drawLine(const QString& line, const Face& face, VAlign align, const QRectF& box, qreal left,
-                            const QRect& cells)
+// Whether the letters of line, drawn from x with the given advance, stay
+// inside clip with a pixel to spare for their smoothed edges. Only for
+// Latin-1 text, whose first and last letters are the first and last glyphs.
+bool SheetPainter::insideClip(const QString& line, qreal width, const Face& face, const QPointF& at,
+                              const QRect& clip) const
 {
-    const qreal baseline = box.top() + blockTop(align, box, face.metrics.height()) + face.metrics.ascent();
-    m_painter.setClipRect(clipBox(cells));
-    m_painter.drawText(QPointF(std::round(left), std::round(baseline)), line);
+    if (line.isEmpty()
+        || !std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x100; }))
+        return false;
+    const qreal left = at.x() + std::min<qreal>(0, face.metrics.leftBearing(line.front())) - 1;
+    const qreal right = at.x() + width - std::min<qreal>(0, face.metrics.rightBearing(line.back())) + 1;
+    return left >= clip.left() && right <= clip.right() + 1 && at.y() - face.metrics.ascent() - 1 >= clip.top()
+        && at.y() + face.metrics.descent() + 1 <= clip.bottom() + 1;
+}
+
+void SheetPainter::drawLine(const QString& line, qreal width, const Face& face, VAlign align, const QRectF& box,
+                            qreal left, const QRect& cells)
+{
+    const QPointF at(std::round(left), std::round(box.top() + blockTop(align, box, face.metrics.height()) + face.metrics.ascent()));
+    // A line that the clip would not cut is drawn without one: on a printed
+    // page each clip is a change of the graphics state, and costs.
+    const QRect clip = clipBox(cells);
+    if (insideClip(line, width, face, at, clip))
+        m_painter.setClipping(false);
+    else
+        m_painter.setClipRect(clip);
+    m_painter.drawText(at, line);
 }
 
 void SheetPainter::paintWrapped(const QString& text, const CellFormat& format, const Face& face, const QRect& rect)

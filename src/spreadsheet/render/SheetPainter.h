@@ -73,8 +73,9 @@ private:
     void paintLine(const QString& text, const CellFormat& format, const Face& face, const Area& cells, bool mayRunOn);
     // Draws one line from left in box, placed down by align and clipped to
     // the cells' rectangle.
-    void drawLine(const QString& line, const Face& face, VAlign align, const QRectF& box, qreal left,
+    void drawLine(const QString& line, qreal width, const Face& face, VAlign align, const QRectF& box, qreal left,
                   const QRect& cells);
+    bool insideClip(const QString& line, qreal width, const Face& face, const QPointF& at, const QRect& clip) const;
     void paintWrapped(const QString& text, const CellFormat& format, const Face& face, const QRect& rect);
     // The cells that an unwrapped line from x to x + width in cell (r, c)
     // runs on into, and marks the grid lines it crosses.
@@ -114,6 +115,7 @@ private:
     std::vector<int> m_mergeOf;         // per cell: index into m_merges, or -1
     std::vector<bool> m_crossedRight;   // per cell: a text crosses its right grid line
     std::unordered_map<FormatId, Face> m_faces;
+    const Face* m_painterFace = nullptr; // the face the painter is set to
 };
 
 } // namespace ss::render
