@@ -11,12 +11,14 @@
 #include "shell/Options.h"
 #include "shell/Services.h"
 #include "shell/Trace.h"
+#include "shell/Twips.h"
 #include "workbook/AutomationValues.h"
 #include "workbook/Bitmap.h"
 #include "workbook/Excel1.h"
 #include "workbook/TempNames.h"
 
 #include <QBuffer>
+#include <QDir>
 
 #include <cmath>
 #include <optional>
@@ -103,14 +105,24 @@ void exportPdf(const QString& path)
 void savePicture(const QString& path, double zoom)
 {
     QImage picture;
+    const Object used = ExcelApp.object("ActiveSheet").object("UsedRange");
     {
         const shell::ClipboardKept kept;
         ExcelApp.object("ActiveWindow").put("Zoom", Long(std::int32_t(std::lround(zoom * 100))));
-        ExcelApp.object("ActiveSheet").object("UsedRange").call("CopyPicture");
+        used.call("CopyPicture");
         picture = Options::FetchClipboardPicture(0);
     }
     if (picture.isNull())
         throw quorvale::Error(QStringLiteral("no picture of the sheet could be taken"));
+    // A picture of a range holds the rows that fit into 2,048 pixels: a
+    // longer sheet is shown in part, and says so.
+    const double wholeHeight = used.get("Height").toDouble() * twips::dpiY(nullptr) / 72.0 * zoom;
+    if (picture.height() + 1 < int(wholeHeight))
+        shell::MsgBox(QStringLiteral("%1 shows the top of the sheet only, %2 of its %3 pixel rows: a picture is at "
+                                     "most 2,048 pixels tall.")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(picture.height())
+                          .arg(std::lround(wholeHeight)));
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

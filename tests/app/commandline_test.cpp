@@ -223,6 +223,11 @@ private slots:
         const QImage big(at(QStringLiteral("big.png")));
         QVERIFY(!plain.isNull());
         QCOMPARE(big.size(), plain.size() * 3);
+        // A sheet taller than a picture holds is shown in part, and said so.
+        const Outcome part = quorvale({QStringLiteral("generate"), QStringLiteral("many.png"), QStringLiteral("--items"),
+                                       QStringLiteral("many.csv")});
+        QCOMPARE(part.status, 0);
+        QVERIFY2(part.err.contains(QLatin1String("many.png shows the top of the sheet only")), qPrintable(part.err));
 
         for (const QStringList& refused : {QStringList{QStringLiteral("out.txt")},
                                             QStringList{QStringLiteral("out.png"), QStringLiteral("--zoom"), QStringLiteral("5")},
