@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ss::render {
@@ -74,19 +75,28 @@ Canvas canvasOf(const Workbook& book, const Sheet& sheet, const Area& area, doub
     return canvas;
 }
 
-// The grid drawn zoom times its size: the cells laid out as at 100 %, every
-// line and letter drawn at the larger scale, not a picture enlarged.
+// The grid drawn zoom times its size: the cells laid out as at 100 %, their
+// edges zoom times as far apart, and every line and letter drawn at the
+// larger size by a device of zoom times the DPI, not a picture enlarged.
 QImage paint(const Workbook& book, const Sheet& sheet, const Canvas& canvas, double dpi, double zoom)
 {
-    QImage picture(int(std::lround(canvas.grid.width() * zoom)), int(std::lround(canvas.grid.height() * zoom)),
-                   QImage::Format_RGB32);
+    Grid grid = canvas.grid;
+    const auto scaled = [zoom](int& edge) { edge = int(std::lround(edge * zoom)); };
+    std::for_each(grid.x.begin(), grid.x.end(), scaled);
+    std::for_each(grid.y.begin(), grid.y.end(), scaled);
+    QImage picture(grid.width(), grid.height(), QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
+    const QImage zoomedProbe = probeAt(dpi * zoom);
+    picture.setDotsPerMeterX(zoomedProbe.dotsPerMeterX());
+    picture.setDotsPerMeterY(zoomedProbe.dotsPerMeterY());
+    {
+        QPainter painter(&picture);
+        SheetPainter(book, sheet, grid, dpi * zoom, picture, painter).paint();
+    }
+    // The picture is of the screen's DPI, shown zoomed.
     picture.setDotsPerMeterX(canvas.probe.dotsPerMeterX());
     picture.setDotsPerMeterY(canvas.probe.dotsPerMeterY());
-    QPainter painter(&picture);
-    painter.scale(zoom, zoom);
-    SheetPainter(book, sheet, canvas.grid, dpi, picture, painter).paint();
     return picture;
 }
 
