@@ -78,6 +78,14 @@ int main(int argc, char** argv)
 
     bench::measure("render sample items at zoom 3.0", 10,
                    [&] { picture = ss::render::renderArea(sample, sampleSheet, *sampleSheet.usedArea(), 96, 3.0); });
+    const ss::Area band{all.bottom - 26, all.left, all.bottom, all.right};
+    bench::measure("render a band of 27 rows at zoom 3.0", 10,
+                   [&] { picture = ss::render::renderArea(longest, longSheet, band, 96, 3.0); });
+    const ss::Area topBand{0, all.left, 26, all.right};
+    bench::measure("render the top 27 rows at zoom 3.0", 10,
+                   [&] { picture = ss::render::renderArea(longest, longSheet, topBand, 96, 3.0); });
+    bench::measure("CopyPicture a band of 27 rows at zoom 3.0", 10,
+                   [&] { ss::render::copyPicture(longest, longSheet, band, 3.0); });
     bench::measure("PNG of the sample items at zoom 3.0", 10, [&] {
         QByteArray png;
         QBuffer buffer(&png);

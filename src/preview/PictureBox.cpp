@@ -111,7 +111,11 @@ double PictureBox::drawnScale() const
 {
     const double scaleX = contentsRect().width() / m_drawingSourceRect.width();
     const double scaleY = contentsRect().height() / m_drawingSourceRect.height();
-    return std::abs(scaleX - scaleY) > 0.02 * std::max(scaleX, scaleY) ? 0 : scaleY;
+    if (std::abs(scaleX - scaleY) > 0.02 * std::max(scaleX, scaleY))
+        return 0;
+    // In whole percent, as the zooms are: the box's size is rounded to
+    // pixels, and a scale a hair off the zoom is that zoom.
+    return std::max(0.01, std::round(scaleY * 100) / 100);
 }
 
 // At 100 % the snapshot shows its own rows and bands show the rest; at any
@@ -128,7 +132,7 @@ void PictureBox::fetchBandsInView()
     const double scale = drawnScale();
     if (scale <= 0)
         return;
-    if (std::abs(scale - m_keptScale) > 1e-6) {
+    if (scale != m_keptScale) {
         m_kept.clear();
         m_keptScale = scale;
     }
@@ -201,7 +205,7 @@ void PictureBox::paintStretchedPart(QPainter& painter, const QRect& exposed)
     const int last = std::min(endRow, m_layout.whole.height());
     for (int row = std::max(firstRow, firstBandRow(scale)); row < last;) {
         const shell::PictureBands::Band* shown = keptBand(row);
-        if (!shown || shown->height <= 0 || shown->top + shown->height <= row || std::abs(shown->zoom - scale) > 1e-6)
+        if (!shown || shown->height <= 0 || shown->top + shown->height <= row || shown->zoom != scale)
             break; // not in view when the bands were fetched (a picture of the box taken off screen)
         const int from = std::max(row, shown->top);
         const int to = std::min(last, shown->top + shown->height);

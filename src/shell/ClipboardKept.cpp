@@ -12,11 +12,14 @@ ClipboardKept::ClipboardKept()
     if (!held || held->formats().isEmpty())
         return;
     m_kept = std::make_unique<QMimeData>();
+    // A picture held as a picture (one this program put there) is kept as
+    // it is: asked for as bytes, it would be encoded as PNG first, which
+    // takes longer than drawing it did.
+    const bool picture = held->hasImage();
     for (const QString& format : held->formats())
-        m_kept->setData(format, held->data(format));
-    // A picture this program put there is held as a picture, not as bytes
-    // of a format: it is kept as it is.
-    if (held->hasImage())
+        if (!(picture && format == QLatin1String("application/x-qt-image")))
+            m_kept->setData(format, held->data(format));
+    if (picture)
         m_kept->setImageData(held->imageData());
 }
 
