@@ -165,10 +165,15 @@ void printWithPreview(const Workbook& book, const Sheet& sheet)
 {
     const PrintLayout layout = layOutPages(book, sheet);
     QPrinter printer(QPrinter::ScreenResolution);
+    printer.setResolution(int(SheetDpi));
     printer.setPageLayout(layout.page);
     printer.setFromTo(1, int(layout.pages.size()));
     printer.setDocName(QStringLiteral("Quorvale"));
     const auto paint = [&](QPrinter* target) {
+        // The letters are measured at 96 DPI; the printer's pages are laid
+        // out in its units, which a printer chosen in the dialog may have
+        // changed.
+        target->setResolution(int(SheetDpi));
         const bool range = target->printRange() == QPrinter::PageRange;
         paintPages(book, sheet, layout, *target, range ? target->fromPage() : 1,
                    range ? target->toPage() : int(layout.pages.size()));

@@ -31,7 +31,8 @@ PrintLayout layOutPages(const Workbook& book, const Sheet& sheet);
 
 // Paints pages first to last (1-based, inclusive) of the layout on device,
 // whose page layout is set to layout.page and whose resolution is 96 DPI,
-// the unit of the sheet's pixels. Text and lines stay vectors.
+// the unit of the sheet's pixels (a font's size in points is taken at the
+// device's resolution). Text and lines stay vectors.
 void paintPages(const Workbook& book, const Sheet& sheet, const PrintLayout& layout, QPagedPaintDevice& device,
                 int first, int last);
 
