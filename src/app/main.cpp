@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 namespace {
 
 // The built-in spreadsheet application and the platform's file object.
@@ -17,6 +19,14 @@ void registerServers()
     shell::registerFileSystemObject();
 }
 
+// Whether a window can show: a display is named, or Qt is told which
+// platform to use.
+bool displayAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -24,6 +34,12 @@ int main(int argc, char* argv[])
     registerServers();
     if (CommandLine::wanted(argc, argv))
         return CommandLine::run(argc, argv);
+    if (!displayAvailable()) {
+        std::fputs("quorvale: the window needs a display, and none is set (DISPLAY and WAYLAND_DISPLAY are empty); "
+                   "the command line works without one: quorvale --help\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
     QCoreApplication::setOrganizationName(QStringLiteral("Tallowind"));

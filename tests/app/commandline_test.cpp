@@ -114,6 +114,7 @@ private:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), at(QStringLiteral("data")));
         environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir->path());
@@ -434,6 +435,13 @@ private slots:
         QCOMPARE(help.status, 0);
         QCOMPARE(help.out, quorvale({QStringLiteral("--help")}).out);
         QVERIFY(help.out.startsWith(QLatin1String("Usage: quorvale")));
+        // Without a display the window says so in one line, and points to
+        // the command line.
+        const Outcome windowless = quorvale({});
+        QCOMPARE(windowless.status, 1);
+        QVERIFY2(windowless.err.startsWith(QLatin1String("quorvale: the window needs a display"))
+                     && windowless.err.count(QLatin1Char('\n')) == 1 && windowless.err.contains(QLatin1String("quorvale --help")),
+                 qPrintable(windowless.err));
         const Outcome version = quorvale({QStringLiteral("-V")});
         QCOMPARE(version.out, quorvale({QStringLiteral("--version")}).out);
         QVERIFY2(QRegularExpression(QStringLiteral("^quorvale \\d+(\\.\\d+)+\n$")).match(version.out).hasMatch(),
