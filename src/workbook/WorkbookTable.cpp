@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 #include <array>
 
 namespace {
@@ -125,18 +127,32 @@ namespace {
 // an Excel 97-2003 workbook.
 bool isCompoundDocument(const QByteArray& bytes) { return bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"); }
 
-QByteArray standardInput()
+// All that a stream gives (standard input, a pipe the user names, as a
+// shell's process substitution does), read to its end.
+QByteArray streamBytes(const QString& path)
 {
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly))
-        throw quorvale::files::FileError(QStringLiteral("standard input"), in.errorString());
+    const bool input = path == QLatin1String("-");
+    const QString name = input ? QStringLiteral("standard input") : path;
+    QFile in(input ? QString() : path);
+    if (!(input ? in.open(stdin, QIODevice::ReadOnly) : in.open(QIODevice::ReadOnly)))
+        throw quorvale::files::FileError(name, in.errorString());
     QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        throw quorvale::files::FileError(QStringLiteral("standard input"), in.errorString());
+        throw quorvale::files::FileError(name, in.errorString());
     return bytes;
 }
 
-// A workbook that came on standard input is read from a private copy.
+// Standard input, or a pipe (links followed); a device is not read, as a
+// plain file's reader refuses it.
+bool isStream(const QString& path)
+{
+    if (path == QLatin1String("-"))
+        return true;
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+// A workbook that came on a stream is read from a private copy.
 records::ReadTable workbookOfBytes(const QByteArray& bytes)
 {
     const QTemporaryDir folder;
@@ -151,10 +167,10 @@ records::ReadTable workbookOfBytes(const QByteArray& bytes)
 
 records::ReadTable readItemsFile(const QString& path)
 {
-    const bool fromInput = path == QLatin1String("-");
+    const bool stream = isStream(path);
     QByteArray bytes;
     try {
-        bytes = fromInput ? standardInput() : quorvale::files::readPlainFile(path);
+        bytes = stream ? streamBytes(path) : quorvale::files::readPlainFile(path);
         if (!isCompoundDocument(bytes)) {
             records::ReadTable table = records::readCsv(bytes);
             // Neither text nor a workbook: say what the file would have to be.
@@ -163,7 +179,7 @@ records::ReadTable readItemsFile(const QString& path)
                                                            "workbook (.xls)");
             return table;
         }
-        return fromInput ? workbookOfBytes(bytes) : readWorkbookTable(path);
+        return stream ? workbookOfBytes(bytes) : readWorkbookTable(path);
     } catch (const quorvale::files::FileError& e) {
         records::ReadTable table;
         table.faults.push_back({0, {}, e.reason()});

@@ -15,6 +15,6 @@ records::ReadTable readWorkbookTable(const QString& path);
 
 // The records of a file of items, the way an import reads it: a workbook
 // (known by its content, whatever its name) as above, any other file as
-// CSV. "-" is standard input. A file that cannot be read is a fault of the
-// whole.
+// CSV. "-" is standard input; a pipe named is read to its end.
+// A file that cannot be read is a fault of the whole.
 records::ReadTable readItemsFile(const QString& path);
