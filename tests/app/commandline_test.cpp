@@ -427,6 +427,16 @@ private slots:
         QVERIFY2(again.err.startsWith(QLatin1String("quorvale: standard input:3: Inventory ID: the inventory ID 7 is in "
                                                     "the list already\n")),
                  qPrintable(again.err));
+        // A pipe named (a shell's <(…)) is read as standard input is.
+        QCOMPARE(::mkfifo(QFile::encodeName(at(QStringLiteral("pipe"))).constData(), 0600), 0);
+        QProcess feeder; // the shell opens the pipe, and waits there for its reader
+        feeder.setWorkingDirectory(dir->path());
+        feeder.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("cat stock.xls > pipe")});
+        const Outcome fromPipe = quorvale({QStringLiteral("generate"), QStringLiteral("piped.xls"), QStringLiteral("--items"),
+                                           QStringLiteral("pipe")});
+        QVERIFY(feeder.waitForFinished(60000));
+        QVERIFY2(fromPipe.status == 0, qPrintable(fromPipe.err));
+        QCOMPARE(bytesOf(at(QStringLiteral("piped.xls"))), piped.standardInput);
         QCOMPARE(quorvale({QStringLiteral("generate"), QStringLiteral("copy.xls"), QStringLiteral("--items"),
                            QStringLiteral("-")}, piped).status, 0);
         QCOMPARE(bytesOf(at(QStringLiteral("copy.xls"))), piped.standardInput);
