@@ -80,16 +80,10 @@ QString chooseImportFile(QWidget* window)
 
 void exportChosen(QWidget* window, const ListItems& items)
 {
-    QString path = shell::Services::current().saveFileName(
-        window, {QStringLiteral("items.csv"), ExportTitle, QStringLiteral("CSV Files (*.csv)|*.csv|")});
+    const QString path = shell::chooseFileToWrite(
+        window, {QStringLiteral("items.csv"), ExportTitle, QStringLiteral("CSV Files (*.csv)|*.csv|")},
+        QStringLiteral("csv"));
     if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
-    if (QFileInfo::exists(path)
-        && shell::MsgBox(QStringLiteral("%1 already exists.\r\nDo you want to replace it?").arg(path),
-                         shell::MessageButtons::YesNo)
-            != shell::MessageAnswer::Yes)
         return;
     try {
         quorvale::files::writeWhole(path, records::csvText(items.records()));

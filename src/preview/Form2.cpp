@@ -95,7 +95,7 @@ Form2::Form2()
       PushButton1(new QPushButton(QStringLiteral("Zoom In"), Frame1)),
       PushButton2(new QPushButton(QStringLiteral("Zoom Out"), Frame1)),
       PushButton6(new QPushButton(QStringLiteral("Save Results To Excel File"), this)),
-      PushButton8(new QPushButton(QStringLiteral("< Back"), this))
+      PushButton8(new QPushButton(QStringLiteral("< Back"), this)), m_print(new PrintActions(this))
 {
     setObjectName(QStringLiteral("Form2"));
     layOut();
@@ -200,7 +200,6 @@ void Form2::connectControls()
     Picture2->installEventFilter(this);
     Picture2->inner()->installEventFilter(this);
     Picture2->setFocusPolicy(Qt::StrongFocus);
-    createPrintActions();
 }
 
 void Form2::Form_Load()
@@ -390,7 +389,7 @@ void Form2::PushButton8_Click()
         // again only by the next run, which brings its own.
         Picture1->releasePicture();
         Zoom_Ori->releasePicture();
-        m_printing.reset();
+        m_print->setPrinting(nullptr, {});
         Main::DeleteFileForced(mExcelFile);
     });
     t.line(104, [&] { emit backToMainWindow(); });
@@ -404,7 +403,7 @@ void Form2::Form_QueryUnload()
     shell::Trace t{"Form2", "Form_QueryUnload"};
     t.line(100, [&] {
         Picture1->releaseBands();
-        m_printing.reset();
+        m_print->setPrinting(nullptr, {});
         Main::DeleteFileForced(mExcelFile);
     });
     t.line(102, [&] { QCoreApplication::processEvents(); });

@@ -4,13 +4,12 @@
 #include "preview/PictureBox.h"
 #include "preview/PreviewGeometry.h"
 #include "shell/MousePointer.h"
-#include "shell/SheetPrinting.h"
+#include "preview/PrintActions.h"
 
 #include <QWidget>
 
 #include <memory>
 
-class QAction;
 
 class QGroupBox;
 class QKeyEvent;
@@ -49,12 +48,7 @@ public:
     // them and the window is set up afresh for the whole picture.
     void showBands(std::shared_ptr<shell::PictureBands> bands, const shell::PictureBands::Layout& layout);
     // What prints the sheet shown; nullptr for nothing (it cannot be printed).
-    void setPrinting(std::shared_ptr<shell::SheetPrinting> printing) { m_printing = std::move(printing); }
-
-    // Ctrl+P and "Print…": the print preview of the sheet's pages.
-    void printSheet();
-    // "Export as PDF…": the pages saved as a PDF under a name the user picks.
-    void exportPdf();
+    void setPrinting(std::shared_ptr<shell::SheetPrinting> printing) { m_print->setPrinting(std::move(printing), mExcelFile); }
     // The temporary workbook (mExcelFile) and the snapshot shown (null once
     // the window went back).
     const QString& excelFile() const { return mExcelFile; }
@@ -110,7 +104,6 @@ private:
     void placeControls();
     void styleControls();
     void connectControls();
-    void createPrintActions();
     void firstShowSetUp(shell::Trace& t);
     bool pictureMouseEvent(QEvent* event);
     bool wheelOverPicture(QWheelEvent* wheel);
@@ -140,7 +133,5 @@ private:
     PointerState m_pointer;
     bool m_centred = false;
     int m_zoomWheel = 0; // the Ctrl+wheel turn not yet a zoom step
-    std::shared_ptr<shell::SheetPrinting> m_printing;
-    QAction* m_printAction = nullptr;
-    QAction* m_pdfAction = nullptr;
+    PrintActions* m_print;
 };

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QContextMenuEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -118,6 +119,14 @@ bool Form2::pictureMouseEvent(QEvent* event)
         picture1_MouseDown(x, y);
     }
     return true;
+}
+
+// The picture's menu: a right click anywhere on the picture.
+void Form2::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!Picture2->geometry().contains(event->pos()))
+        return QWidget::contextMenuEvent(event);
+    m_print->showMenu(event->globalPos());
 }
 
 void Form2::closeEvent(QCloseEvent* event)

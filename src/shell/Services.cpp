@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -110,6 +111,20 @@ MessageAnswer MsgBox(const QString& text, MessageButtons buttons)
 {
     return Services::current().showMessage(
         MessageRequest{text, Main::applicationTitle(), MessageIcon::None, buttons, {}});
+}
+
+QString chooseFileToWrite(QWidget* parent, const SaveDialogRequest& request, const QString& extension)
+{
+    QString path = Services::current().saveFileName(parent, request);
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + extension;
+    if (QFileInfo::exists(path)
+        && MsgBox(QStringLiteral("%1 already exists.\r\nDo you want to replace it?").arg(path), MessageButtons::YesNo)
+            != MessageAnswer::Yes)
+        return {};
+    return path;
 }
 
 void LockWindowUpdate(QWidget* window)

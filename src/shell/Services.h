@@ -68,6 +68,11 @@ public:
 // A message box without a title of its own: the application title shows.
 MessageAnswer MsgBox(const QString& text, MessageButtons buttons = MessageButtons::Ok);
 
+// Asks in the save dialog for a file to write: a name without an extension
+// gets extension ("csv" gives "items.csv"), and a file already there is
+// replaced only when the user says Yes. "" when cancelled or declined.
+QString chooseFileToWrite(QWidget* parent, const SaveDialogRequest& request, const QString& extension);
+
 // Freezes the drawing of window (LockWindowUpdate); nullptr releases it.
 // Only one window is frozen at a time.
 void LockWindowUpdate(QWidget* window);
