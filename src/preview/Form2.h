@@ -3,8 +3,8 @@
 #include "preview/CommonDialog.h"
 #include "preview/PictureBox.h"
 #include "preview/PreviewGeometry.h"
-#include "shell/MousePointer.h"
 #include "preview/PrintActions.h"
+#include "shell/MousePointer.h"
 
 #include <QWidget>
 
