@@ -28,6 +28,19 @@ namespace {
 using automation::Object;
 using automation::Variant;
 
+// A cell's value. A value the application cannot give (a formula's result
+// that its file did not keep) is a fault of the workbook, in the
+// application's words about the cell.
+Variant valueOf(const Object& cell)
+{
+    try {
+        return cell.get("Value2");
+    } catch (const quorvale::AutomationError& e) {
+        const QString member = QStringLiteral("Value2: ");
+        throw quorvale::Error(e.description().startsWith(member) ? e.description().mid(member.size()) : e.description());
+    }
+}
+
 // A sheet's used cells, each read as its text (see CellText.h).
 class UsedCells {
 public:
@@ -48,7 +61,7 @@ public:
     {
         const Object cell =
             m_cells.object("Item", {workbook::Long(m_firstRow + row), workbook::Long(m_firstColumn + column)});
-        const Variant value = cell.get("Value2");
+        const Variant value = valueOf(cell);
         // Only a number needs its format: it may be a date.
         if (value.type() != automation::VarType::Double)
             return workbook::cellText(value, {}, m_dates1904);
