@@ -356,6 +356,11 @@ ReadTable CsvReader::read()
         goOn = goOn && take(std::move(line), head.fields, columns);
     // A quote that is not closed leaves no line to read after it.
     while (goOn && !scanner.atEnd()) {
+        if (scanner.line() > MaxLines) {
+            wholeFault(QStringLiteral("the file has more than %1 lines, more than any list of items")
+                           .arg(QLocale(QLocale::English).toString(MaxLines)));
+            break;
+        }
         CsvLine line = scanner.next();
         if (scanner.lineTooLong())
             break;

@@ -42,6 +42,9 @@ using ByteSource = std::function<QByteArray()>;
 // together. A file past either is refused as soon as it is seen.
 inline constexpr qsizetype MaxLineCharacters = 1 << 20;
 inline constexpr qsizetype MaxItemCharacters = 1 << 25;
+// The most lines read, blank ones too (as many as a sheet has rows): no
+// stream, however long, is read for ever.
+inline constexpr int MaxLines = 1 << 20;
 
 // Reads UTF-8 text (a byte order mark is let pass) separated by commas or
 // by semicolons, whichever the first line holds outside quotes. The header
