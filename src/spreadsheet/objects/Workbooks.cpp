@@ -142,6 +142,8 @@ private:
     }
 
     static Variant name(WorkbookObject& self, const Call&) { return self.ref.book->name(); }
+    // Whether the workbook counts its dates from 1904 rather than from 1900.
+    static Variant date1904(WorkbookObject& self, const Call&) { return self.model().dates1904; }
     static Variant fullName(WorkbookObject& self, const Call&)
     {
         return self.model().fullName.isEmpty() ? self.ref.book->name() : self.model().fullName;
@@ -158,6 +160,7 @@ private:
             {"Colors", &property<Self, &getColor, &putColor>},
             {"Name", &readOnly<Self, &name>},
             {"FullName", &readOnly<Self, &fullName>},
+            {"Date1904", &readOnly<Self, &date1904>},
         };
         return table;
     }
