@@ -20,7 +20,7 @@ written elsewhere.
   xls_check.py xlsx-book FILE.xlsx EXPECTED.json
       an .xlsx workbook's sheets, read with openpyxl ({"active": sheet index,
       "sheets": [{"name", "state", and optionally "merged": [ranges], "cells":
-      {cell: value}, "bold": [cells], "widths": {column: width}, "heights":
+      {cell: value}, "numberFormats": {cell: code}, "bold": [cells], "widths": {column: width}, "heights":
       {row: points}, "defaultRowHeight", "activeCell", "selection", "scale",
       "orientation", "paperSize"}]})
 
@@ -279,6 +279,8 @@ def check_xlsx_sheet(sheet, wanted):
             expect(f"{name} {key}", actual[key], wanted[key])
     for at, value in wanted.get("cells", {}).items():
         expect(f"{name} {at} value", sheet[at].value, value)
+    for at, code in wanted.get("numberFormats", {}).items():
+        expect(f"{name} {at} number format", sheet[at].number_format, code)
     for at in wanted.get("bold", []):
         expect(f"{name} {at} bold", sheet[at].font.b, True)
     widths = xlsx_widths(sheet)

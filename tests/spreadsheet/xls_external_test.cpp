@@ -56,7 +56,8 @@ void checkInventoryCsv(const QString& csv, int items)
 }
 
 // The inventory workbook with three more sheets, and on the last what the
-// inventory sheet does not have: a merged title, a standard width and
+// inventory sheet does not have: a merged title, TRUE, an error, a result
+// never calculated, number formats built in and not, a standard width and
 // height of its own, a row as high as libxlsxwriter's default, a
 // selection with the active cell at its far corner, a print zoom. The
 // second sheet is hidden, the third very hidden, the last active.
@@ -70,6 +71,14 @@ ss::Workbook workbookOfSheets(int items)
     totals.applyFormat(ss::Area{0, 0, 0, 2}, [](ss::CellFormat& f) { f.font.bold = true; }, book.formats);
     totals.merge(ss::Area{0, 0, 0, 2});
     totals.cellAt(1, 1).value = 46.99;
+    totals.applyFormat(ss::Area::cell(1, 1), [](ss::CellFormat& f) { f.numberFormat = QStringLiteral("0.00"); },
+                       book.formats);
+    totals.cellAt(1, 2).value = true;
+    totals.cellAt(1, 3).value = ss::CellError::Div0;
+    totals.cellAt(1, 4).value = ss::CellError::NotCalculated;
+    totals.cellAt(2, 1).value = 2.5;
+    totals.applyFormat(ss::Area::cell(2, 1), [](ss::CellFormat& f) { f.numberFormat = QStringLiteral("0.000"); },
+                       book.formats);
     totals.standardWidth = 12;
     totals.columns[1].width = 20;
     totals.defaultRowHeight = 18;
@@ -89,7 +98,8 @@ const char ExpectedSheets[] = R"({"active": 3, "sheets": [
     {"name": "Inventory List", "state": "visible", "merged": []},
     {"name": "Notes", "state": "hidden"},
     {"name": "Codes", "state": "hidden"},
-    {"name": "Totals", "state": "visible", "merged": ["A1:C1"], "cells": {"A1": "Totals", "B2": 46.99},
+    {"name": "Totals", "state": "visible", "merged": ["A1:C1"], "cells": {"A1": "Totals", "B2": 46.99, "C2": true, "D2": "=#DIV/0!", "E2": null, "B3": 2.5},
+     "numberFormats": {"B2": "0.00", "B3": "0.000", "C2": "General"},
      "bold": ["A1"], "widths": {"A": 12, "B": 20, "D": 12}, "heights": {"3": 15}, "defaultRowHeight": 18,
      "activeCell": "C4", "selection": "B2:C4", "scale": 75, "orientation": "portrait", "paperSize": 1}]})";
 

@@ -1,5 +1,5 @@
 // The cell formats of a workbook as libxlsxwriter formats: the font, the
-// fill, the borders and the alignment of each.
+// fill, the borders, the alignment and the number format of each.
 #include "spreadsheet/xlsx/XlsxFormats.h"
 
 #include "automation/Error.h"
@@ -10,17 +10,24 @@ namespace ss::xlsx {
 
 namespace {
 
-// The longest font name libxlsxwriter keeps, in bytes of UTF-8; it would
-// cut a longer one short.
-constexpr qsizetype MaxFontNameBytes = LXW_FORMAT_FIELD_LEN - 1;
+// The longest font name or number format code libxlsxwriter keeps, in
+// bytes of UTF-8; it would cut a longer one short.
+constexpr qsizetype MaxFieldBytes = LXW_FORMAT_FIELD_LEN - 1;
+
+// The UTF-8 of a font name or a number format code (what), whole.
+QByteArray fieldOf(const QString& text, const char* what)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.isEmpty() || bytes.size() > MaxFieldBytes)
+        throw quorvale::AutomationError(QStringLiteral("the %1 \"%2\" must have 1 to %3 bytes in an .xlsx file")
+                                            .arg(QLatin1String(what), text)
+                                            .arg(MaxFieldBytes));
+    return bytes;
+}
 
 void setFont(lxw_format* out, const Font& font, const Workbook& book)
 {
-    const QByteArray name = font.name.toUtf8();
-    if (name.isEmpty() || name.size() > MaxFontNameBytes)
-        throw quorvale::AutomationError(
-            QStringLiteral("the font name \"%1\" must have 1 to %2 bytes in an .xlsx file").arg(font.name).arg(MaxFontNameBytes));
-    format_set_font_name(out, name.constData());
+    format_set_font_name(out, fieldOf(font.name, "font name").constData());
     format_set_font_size(out, font.size);
     if (font.bold)
         format_set_bold(out);
@@ -28,6 +35,18 @@ void setFont(lxw_format* out, const Font& font, const Workbook& book)
         format_set_italic(out);
     if (font.colorIndex != ColorAutomatic)
         format_set_font_color(out, rgbOf(book, font.colorIndex));
+}
+
+// A number format built into the spreadsheet by its number, so that it
+// shows as the reader's locale has it (14 is the short date); another by its
+// code. General is the default.
+void setNumberFormat(lxw_format* out, const QString& code)
+{
+    const int builtIn = builtInNumberFormatId(code);
+    if (builtIn > 0)
+        format_set_num_format_index(out, std::uint8_t(builtIn));
+    else if (builtIn < 0)
+        format_set_num_format(out, fieldOf(code, "number format").constData());
 }
 
 // A solid fill in a palette colour; an automatic fill is no fill, as the
@@ -143,6 +162,7 @@ lxw_format* XlsxFormats::make(const CellFormat& format)
     setFill(out, format.fillColorIndex, m_book);
     setBorders(out, format.borders, m_book);
     setAlignment(out, format);
+    setNumberFormat(out, format.numberFormat);
     return out;
 }
 

@@ -157,6 +157,17 @@ void writeMerges(SheetOut& s)
 
 // --- Cells -----------------------------------------------------------------
 
+// An error value is kept as the formula of its literal with the error as
+// its result ("=#DIV/0!"), the one way libxlsxwriter writes an error. A
+// result that was never calculated has no value to keep.
+lxw_error writeError(SheetOut& s, lxw_row_t r, lxw_col_t c, CellError error, lxw_format* format)
+{
+    if (error == CellError::NotCalculated)
+        return worksheet_write_blank(s.out, r, c, format);
+    const QByteArray text = errorText(error).toUtf8();
+    return worksheet_write_formula_str(s.out, r, c, ("=" + text).constData(), format, text.constData());
+}
+
 lxw_error writeValue(SheetOut& s, int row, int col, const CellValue& value, lxw_format* format)
 {
     const auto r = lxw_row_t(row);
@@ -168,6 +179,10 @@ lxw_error writeValue(SheetOut& s, int row, int col, const CellValue& value, lxw_
     }
     if (const QString* text = std::get_if<QString>(&value))
         return worksheet_write_string(s.out, r, c, text->toUtf8().constData(), format);
+    if (const bool* truth = std::get_if<bool>(&value))
+        return worksheet_write_boolean(s.out, r, c, *truth ? 1 : 0, format);
+    if (const CellError* error = std::get_if<CellError>(&value))
+        return writeError(s, r, c, *error, format);
     return worksheet_write_blank(s.out, r, c, format);
 }
 
@@ -296,6 +311,11 @@ struct FreeWorkbook {
 // working files in folder too.
 void writeWorkbook(const Workbook& book, const QString& path, const QString& folder)
 {
+    // Dates would show four years off: libxlsxwriter 1.1.4 writes the 1900
+    // date system only.
+    if (book.dates1904)
+        throw quorvale::AutomationError(
+            QStringLiteral("its dates count from 1904, which an .xlsx file of this application cannot keep"));
     const QByteArray fileName = QFile::encodeName(path);
     QByteArray folderName = QFile::encodeName(folder);
     lxw_workbook_options options{};
