@@ -81,7 +81,8 @@ SAMPLES = [["Hammer", "Building tool", "46.99", "14", "2", "6", "10", "Yes"],
 
 def run_command_line():
     """Rows (case, median s, peak MiB) of the command line as a process:
-    generate from a CSV file of 32,767 items, and import of that file."""
+    generate from a CSV file of 32,767 items (.xls and .xlsx), and import of
+    that file."""
     import csv
     program = os.path.join(BUILD, "quorvale")
     rows = []
@@ -96,6 +97,8 @@ def run_command_line():
         env.pop("DISPLAY", None)
         for label, argv in [(f"command line: generate {PEER_ITEMS} items from CSV",
                              [program, "generate", os.path.join(tmp, "out.xls"), "--items", items]),
+                            (f"command line: generate {PEER_ITEMS} items from CSV as .xlsx",
+                             [program, "generate", os.path.join(tmp, "out.xlsx"), "--items", items]),
                             (f"command line: import {PEER_ITEMS} items from CSV", [program, "import", items, "--replace"])]:
             times, peak = [], 0.0
             for _ in range(PEER_RUNS):
