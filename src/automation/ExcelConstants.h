@@ -62,9 +62,10 @@ inline constexpr std::int32_t xlTypePDF = 0;
 inline constexpr std::int32_t xlPaperUser = 256;
 
 // XlFileFormat: the Excel 97-2003 workbook, as versions 12 and later and as
-// earlier versions name it.
+// earlier versions name it; the workbook of versions 12 and later (.xlsx).
 inline constexpr std::int32_t xlExcel8 = 56;
 inline constexpr std::int32_t xlWorkbookNormal = -4143;
+inline constexpr std::int32_t xlOpenXMLWorkbook = 51;
 
 // XlSheetVisibility.
 inline constexpr std::int32_t xlSheetVisible = -1;

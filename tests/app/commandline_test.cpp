@@ -6,12 +6,16 @@
 #include "records/StoredText.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Options.h"
+#include "spreadsheet/ExternalReaders.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/Headless.h"
 #include "support/TestServices.h"
 #include "spreadsheet/ExternalReaders.h"
 #include "workbook/InventoryList.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -79,6 +83,14 @@ QString poppler(const QString& tool, const QStringList& arguments)
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         qFatal("%s did not run: %s", qPrintable(tool), process.readAllStandardError().constData());
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Whether Debian's python3 has a module.
+bool python3Imports(const QString& module)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import ") + module});
+    return probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
 }
 
 std::vector<InventoryRecord> numberedItems(int count)
@@ -239,7 +251,37 @@ private slots:
             QCOMPARE(outcome.status, 2);
             QVERIFY(!QFileInfo::exists(at(refused.first())));
         }
-        QVERIFY(quorvale({QStringLiteral("generate"), QStringLiteral("out.txt")}).err.contains(QLatin1String(".xls (the workbook), .pdf")));
+        QVERIFY(quorvale({QStringLiteral("generate"), QStringLiteral("out.txt")})
+                    .err.contains(QLatin1String(".xls (the workbook), .xlsx (the workbook in the Open XML format), .pdf")));
+    }
+
+    // generate OUT.xlsx makes the workbook of OUT.xls in the Open XML format,
+    // as openpyxl, a reader written elsewhere, reads it: the texts and
+    // numbers, fonts, fills (the shaded rows as row formats), borders,
+    // widths, heights and page set-up of the sheet.
+    void generateMakesAnOpenXmlWorkbook()
+    {
+        if (!python3Imports(QStringLiteral("openpyxl")))
+            SKIP_WITHOUT_READER("python3-openpyxl is not installed");
+        std::vector<InventoryRecord> records = numberedItems(4);
+        records.push_back(awkwardRecords()[0]);
+        write(at(QStringLiteral("items.csv")), records::csvText(records));
+        const Outcome done = quorvale({QStringLiteral("generate"), QStringLiteral("stock.xlsx"), QStringLiteral("--items"),
+                                       QStringLiteral("items.csv")});
+        QCOMPARE(done.status, 0);
+        QCOMPARE(done.err, QString());
+        QJsonArray items;
+        for (const InventoryRecord& record : records)
+            items.append(QJsonArray::fromStringList(QStringList(record.fields.begin(), record.fields.end())));
+        write(at(QStringLiteral("expected.json")), QJsonDocument(QJsonObject{{QStringLiteral("items"), items}}).toJson());
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUORVALE_SOURCE_DIR "/tests/spreadsheet/xls_check.py"),
+                                                         QStringLiteral("xlsx-inventory"), at(QStringLiteral("stock.xlsx")),
+                                                         at(QStringLiteral("expected.json"))});
+        QVERIFY(check.waitForFinished(60000));
+        const QString report = QString::fromUtf8(check.readAll());
+        QVERIFY2(check.exitCode() == 0 && report.trimmed() == QLatin1String("OK"), qPrintable(report));
     }
 
     // A workbook that cannot be made, or not put in place, leaves the one

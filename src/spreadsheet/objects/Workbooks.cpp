@@ -2,6 +2,7 @@
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
 #include "spreadsheet/xls/Xls.h"
+#include "spreadsheet/xlsx/XlsxWriter.h"
 
 #include <QFileInfo>
 
@@ -22,10 +23,17 @@ QString filePath(const Variant& value)
     return QFileInfo(path.replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
 }
 
-// Only the Excel 97-2003 formats are written.
-void checkFileFormat(const Variant& format)
+// Writes the workbook in the file format SaveAs was given: the Excel
+// 97-2003 workbook, also when none is given, or the Open XML workbook.
+void saveInFormat(const Workbook& book, const QString& path, const Variant* format)
 {
-    oneOf(format, {excel::xlExcel8, excel::xlWorkbookNormal}, "file format");
+    const int code = format ? oneOf(*format, {excel::xlExcel8, excel::xlWorkbookNormal, excel::xlOpenXMLWorkbook},
+                                    "file format")
+                            : excel::xlExcel8;
+    if (code == excel::xlOpenXMLWorkbook)
+        xlsx::save(book, path);
+    else
+        xls::save(book, path);
 }
 
 class Workbooks final : public automation::Dispatch {
@@ -96,9 +104,7 @@ private:
     {
         const Variant* name = call.argument(0, "Filename");
         const QString path = filePath(name ? *name : Variant());
-        if (const Variant* format = call.argument(1, "FileFormat"))
-            checkFileFormat(*format);
-        xls::save(self.model(), path);
+        saveInFormat(self.model(), path, call.argument(1, "FileFormat"));
         self.model().fullName = path;
         return {};
     }
