@@ -79,9 +79,19 @@ SAMPLES = [["Hammer", "Building tool", "46.99", "14", "2", "6", "10", "Yes"],
            ["Screws", "fastening parts", "10.99", "898", "500", "1", "1000", "No"]]
 
 
+def libreoffice_copy(csv_path, extension, folder):
+    """The CSV as LibreOffice saves it in another format (.xlsx, .ods)."""
+    profile = "-env:UserInstallation=file://" + os.path.join(folder, "profile")
+    subprocess.run(["soffice", profile, "--headless", "--infilter=CSV:44,34,76,1", "--convert-to", extension,
+                    "--outdir", folder, csv_path], check=True, capture_output=True)
+    return os.path.splitext(csv_path)[0] + "." + extension
+
+
 def run_command_line():
     """Rows (case, median s, peak MiB) of the command line as a process:
-    generate from a CSV file of 32,767 items, and import of that file."""
+    generate from a CSV file of 32,767 items, import of that file and of
+    LibreOffice's .xlsx and .ods of it, and the refusal of a CSV of a
+    million items."""
     import csv
     program = os.path.join(BUILD, "quorvale")
     rows = []
@@ -92,19 +102,34 @@ def run_command_line():
             writer.writerow(CAPTIONS)
             for i in range(1, PEER_ITEMS + 1):
                 writer.writerow([str(i)] + SAMPLES[(i - 1) % 3])
+        million = os.path.join(tmp, "million.csv")
+        with open(million, "w", newline="", encoding="utf-8") as f:
+            writer = csv.writer(f)
+            writer.writerow(CAPTIONS)
+            for i in range(1, 1000001):
+                writer.writerow([str(i)] + SAMPLES[(i - 1) % 3])
         env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(tmp, "config"), XDG_DATA_HOME=os.path.join(tmp, "data"))
         env.pop("DISPLAY", None)
-        for label, argv in [(f"command line: generate {PEER_ITEMS} items from CSV",
-                             [program, "generate", os.path.join(tmp, "out.xls"), "--items", items]),
-                            (f"command line: import {PEER_ITEMS} items from CSV", [program, "import", items, "--replace"])]:
+        cases = [(f"command line: generate {PEER_ITEMS} items from CSV",
+                  [program, "generate", os.path.join(tmp, "out.xls"), "--items", items], 0),
+                 (f"command line: generate {PEER_ITEMS} items as .xlsx",
+                  [program, "generate", os.path.join(tmp, "out.xlsx"), "--items", items], 0),
+                 (f"command line: import {PEER_ITEMS} items from CSV", [program, "import", items, "--replace"], 0)]
+        for extension in ["xlsx", "ods"]:
+            copy = libreoffice_copy(items, extension, tmp)
+            cases.append((f"command line: import {PEER_ITEMS} items from LibreOffice's .{extension}",
+                          [program, "import", copy, "--replace"], 0))
+        cases.append(("command line: refuse a CSV of 1,000,000 items (53 MB)",
+                      [program, "import", million, "--replace"], 1))
+        for label, argv, expected in cases:
             times, peak = [], 0.0
             for _ in range(PEER_RUNS):
                 start = time.perf_counter()
-                child = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL)
+                child = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 _, status, usage = os.wait4(child.pid, 0)
                 times.append(time.perf_counter() - start)
-                if os.waitstatus_to_exitcode(status) != 0:
-                    sys.exit(f"{label}: the command failed")
+                if os.waitstatus_to_exitcode(status) != expected:
+                    sys.exit(f"{label}: the command ended with {os.waitstatus_to_exitcode(status)}")
                 peak = max(peak, usage.ru_maxrss / 1024)
             rows.append((label, statistics.median(times), peak))
     return rows

@@ -31,17 +31,18 @@ constexpr int BadInput = 1;
 constexpr int Usage = 2;
 
 const char HelpText[] = R"(Usage: quorvale [COMMAND ...]
-Keeps a list of inventory items and makes an Excel 97-2003 workbook of it.
+Keeps a list of inventory items and makes an Excel workbook of it.
 Without a command, the window opens.
 
 Commands:
   generate OUT [--items FILE] [--zoom Z]
       Lays out the inventory sheet as "Start Creating Template" does, from the
       stored list or from FILE, and saves it by OUT's extension: OUT.xls the
-      workbook, OUT.pdf its printed pages (as its page set-up says: A4
-      landscape, fitted to one page, never below 10 %), OUT.png its picture at
-      the zoom Z (0.25 to 3, 1 when not given). OUT is replaced only by a
-      complete file.
+      workbook (Excel 97-2003), OUT.xlsx the same workbook in the Open XML
+      format of Excel 2007 and later, OUT.pdf its printed pages (as its page
+      set-up says: A4 landscape, fitted to one page, never below 10 %), OUT.png
+      its picture at the zoom Z (0.25 to 3, 1 when not given). OUT is replaced
+      only by a complete file.
   import FILE [--replace]
       Adds the records of FILE to the stored list, or with --replace puts them
       in its place, under the rules of the window's editor: every record or
@@ -66,6 +67,7 @@ Exit status: 0 done, 1 bad input (named on standard error), 2 a usage error.
 Examples:
   quorvale generate stock.xls
   quorvale generate stock.xls --items items.csv
+  quorvale generate stock.xlsx
   quorvale generate stock.pdf
   quorvale generate stock.png --zoom 2
   quorvale import items.csv
@@ -144,16 +146,25 @@ void quietQtNotes(QtMsgType type, const QMessageLogContext& context, const QStri
     qt_message_output(type, context, message);
 }
 
+// What a kind of output is called in a message.
+QString madeOf(InventoryList::Output::Kind kind)
+{
+    switch (kind) {
+    case InventoryList::Output::Kind::Workbook:
+    case InventoryList::Output::Kind::OpenXmlWorkbook: return QStringLiteral("workbook");
+    case InventoryList::Output::Kind::Pdf: return QStringLiteral("PDF");
+    case InventoryList::Output::Kind::Picture: return QStringLiteral("picture");
+    }
+    return {};
+}
+
 // Saves the workbook as out, which the file writer replaces only by a
 // complete workbook.
 int generate(const QString& out, const std::vector<InventoryRecord>& items, InventoryList::Output output)
 {
     Options::FillWorkbookPalette(); // as the window's start does
     if (!InventoryList::SaveInventoryWorkbook(items, QDir::toNativeSeparators(out), output))
-        return say(QStringLiteral("%1: the %2 was not made; %1 is left as it was")
-                       .arg(out, output.kind == InventoryList::Output::Kind::Workbook ? QStringLiteral("workbook")
-                                 : output.kind == InventoryList::Output::Kind::Pdf  ? QStringLiteral("PDF")
-                                                                                    : QStringLiteral("picture"))),
+        return say(QStringLiteral("%1: the %2 was not made; %1 is left as it was").arg(out, madeOf(output.kind))),
                BadInput;
     return Done;
 }
@@ -165,6 +176,8 @@ std::optional<InventoryList::Output::Kind> outputKindOf(const QString& out)
     const QString extension = QFileInfo(out).suffix().toLower();
     if (extension == QLatin1String("xls") || extension.isEmpty())
         return InventoryList::Output::Kind::Workbook;
+    if (extension == QLatin1String("xlsx"))
+        return InventoryList::Output::Kind::OpenXmlWorkbook;
     if (extension == QLatin1String("pdf"))
         return InventoryList::Output::Kind::Pdf;
     if (extension == QLatin1String("png"))
@@ -188,13 +201,13 @@ int generateCommand(const QStringList& arguments)
             return usage(QStringLiteral("generate: unexpected argument '%1'").arg(arguments[i]));
     }
     if (out.isEmpty())
-        return usage(QStringLiteral("generate: what to make? quorvale generate OUT.xls|OUT.pdf|OUT.png [--items FILE]"));
+        return usage(QStringLiteral("generate: what to make? quorvale generate OUT.xls|OUT.xlsx|OUT.pdf|OUT.png [--items FILE]"));
     InventoryList::Output output;
     if (const auto kind = outputKindOf(out))
         output.kind = *kind;
     else
-        return usage(QStringLiteral("generate: %1: the extensions known are .xls (the workbook), .pdf (its printed "
-                                    "pages) and .png (its picture)")
+        return usage(QStringLiteral("generate: %1: the extensions known are .xls (the workbook), .xlsx (the workbook "
+                                    "in the Open XML format), .pdf (its printed pages) and .png (its picture)")
                          .arg(out));
     if (!zoom.isEmpty()) {
         bool number = false;

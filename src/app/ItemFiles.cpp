@@ -75,7 +75,7 @@ void importFile(ListHistory& history, ListItems& items, const QString& path)
 QString chooseImportFile(QWidget* window)
 {
     return shell::Services::current().openFileName(
-        window, {ImportTitle, QStringLiteral("Items (*.csv *.xls)|*.csv;*.xls|All Files (*)|*|")});
+        window, {ImportTitle, QStringLiteral("Items (*.csv *.xlsx *.ods *.xls)|*.csv;*.xlsx;*.ods;*.xls|All Files (*)|*|")});
 }
 
 void exportChosen(QWidget* window, const ListItems& items)

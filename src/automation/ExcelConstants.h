@@ -62,9 +62,25 @@ inline constexpr std::int32_t xlTypePDF = 0;
 inline constexpr std::int32_t xlPaperUser = 256;
 
 // XlFileFormat: the Excel 97-2003 workbook, as versions 12 and later and as
-// earlier versions name it.
+// earlier versions name it; the workbook of versions 12 and later (.xlsx).
 inline constexpr std::int32_t xlExcel8 = 56;
 inline constexpr std::int32_t xlWorkbookNormal = -4143;
+inline constexpr std::int32_t xlOpenXMLWorkbook = 51;
+
+// XlSheetVisibility.
+inline constexpr std::int32_t xlSheetVisible = -1;
+inline constexpr std::int32_t xlSheetHidden = 0;
+inline constexpr std::int32_t xlSheetVeryHidden = 2;
+
+// XlCVError: a cell's error value as CVErr gives it, 2000 and the code
+// the cell's error has in a file.
+inline constexpr std::int32_t xlErrNull = 2000;
+inline constexpr std::int32_t xlErrDiv0 = 2007;
+inline constexpr std::int32_t xlErrValue = 2015;
+inline constexpr std::int32_t xlErrRef = 2023;
+inline constexpr std::int32_t xlErrName = 2029;
+inline constexpr std::int32_t xlErrNum = 2036;
+inline constexpr std::int32_t xlErrNA = 2042;
 
 // XlEnableCancelKey.
 inline constexpr std::int32_t xlDisabled = 0;

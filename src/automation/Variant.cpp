@@ -50,6 +50,7 @@ QString typeName(VarType type)
     case VarType::Double: return QStringLiteral("Double");
     case VarType::String: return QStringLiteral("String");
     case VarType::Object: return QStringLiteral("Object");
+    case VarType::Error: return QStringLiteral("Error");
     }
     return QStringLiteral("Unknown");
 }
@@ -68,7 +69,8 @@ double Variant::toDouble() const
     case VarType::Single: return std::get<float>(m_value);
     case VarType::Double: return std::get<double>(m_value);
     case VarType::String: return parseNumber(std::get<QString>(m_value));
-    case VarType::Object: break;
+    case VarType::Object:
+    case VarType::Error: break;
     }
     typeMismatch();
 }
@@ -109,6 +111,7 @@ QString Variant::toString() const
     case VarType::Single: return QString::number(std::get<float>(m_value), 'g', 7);
     case VarType::Double: return QString::number(std::get<double>(m_value), 'g', 15);
     case VarType::String: return std::get<QString>(m_value);
+    case VarType::Error: return QStringLiteral("Error %1").arg(std::get<ErrorValue>(m_value).code);
     case VarType::Object: break;
     }
     typeMismatch();
@@ -133,6 +136,7 @@ QString Variant::describe() const
     switch (type()) {
     case VarType::Empty: return QStringLiteral("Empty");
     case VarType::String: return QStringLiteral("String \"%1\"").arg(std::get<QString>(m_value));
+    case VarType::Error: return toString();
     case VarType::Object: {
         const auto& d = std::get<std::shared_ptr<Dispatch>>(m_value);
         return d ? QStringLiteral("Object %1").arg(d->className()) : QStringLiteral("Nothing");

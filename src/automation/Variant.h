@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <variant>
 
 namespace automation {
@@ -24,6 +25,7 @@ enum class VarType : std::uint8_t {
     Double,
     String,
     Object, // a reference to an automation object; may be Nothing
+    Error,  // an error value, as CVErr makes it: the code of xlErrDiv0 and its kind
 };
 
 QString typeName(VarType type);
@@ -36,6 +38,12 @@ struct VBool {
 };
 inline constexpr VBool True{-1};
 inline constexpr VBool False{0};
+
+// An automation error value (a cell's #DIV/0!, say), by its code.
+struct ErrorValue {
+    std::int32_t code = 0;
+    friend constexpr bool operator==(ErrorValue, ErrorValue) = default;
+};
 
 class Object;
 
@@ -53,6 +61,7 @@ public:
     Variant(const Object& o);
     Variant(Object&& o);
     Variant(std::shared_ptr<Dispatch> o) : m_value(std::move(o)) {}
+    Variant(ErrorValue e) : m_value(e) {}
 
     VarType type() const { return static_cast<VarType>(m_value.index()); }
     bool isEmpty() const { return type() == VarType::Empty; }
@@ -67,6 +76,12 @@ public:
     QString toString() const;
     // The text of a String, without a copy; nullptr for any other type.
     const QString* ifString() const { return std::get_if<QString>(&m_value); }
+    // The error value, or nothing for any other type.
+    std::optional<ErrorValue> ifError() const
+    {
+        const ErrorValue* error = std::get_if<ErrorValue>(&m_value);
+        return error ? std::optional<ErrorValue>(*error) : std::nullopt;
+    }
     Object toObject() const&;
     Object toObject() &&; // takes the reference over without counting it once more
 
@@ -78,7 +93,7 @@ public:
 
 private:
     std::variant<std::monostate, VBool, std::int16_t, std::int32_t, float, double, QString,
-                 std::shared_ptr<Dispatch>>
+                 std::shared_ptr<Dispatch>, ErrorValue>
         m_value;
 };
 

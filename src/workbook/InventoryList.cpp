@@ -94,6 +94,13 @@ void saveWorkbook(const QString& path)
     }
 }
 
+// SaveAs in the Open XML format, which the run's later steps never read:
+// only the command line asks for it.
+void saveOpenXmlWorkbook(const QString& path)
+{
+    ExcelBook.call("SaveAs", {Arg::byReference(path), Arg::named("FileFormat", Long(excel::xlOpenXMLWorkbook))});
+}
+
 // The sheet's printed pages, as its page set-up says.
 void exportPdf(const QString& path)
 {
@@ -269,6 +276,7 @@ bool SaveInventoryWorkbook(std::span<const InventoryRecord> items, const QString
     t.line(158, [&] {
         switch (output.kind) {
         case Output::Kind::Workbook: saveWorkbook(path); break;
+        case Output::Kind::OpenXmlWorkbook: saveOpenXmlWorkbook(path); break;
         case Output::Kind::Pdf: exportPdf(path); break;
         case Output::Kind::Picture: savePicture(path, output.zoom); break;
         }

@@ -48,10 +48,11 @@ inline constexpr std::size_t MaxItems = 65536 - 2;
 // nothing is made.
 Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& windows);
 
-// What is made of the laid-out sheet: the workbook, its printed pages as a
-// PDF, or its picture as a PNG at a zoom (0.25 to 3).
+// What is made of the laid-out sheet: the workbook (Excel 97-2003, or the
+// Open XML workbook of Excel 2007 and later), its printed pages as a PDF,
+// or its picture as a PNG at a zoom (0.25 to 3).
 struct Output {
-    enum class Kind : std::uint8_t { Workbook, Pdf, Picture };
+    enum class Kind : std::uint8_t { Workbook, OpenXmlWorkbook, Pdf, Picture };
     Kind kind = Kind::Workbook;
     double zoom = 1.0;
 };

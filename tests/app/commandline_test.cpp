@@ -6,13 +6,19 @@
 #include "records/StoredText.h"
 #include "shell/FileSystemObject.h"
 #include "shell/Options.h"
+#include "spreadsheet/ExternalReaders.h"
 #include "spreadsheet/objects/Server.h"
 #include "support/Headless.h"
 #include "support/TestServices.h"
+#include "spreadsheet/ExternalReaders.h"
 #include "workbook/InventoryList.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -77,6 +83,14 @@ QString poppler(const QString& tool, const QStringList& arguments)
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         qFatal("%s did not run: %s", qPrintable(tool), process.readAllStandardError().constData());
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Whether Debian's python3 has a module.
+bool python3Imports(const QString& module)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import ") + module});
+    return probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
 }
 
 std::vector<InventoryRecord> numberedItems(int count)
@@ -237,7 +251,37 @@ private slots:
             QCOMPARE(outcome.status, 2);
             QVERIFY(!QFileInfo::exists(at(refused.first())));
         }
-        QVERIFY(quorvale({QStringLiteral("generate"), QStringLiteral("out.txt")}).err.contains(QLatin1String(".xls (the workbook), .pdf")));
+        QVERIFY(quorvale({QStringLiteral("generate"), QStringLiteral("out.txt")})
+                    .err.contains(QLatin1String(".xls (the workbook), .xlsx (the workbook in the Open XML format), .pdf")));
+    }
+
+    // generate OUT.xlsx makes the workbook of OUT.xls in the Open XML format,
+    // as openpyxl, a reader written elsewhere, reads it: the texts and
+    // numbers, fonts, fills (the shaded rows as row formats), borders,
+    // widths, heights and page set-up of the sheet.
+    void generateMakesAnOpenXmlWorkbook()
+    {
+        if (!python3Imports(QStringLiteral("openpyxl")))
+            SKIP_WITHOUT_READER("python3-openpyxl is not installed");
+        std::vector<InventoryRecord> records = numberedItems(4);
+        records.push_back(awkwardRecords()[0]);
+        write(at(QStringLiteral("items.csv")), records::csvText(records));
+        const Outcome done = quorvale({QStringLiteral("generate"), QStringLiteral("stock.xlsx"), QStringLiteral("--items"),
+                                       QStringLiteral("items.csv")});
+        QCOMPARE(done.status, 0);
+        QCOMPARE(done.err, QString());
+        QJsonArray items;
+        for (const InventoryRecord& record : records)
+            items.append(QJsonArray::fromStringList(QStringList(record.fields.begin(), record.fields.end())));
+        write(at(QStringLiteral("expected.json")), QJsonDocument(QJsonObject{{QStringLiteral("items"), items}}).toJson());
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUORVALE_SOURCE_DIR "/tests/spreadsheet/xls_check.py"),
+                                                         QStringLiteral("xlsx-inventory"), at(QStringLiteral("stock.xlsx")),
+                                                         at(QStringLiteral("expected.json"))});
+        QVERIFY(check.waitForFinished(60000));
+        const QString report = QString::fromUtf8(check.readAll());
+        QVERIFY2(check.exitCode() == 0 && report.trimmed() == QLatin1String("OK"), qPrintable(report));
     }
 
     // A workbook that cannot be made, or not put in place, leaves the one
@@ -481,6 +525,84 @@ private slots:
         QVERIFY2(noted.err.startsWith(QLatin1String("quorvale: note.csv:3: field 3 holds \"check this\" in a column "
                                                     "without a caption\n")),
                  qPrintable(noted.err));
+    }
+
+    // Workbooks that other programs wrote import as their users see the
+    // cells: xlwt's .xls (a hidden sheet before the one shown, captions in
+    // another order and some left out), and LibreOffice's .xlsx and .ods of
+    // it, one of them named as it is not. xlwt saves formulas without
+    // their results: such a workbook is refused, naming the first one.
+    void workbooksOfOtherWritersImport_data()
+    {
+        QTest::addColumn<QString>("made");       // values or formulas
+        QTest::addColumn<QString>("convertTo");  // LibreOffice's format, or none
+        QTest::addColumn<QString>("name");       // the file imported
+        QTest::addColumn<QString>("outcome");    // the list exported, or the reason
+        const QString imported = QStringLiteral(
+            "Inventory ID,Name,Description,Unit Price,Quantity in Stock,Reorder Level,Reorder Time in Days,"
+            "Quantity in Reorder,Discontinued?\r\n"
+            "1234567890123460000,Bolt,2021-08-31,46.99,,#DIV/0!,,,TRUE\r\n"
+            "8,Nut,2021-08-31T13:45:00,0.3,,0.333333333333333,,,FALSE\r\n");
+        QTest::newRow("xlwt .xls") << "values" << "" << "made.xls" << imported;
+        QTest::newRow("xlwt .xls, formulas without results")
+            << "formulas" << "" << "made.xls"
+            << "made.xls: C4 holds a formula whose result was not saved; open and save the file in a spreadsheet "
+               "program first";
+        QTest::newRow("LibreOffice .xlsx") << "formulas" << "xlsx" << "made.xlsx" << imported;
+        QTest::newRow("LibreOffice .ods, named .csv") << "formulas" << "ods" << "made.csv" << imported;
+    }
+    void workbooksOfOtherWritersImport()
+    {
+        QFETCH(QString, made);
+        QFETCH(QString, convertTo);
+        QFETCH(QString, name);
+        QFETCH(QString, outcome);
+        QProcess xlwt;
+        const QStringList hidden = convertTo.isEmpty() ? QStringList{QStringLiteral("hidden")} : QStringList{};
+        xlwt.start(QStringLiteral("/usr/bin/python3"),
+                   QStringList{QStringLiteral(QUORVALE_SOURCE_DIR "/tests/app/other_writers.py"), at(QStringLiteral("made.xls")), made}
+                       + hidden);
+        QVERIFY(xlwt.waitForFinished(60000));
+        if (xlwt.exitCode() != 0)
+            SKIP_WITHOUT_READER("python3-xlwt is not installed");
+        if (!convertTo.isEmpty()) {
+            const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+            if (soffice.isEmpty())
+                SKIP_WITHOUT_READER("LibreOffice is not installed");
+            QProcess convert;
+            convert.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + at(QStringLiteral("profile")),
+                                    QStringLiteral("--headless"), QStringLiteral("--convert-to"), convertTo,
+                                    QStringLiteral("--outdir"), dir->path(), at(QStringLiteral("made.xls"))});
+            QVERIFY(convert.waitForFinished(120000));
+            QVERIFY(QFile::rename(at(QStringLiteral("made.") + convertTo), at(name)) || name.endsWith(convertTo));
+        }
+        const Outcome done = quorvale({QStringLiteral("import"), name});
+        if (outcome.endsWith(QLatin1String("\r\n"))) {
+            QVERIFY2(done.status == 0, qPrintable(done.err));
+            QCOMPARE(quorvale({QStringLiteral("export"), QStringLiteral("-")}).out, outcome);
+        } else {
+            QCOMPARE(done.status, 1);
+            QCOMPARE(done.err, QStringLiteral("quorvale: ") + outcome + QLatin1Char('\n'));
+        }
+    }
+
+    // However large a CSV, it is refused at its first item too many, without
+    // reading the rest (its time and memory are measured by the benchmark).
+    void aMillionItemsAreRefused()
+    {
+        {
+            QFile csv(at(QStringLiteral("million.csv")));
+            QVERIFY(csv.open(QIODevice::WriteOnly));
+            QByteArray lines = "Inventory ID,Name\n";
+            for (int i = 1; i <= 1000000; ++i)
+                lines += QByteArray::number(i) + ",Item\n";
+            QCOMPARE(csv.write(lines), lines.size());
+        }
+        const Outcome refused = quorvale({QStringLiteral("import"), QStringLiteral("million.csv")});
+        QCOMPARE(refused.status, 1);
+        QCOMPARE(refused.err,
+                 QStringLiteral("quorvale: million.csv: the file holds more items than the 32767 the list can hold\n"));
+        QVERIFY(storedValue().isEmpty());
     }
 
     // Export and import leave the stored list as it was, byte for byte.

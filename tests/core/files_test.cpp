@@ -158,6 +158,15 @@ class FilesTest : public QObject {
                                                                      at(QStringLiteral("stock.xls")))
                             && reported();
                     }};
+        if (name == QLatin1String("Open XML workbook"))
+            return {at(QStringLiteral("stock.xlsx")), "last week's workbook", [=, this] {
+                        InventoryRecord item;
+                        item[0] = QStringLiteral("1");
+                        return !InventoryList::SaveInventoryWorkbook(std::vector<InventoryRecord>{item},
+                                                                     at(QStringLiteral("stock.xlsx")),
+                                                                     {InventoryList::Output::Kind::OpenXmlWorkbook})
+                            && reported();
+                    }};
         if (name == QLatin1String("snapshot"))
             return {at(QStringLiteral("temp-12345678.bmp")), "", [=, this] {
                         services->clipboardImages.push_back(QImage(40, 30, QImage::Format_RGB32));
@@ -216,7 +225,8 @@ private slots:
     void everyFailingCallLeavesTheOldFileWhole_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char* name : {"stored list", "recovery file", "workbook", "snapshot", "preview save", "export"})
+        for (const char* name : {"stored list", "recovery file", "workbook", "Open XML workbook", "snapshot", "preview save",
+                                 "export"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void everyFailingCallLeavesTheOldFileWhole()

@@ -213,18 +213,47 @@ private slots:
         const Object app = newApplication();
         const Object book = app.object("Workbooks").call("Add").toObject();
         const QString path = dir.filePath(QStringLiteral("bad.xls"));
-        for (const Variant& format : {Variant(51), Variant(std::int16_t(0)), Variant("xls")}) {
+        for (const Variant& format : {Variant(52), Variant(std::int16_t(0)), Variant("xls")}) {
             const QString error = errorOf([&] {
                 book.call("SaveAs", {Arg::byReference(Variant(path)), Arg::named("FileFormat", format)});
             });
             QVERIFY2(error.startsWith(QStringLiteral("SaveAs: ")), qPrintable(error));
         }
-        QCOMPARE(errorOf([&] { book.call("SaveAs", {Variant(path), Variant(51)}); }),
-                 QStringLiteral("SaveAs: file format 51 is not valid"));
+        QCOMPARE(errorOf([&] { book.call("SaveAs", {Variant(path), Variant(52)}); }),
+                 QStringLiteral("SaveAs: file format 52 is not valid"));
         QCOMPARE(errorOf([&] { book.call("SaveAs", {Variant(""), Variant(56)}); }),
                  QStringLiteral("SaveAs: no file name given"));
         QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(book.get("FullName"), Variant("Book1"));
+    }
+
+    // SaveAs 51 makes the Open XML workbook in a scratch folder of its own;
+    // into a folder that takes no file it leaves nothing there nor in the
+    // temporary folder, and says why.
+    void saveAsOpenXmlLeavesNothingWhenItCannotWrite()
+    {
+        QTemporaryDir dir;
+        const QString temp = dir.filePath(QStringLiteral("temp"));
+        QVERIFY(QDir().mkpath(temp));
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp));
+        const Object app = newApplication();
+        const Object book = app.object("Workbooks").call("Add").toObject();
+        const QString path = dir.filePath(QStringLiteral("gone/stock.xlsx"));
+        const QString error = errorOf([&] {
+            book.call("SaveAs", {Arg::byReference(Variant(path)), Arg::named("FileFormat", Variant(51))});
+        });
+        const QStringList left = QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QString saved = dir.filePath(QStringLiteral("stock.xlsx"));
+        book.call("SaveAs", {Variant(saved), Variant(51)});
+        qputenv("TMPDIR", oldTemp);
+        QCOMPARE(error, QStringLiteral("SaveAs: Cannot save the workbook as \"%1\": No such file or directory").arg(path));
+        QCOMPARE(left, QStringList());
+        QVERIFY(!QFileInfo::exists(QFileInfo(path).absolutePath()));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(4) == QByteArray("PK\x03\x04", 4)); // a zip package
+        QCOMPARE(book.get("FullName"), Variant(saved));
     }
 
     void savedWorkbookOpensInAnotherInstance()

@@ -1,5 +1,6 @@
 #include "ObjectsSupport.h"
 
+#include "automation/ExcelConstants.h"
 #include "automation/Servers.h"
 #include "spreadsheet/model/Address.h"
 #include "spreadsheet/objects/Server.h"
@@ -91,8 +92,16 @@ private slots:
         QCOMPARE(f.range("A1").defaultValue(), Variant(7.0));
         f.range("A1").put("Value", Variant());
         QVERIFY(!f.cell("A1"));
-        QCOMPARE(errorOf([&] { f.range("A1").put("Value", Variant(true)); }),
-                 QStringLiteral("Value: a cell cannot hold a Boolean"));
+        f.range("A1").put("Value", Variant(true));
+        QCOMPARE(f.cell("A1")->value, ss::CellValue(true));
+        QCOMPARE(f.range("A1").get("Text"), Variant("TRUE"));
+        f.range("A1").put("Value", automation::ErrorValue{excel::xlErrDiv0});
+        QCOMPARE(f.range("A1").get("Value2"), Variant(automation::ErrorValue{excel::xlErrDiv0}));
+        QCOMPARE(f.range("A1").get("Text"), Variant("#DIV/0!"));
+        f.sheet().cellAt(1, 0).value = ss::CellError::NotCalculated;
+        QCOMPARE(errorOf([&] { f.range("A2").get("Value2"); }),
+                 QStringLiteral("Value2: A2 holds a formula whose result was not saved; open and save the file in a "
+                                "spreadsheet program first"));
         QCOMPARE(errorOf([&] { f.range("A1").put("Value", Variant(std::nan(""))); }),
                  QStringLiteral("Value: a cell cannot hold an infinite number or NaN"));
         QCOMPARE(errorOf([&] { f.range("A1:B2").get("Value"); }),

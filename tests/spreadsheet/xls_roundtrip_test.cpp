@@ -191,6 +191,17 @@ Workbook everything()
     const double numbers[] = {0, 1, -1, 536870911, -536870912, 536870912, 46.99, -0.001, 1e300, 0.5, 1e-300, 12345678.9};
     for (std::size_t i = 0; i < std::size(numbers); ++i)
         first.cellAt(3, int(i)).value = numbers[i];
+    // TRUE, FALSE and errors; numbers in a built-in and in an own format.
+    first.cellAt(4, 0).value = true;
+    first.cellAt(4, 1).value = false;
+    first.cellAt(4, 2).value = CellError::Div0;
+    first.cellAt(4, 3).value = CellError::NA;
+    Cell& date = first.cellAt(4, 4);
+    date.value = 44439.0;
+    date.format = format(book, [](CellFormat& f) { f.numberFormat = QStringLiteral("m/d/yyyy"); });
+    Cell& stamp = first.cellAt(4, 5);
+    stamp.value = 44439.5729166667;
+    stamp.format = format(book, [](CellFormat& f) { f.numberFormat = QStringLiteral("yyyy-mm-dd\\Thh:mm:ss"); });
     first.cellAt(5, 0).value = QString();
     first.cellAt(5, 1).value = QStringLiteral("𝄞 clef, 中文, ελληνικά");
     const FormatId blank = format(book, [](CellFormat& f) { f.fillColorIndex = 5; });

@@ -20,7 +20,8 @@ inline QString describe(const ss::CellFormat& f)
 {
     QStringList parts{f.font.name, QString::number(f.font.size), f.font.bold ? "bold" : "", f.font.italic ? "italic" : "",
                       QString("font colour %1").arg(f.font.colorIndex), QString("fill %1").arg(f.fillColorIndex),
-                      QString("h%1 v%2 wrap%3").arg(int(f.horizontal)).arg(int(f.vertical)).arg(f.wrap)};
+                      QString("h%1 v%2 wrap%3").arg(int(f.horizontal)).arg(int(f.vertical)).arg(f.wrap),
+                      f.numberFormat.isEmpty() ? "" : "number format " + f.numberFormat};
     for (const ss::BorderLine& b : f.borders)
         parts << QString("line %1/%2/%3").arg(int(b.style)).arg(int(b.weight)).arg(b.colorIndex);
     return parts.join(' ');

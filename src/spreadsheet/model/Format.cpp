@@ -22,6 +22,8 @@ std::size_t FormatTable::Hash::operator()(const CellFormat& f) const noexcept
     mix(h, std::size_t(std::uint32_t(f.fillColorIndex)));
     for (const BorderLine& b : f.borders)
         mix(h, std::size_t(b.style) | std::size_t(b.weight) << 4 | std::size_t(std::uint32_t(b.colorIndex)) << 8);
+    if (!f.numberFormat.isEmpty())
+        mix(h, qHash(f.numberFormat));
     return h;
 }
 
@@ -36,6 +38,68 @@ FormatId FormatTable::intern(const CellFormat& format)
     m_formats.push_back(format);
     m_ids.emplace(format, id);
     return id;
+}
+
+namespace {
+
+// Excel's built-in number formats by number, as its files of the US
+// English version number them; the numbers missing are locale's own.
+constexpr std::pair<int, const char*> BuiltInFormats[] = {
+    {1, "0"},
+    {2, "0.00"},
+    {3, "#,##0"},
+    {4, "#,##0.00"},
+    {5, "\"$\"#,##0_);\\(\"$\"#,##0\\)"},
+    {6, "\"$\"#,##0_);[Red]\\(\"$\"#,##0\\)"},
+    {7, "\"$\"#,##0.00_);\\(\"$\"#,##0.00\\)"},
+    {8, "\"$\"#,##0.00_);[Red]\\(\"$\"#,##0.00\\)"},
+    {9, "0%"},
+    {10, "0.00%"},
+    {11, "0.00E+00"},
+    {12, "# ?/?"},
+    {13, "# ?\?/??"},
+    {14, "m/d/yyyy"},
+    {15, "d-mmm-yy"},
+    {16, "d-mmm"},
+    {17, "mmm-yy"},
+    {18, "h:mm AM/PM"},
+    {19, "h:mm:ss AM/PM"},
+    {20, "h:mm"},
+    {21, "h:mm:ss"},
+    {22, "m/d/yyyy h:mm"},
+    {37, "#,##0_);\\(#,##0\\)"},
+    {38, "#,##0_);[Red]\\(#,##0\\)"},
+    {39, "#,##0.00_);\\(#,##0.00\\)"},
+    {40, "#,##0.00_);[Red]\\(#,##0.00\\)"},
+    {41, "_(* #,##0_);_(* \\(#,##0\\);_(* \"-\"_);_(@_)"},
+    {42, "_(\"$\"* #,##0_);_(\"$\"* \\(#,##0\\);_(\"$\"* \"-\"_);_(@_)"},
+    {43, "_(* #,##0.00_);_(* \\(#,##0.00\\);_(* \"-\"??_);_(@_)"},
+    {44, "_(\"$\"* #,##0.00_);_(\"$\"* \\(#,##0.00\\);_(\"$\"* \"-\"??_);_(@_)"},
+    {45, "mm:ss"},
+    {46, "[h]:mm:ss"},
+    {47, "mm:ss.0"},
+    {48, "##0.0E+0"},
+    {49, "@"},
+};
+
+} // namespace
+
+QString builtInNumberFormat(int id)
+{
+    for (const auto& [number, code] : BuiltInFormats)
+        if (number == id)
+            return QString::fromLatin1(code);
+    return {};
+}
+
+int builtInNumberFormatId(QStringView code)
+{
+    if (code.isEmpty() || code.compare(u"General", Qt::CaseInsensitive) == 0)
+        return 0;
+    for (const auto& [number, text] : BuiltInFormats)
+        if (code == QLatin1StringView(text))
+            return number;
+    return -1;
 }
 
 namespace {

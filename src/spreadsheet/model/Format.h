@@ -52,6 +52,8 @@ struct CellFormat {
     HAlign horizontal = HAlign::General;
     VAlign vertical = VAlign::Bottom;
     bool wrap = false;
+    // The number format's code ("0.00", "yyyy-mm-dd"); empty for General.
+    QString numberFormat;
 
     friend bool operator==(const CellFormat&, const CellFormat&) = default;
 };
@@ -76,6 +78,13 @@ private:
     std::vector<CellFormat> m_formats;
     std::unordered_map<CellFormat, FormatId, Hash> m_ids;
 };
+
+// The code of a number format built into Excel by its number (the same in
+// the .xls FORMAT records' numbering and in .xlsx numFmtId): 14 is
+// "m/d/yyyy". Empty for General (0) and for a number no format has.
+QString builtInNumberFormat(int id);
+// The built-in number of a code, or -1 when the code is not built in.
+int builtInNumberFormatId(QStringView code);
 
 // The text of a number as a cell's formula shows it: the plain numeral that
 // generalNumber reads back as this very number ("46.99", "-4", "100000"),

@@ -6,6 +6,40 @@
 
 namespace ss {
 
+namespace {
+
+constexpr std::pair<CellError, const char16_t*> ErrorTexts[] = {
+    {CellError::Null, u"#NULL!"},  {CellError::Div0, u"#DIV/0!"}, {CellError::Value, u"#VALUE!"},
+    {CellError::Ref, u"#REF!"},    {CellError::Name, u"#NAME?"},  {CellError::Num, u"#NUM!"},
+    {CellError::NA, u"#N/A"},      {CellError::GettingData, u"#GETTING_DATA"},
+};
+
+} // namespace
+
+QString errorText(CellError error)
+{
+    for (const auto& [code, text] : ErrorTexts)
+        if (code == error)
+            return QString::fromUtf16(text);
+    return {};
+}
+
+std::optional<CellError> errorOfText(QStringView text)
+{
+    for (const auto& [code, known] : ErrorTexts)
+        if (text.compare(QStringView(known), Qt::CaseInsensitive) == 0)
+            return code;
+    return std::nullopt;
+}
+
+std::optional<CellError> errorOfCode(std::uint8_t code)
+{
+    for (const auto& [error, text] : ErrorTexts)
+        if (std::uint8_t(error) == code)
+            return error;
+    return std::nullopt;
+}
+
 // A format change as applyFormat makes it: the new format of each old one
 // is worked out once, however many cells share the old one.
 class FormatChange {
@@ -205,6 +239,7 @@ void Sheet::widen(int row, int width)
     std::vector<Cell>& cells = rows[std::size_t(row)].cells;
     if (cells.capacity() == 0 && row > 0)
         cells.reserve(std::max(std::size_t(width), rows[std::size_t(row) - 1].cells.size()));
+    m_storedCells += std::size_t(width) - cells.size();
     cells.resize(std::size_t(width));
 }
 

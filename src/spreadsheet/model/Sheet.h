@@ -17,6 +17,12 @@ namespace ss {
 inline constexpr int MaxColumns = 256;
 inline constexpr int MaxRows = 65536;
 
+// The most cell slots (see Sheet::storedCells) the sheets of a workbook that
+// is opened may hold together: a file that would take more (about 40 bytes
+// a slot) is refused while it is read, so that no file takes more memory
+// than this.
+inline constexpr std::size_t MaxOpenedCells = 4'194'304;
+
 // A rectangle of cells, 0-based and inclusive: row 0 is sheet row 1,
 // column 0 is column A.
 struct Area {
@@ -36,8 +42,32 @@ struct Area {
     friend bool operator==(const Area&, const Area&) = default;
 };
 
-// A cell's value: empty, a number or a text.
-using CellValue = std::variant<std::monostate, double, QString>;
+// An error value of a cell, by its code in Excel's files (BOOLERR).
+// NotCalculated is no code of a file's: a formula cell whose result the
+// file did not keep, which this application, calculating nothing, cannot
+// know.
+enum class CellError : std::uint8_t {
+    Null = 0x00,
+    Div0 = 0x07,
+    Value = 0x0F,
+    Ref = 0x17,
+    Name = 0x1D,
+    Num = 0x24,
+    NA = 0x2A,
+    GettingData = 0x2B,
+    NotCalculated = 0xFF,
+};
+
+// The text of an error as a cell shows it ("#DIV/0!"); empty for
+// NotCalculated.
+QString errorText(CellError error);
+// The error of its text; nothing for another text.
+std::optional<CellError> errorOfText(QStringView text);
+// The error of a file's code; nothing for a code that names none.
+std::optional<CellError> errorOfCode(std::uint8_t code);
+
+// A cell's value: empty, a number, a text, TRUE or FALSE, or an error.
+using CellValue = std::variant<std::monostate, double, QString, bool, CellError>;
 
 struct Cell {
     CellValue value;
@@ -165,6 +195,9 @@ public:
     const Cell* cell(int row, int col) const;
     // The cell, created when missing.
     Cell& cellAt(int row, int col);
+    // The cells the rows hold room for: a row holds every cell up to its
+    // last one, empty or not.
+    std::size_t storedCells() const { return m_storedCells; }
     Row& rowAt(int row);
     const Row* row(int r) const { return r >= 0 && r < int(rows.size()) ? &rows[std::size_t(r)] : nullptr; }
 
@@ -216,6 +249,7 @@ private:
     FormatId lineFormat(FormatId rowFormat, int col) const;
 
     RecentChanges m_recentChanges;
+    std::size_t m_storedCells = 0;
 };
 
 // A workbook: its sheets, its formats and its 56-slot palette.

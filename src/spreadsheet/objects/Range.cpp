@@ -45,7 +45,11 @@ CellValue cellValue(const Variant& value)
             return *number;
         return text;
     }
-    case automation::VarType::Boolean:
+    case automation::VarType::Boolean: return value.toBool();
+    case automation::VarType::Error:
+        if (const std::optional<CellError> error = errorOfCode(std::uint8_t(value.ifError()->code - 2000)))
+            return *error;
+        break;
     case automation::VarType::Object: break;
     default:
         if (const double number = value.toDouble(); std::isfinite(number))
@@ -290,25 +294,63 @@ private:
             sheet.rowAt(r).height = height;
     }
 
+    // The cell's value: a number (a date is one too, as Value2 gives it),
+    // a text, a Boolean or an error value. A formula whose result its file
+    // did not keep has no value this application could give.
     static Variant getValue(Range& self, const Call&)
     {
         const Cell* cell = self.singleCell();
         if (!cell)
             return {};
-        if (const double* number = std::get_if<double>(&cell->value))
-            return *number;
-        if (const QString* text = std::get_if<QString>(&cell->value))
-            return *text;
-        return {};
+        return std::visit(
+            [&](const auto& value) -> Variant {
+                using T = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, std::monostate>)
+                    return {};
+                else if constexpr (std::is_same_v<T, CellError>) {
+                    if (value == CellError::NotCalculated)
+                        throw quorvale::AutomationError(
+                            QStringLiteral("%1 holds a formula whose result was not saved; open and save the file "
+                                           "in a spreadsheet program first")
+                                .arg(columnName(self.area().left) + QString::number(self.area().top + 1)));
+                    return automation::ErrorValue{2000 + int(value)};
+                } else
+                    return value;
+            },
+            cell->value);
     }
 
-    // The cell's text as it was typed: a number in its General form.
-    static Variant getFormula(Range& self, const Call& call)
+    // The cell's text as it was typed: a number in its General form, TRUE
+    // or FALSE, an error as it shows (#DIV/0!).
+    static Variant getFormula(Range& self, const Call&)
     {
-        const Variant value = getValue(self, call);
-        if (value.type() == automation::VarType::Double)
-            return generalText(value.toDouble());
-        return value.toString();
+        const Cell* cell = self.singleCell();
+        if (!cell)
+            return QString();
+        if (const double* number = std::get_if<double>(&cell->value))
+            return generalText(*number);
+        if (const bool* truth = std::get_if<bool>(&cell->value))
+            return *truth ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        if (const CellError* error = std::get_if<CellError>(&cell->value))
+            return errorText(*error);
+        if (const QString* text = std::get_if<QString>(&cell->value))
+            return *text;
+        return QString();
+    }
+
+    // The code of the number format, "General" when it has none.
+    static Variant getNumberFormat(Range& self, const Call&)
+    {
+        return self.ref.uniform([](const CellFormat& f) {
+            return Variant(f.numberFormat.isEmpty() ? QStringLiteral("General") : f.numberFormat);
+        });
+    }
+    static void putNumberFormat(Range& self, const Call&, const Variant& value)
+    {
+        QString code = value.toString();
+        if (code.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+            code.clear();
+        self.ref.format([&code](CellFormat& f) { f.numberFormat = code; });
     }
 
     static void putValue(Range& self, const Call&, const Variant& value) { self.writeCells(cellValue(value)); }
@@ -387,6 +429,8 @@ private:
             // number in the General format.
             {"Text", &readOnly<Self, &getFormula>},
             {"Value", &property<Self, &getValue, &putValue>},
+            {"Value2", &property<Self, &getValue, &putValue>},
+            {"NumberFormat", &property<Self, &getNumberFormat, &putNumberFormat>},
             {"", &defaultMember},
             {"WrapText", &property<Self, &getWrap, &putWrap>},
             {"HorizontalAlignment", &property<Self, &getHorizontal, &putHorizontal>},

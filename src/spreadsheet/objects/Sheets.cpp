@@ -99,6 +99,27 @@ private:
         return {};
     }
 
+    // Visible: xlSheetVisible, xlSheetHidden or xlSheetVeryHidden.
+    static Variant getVisible(Worksheet& self, const Call&)
+    {
+        switch (self.ref.sheet->visibility) {
+        case SheetVisibility::Visible: return excel::xlSheetVisible;
+        case SheetVisibility::Hidden: return excel::xlSheetHidden;
+        case SheetVisibility::VeryHidden: return excel::xlSheetVeryHidden;
+        }
+        return excel::xlSheetVisible;
+    }
+    static void putVisible(Worksheet& self, const Call&, const Variant& value)
+    {
+        const std::int32_t code = value.type() == automation::VarType::Boolean
+                                      ? (value.toBool() ? excel::xlSheetVisible : excel::xlSheetHidden)
+                                      : oneOf(value, {excel::xlSheetVisible, excel::xlSheetHidden, excel::xlSheetVeryHidden},
+                                              "sheet visibility");
+        self.ref.sheet->visibility = code == excel::xlSheetVisible ? SheetVisibility::Visible
+                                     : code == excel::xlSheetHidden ? SheetVisibility::Hidden
+                                                                     : SheetVisibility::VeryHidden;
+    }
+
     static Variant usedRange(Worksheet& self, const Call&)
     {
         const std::optional<Area> used = self.ref.sheet->usedArea();
@@ -150,6 +171,7 @@ private:
             {"Name", &property<Self, &getName, &putName>},
             {"Select", &readOnly<Self, &select>},
             {"UsedRange", &readOnly<Self, &usedRange>},
+            {"Visible", &property<Self, &getVisible, &putVisible>},
             {"PageSetup", &readOnly<Self, &pageSetup>},
             {"ExportAsFixedFormat", &readOnly<Self, &exportAsFixedFormat>},
             {"PrintOut", &readOnly<Self, &printOut>},

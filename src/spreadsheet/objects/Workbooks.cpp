@@ -4,6 +4,7 @@
 #include "spreadsheet/ods/OdsReader.h"
 #include "spreadsheet/xls/Xls.h"
 #include "spreadsheet/xlsx/XlsxReader.h"
+#include "spreadsheet/xlsx/XlsxWriter.h"
 #include "spreadsheet/zip/ZipReader.h"
 
 #include <QDir>
@@ -57,10 +58,17 @@ std::unique_ptr<Workbook> readWorkbook(const QString& path)
             .arg(QDir::toNativeSeparators(path)));
 }
 
-// Only the Excel 97-2003 formats are written.
-void checkFileFormat(const Variant& format)
+// Writes the workbook in the file format SaveAs was given: the Excel
+// 97-2003 workbook, also when none is given, or the Open XML workbook.
+void saveInFormat(const Workbook& book, const QString& path, const Variant* format)
 {
-    oneOf(format, {excel::xlExcel8, excel::xlWorkbookNormal}, "file format");
+    const int code = format ? oneOf(*format, {excel::xlExcel8, excel::xlWorkbookNormal, excel::xlOpenXMLWorkbook},
+                                    "file format")
+                            : excel::xlExcel8;
+    if (code == excel::xlOpenXMLWorkbook)
+        xlsx::save(book, path);
+    else
+        xls::save(book, path);
 }
 
 class Workbooks final : public automation::Dispatch {
@@ -131,9 +139,7 @@ private:
     {
         const Variant* name = call.argument(0, "Filename");
         const QString path = filePath(name ? *name : Variant());
-        if (const Variant* format = call.argument(1, "FileFormat"))
-            checkFileFormat(*format);
-        xls::save(self.model(), path);
+        saveInFormat(self.model(), path, call.argument(1, "FileFormat"));
         self.model().fullName = path;
         return {};
     }
@@ -171,6 +177,8 @@ private:
     }
 
     static Variant name(WorkbookObject& self, const Call&) { return self.ref.book->name(); }
+    // Whether the workbook counts its dates from 1904 rather than from 1900.
+    static Variant date1904(WorkbookObject& self, const Call&) { return self.model().dates1904; }
     static Variant fullName(WorkbookObject& self, const Call&)
     {
         return self.model().fullName.isEmpty() ? self.ref.book->name() : self.model().fullName;
@@ -187,6 +195,7 @@ private:
             {"Colors", &property<Self, &getColor, &putColor>},
             {"Name", &readOnly<Self, &name>},
             {"FullName", &readOnly<Self, &fullName>},
+            {"Date1904", &readOnly<Self, &date1904>},
         };
         return table;
     }

@@ -152,7 +152,16 @@ HAlign effectiveAlign(HAlign align, bool number)
 bool isBlank(const CellValue& value)
 {
     const QString* text = std::get_if<QString>(&value);
-    return value.index() == 0 || (text && text->isEmpty());
+    const CellError* error = std::get_if<CellError>(&value);
+    return value.index() == 0 || (text && text->isEmpty()) || (error && *error == CellError::NotCalculated);
+}
+
+// TRUE, FALSE or an error's text.
+QString truthOrErrorText(const CellValue& value)
+{
+    if (const bool* truth = std::get_if<bool>(&value))
+        return *truth ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    return errorText(std::get<CellError>(value));
 }
 
 } // namespace
@@ -289,12 +298,20 @@ void SheetPainter::paintValue(const CellValue& value, FormatId id, const Area& c
     const QColor ink = color(format.font.colorIndex, Qt::black);
     if (m_painter.pen().color() != ink || m_painter.pen().style() != Qt::SolidLine)
         m_painter.setPen(ink);
-    if (const double* number = std::get_if<double>(&value))
+    if (const double* number = std::get_if<double>(&value)) {
         paintNumber(*number, format, shown, rect);
-    else if (format.wrap)
+    } else if (!std::holds_alternative<QString>(value)) {
+        // TRUE, FALSE and errors stand in the middle of their cell unless
+        // aligned otherwise.
+        CellFormat centred = format;
+        if (centred.horizontal == HAlign::General)
+            centred.horizontal = HAlign::Center;
+        paintLine(truthOrErrorText(value), centred, shown, cells, false);
+    } else if (format.wrap)
         paintWrapped(std::get<QString>(value), format, shown, rect);
-    else
+    else {
         paintLine(std::get<QString>(value), format, shown, cells, mayRunOn);
+    }
 }
 
 // Numbers never run on into their neighbours: they show with fewer digits

@@ -145,6 +145,10 @@ FormatPlan::FormatPlan(const Workbook& book) : m_table(book.formats), m_xfOf(boo
     }
     const Font standard;
     for (const FormatId id : m_cellXfs) {
+        const QString& code = m_table[id].numberFormat;
+        if (builtInNumberFormatId(code) < 0
+            && std::find(m_numberFormats.begin(), m_numberFormats.end(), code) == m_numberFormats.end())
+            m_numberFormats.push_back(code);
         const Font& font = m_table[id].font;
         checkFont(font);
         if (font != standard && std::find(m_fonts.begin(), m_fonts.end(), font) == m_fonts.end())
@@ -152,6 +156,14 @@ FormatPlan::FormatPlan(const Workbook& book) : m_table(book.formats), m_xfOf(boo
     }
     if (m_fonts.size() > MaxFonts)
         throw quorvale::AutomationError(QStringLiteral("The workbook has more than %1 different fonts").arg(MaxFonts));
+}
+
+std::uint16_t FormatPlan::numberFormatOf(const QString& code) const
+{
+    if (const int builtIn = builtInNumberFormatId(code); builtIn >= 0)
+        return std::uint16_t(builtIn);
+    const auto it = std::find(m_numberFormats.begin(), m_numberFormats.end(), code);
+    return std::uint16_t(rec::FirstCustomNumberFormat + (it - m_numberFormats.begin()));
 }
 
 std::uint16_t FormatPlan::fontIndexOf(const Font& font) const
@@ -167,6 +179,13 @@ void FormatPlan::write(BiffWriter& out) const
         const QString code = QString::fromUtf16(format.code);
         out.begin(rec::Format);
         out.u16(format.id).u16(std::uint32_t(code.size())).flaggedChars(code);
+        out.end();
+    }
+    for (std::size_t i = 0; i < m_numberFormats.size(); ++i) {
+        out.begin(rec::Format);
+        out.u16(std::uint32_t(rec::FirstCustomNumberFormat + i))
+            .u16(std::uint32_t(m_numberFormats[i].size()))
+            .flaggedChars(m_numberFormats[i]);
         out.end();
     }
     writeXfs(out);
@@ -200,7 +219,7 @@ void FormatPlan::writeCellXf(BiffWriter& out, const CellFormat& format) const
     const auto& b = format.borders;
     const bool filled = format.fillColorIndex != ColorNone;
     out.begin(rec::Xf);
-    out.u16(fontIndexOf(format.font)).u16(0).u16(rec::CellXfFlags);
+    out.u16(fontIndexOf(format.font)).u16(numberFormatOf(format.numberFormat)).u16(rec::CellXfFlags);
     out.u8(horizontalCode(format.horizontal) | (format.wrap ? rec::XfWrap : 0)
            | verticalCode(format.vertical) << rec::XfVerticalShift);
     out.u8(0).u8(0).u8(rec::CellXfAttributes);

@@ -24,6 +24,7 @@ public:
 
 private:
     std::uint16_t fontIndexOf(const Font& font) const;
+    std::uint16_t numberFormatOf(const QString& code) const;
     void writeFonts(BiffWriter& out) const;
     void writeXfs(BiffWriter& out) const;
     void writeCellXf(BiffWriter& out, const CellFormat& format) const;
@@ -32,6 +33,7 @@ private:
     std::vector<std::uint16_t> m_xfOf; // by FormatId
     std::vector<FormatId> m_cellXfs;   // the formats of XF 15, 21, 22, ...
     std::vector<Font> m_fonts;         // fonts 5, 6, ...
+    std::vector<QString> m_numberFormats; // the workbook's own number formats, 164, 165, ...
 };
 
 // Throws AutomationError when a font cannot be stored in BIFF8.

@@ -77,6 +77,7 @@ inline constexpr std::uint16_t Blank = 0x0201;
 inline constexpr std::uint16_t Number = 0x0203;
 inline constexpr std::uint16_t Label = 0x0204;
 inline constexpr std::uint16_t BoolErr = 0x0205;
+inline constexpr std::uint16_t RecalcId = 0x01C1;
 inline constexpr std::uint16_t String = 0x0207;
 inline constexpr std::uint16_t Row = 0x0208;
 inline constexpr std::uint16_t Array = 0x0221;
@@ -251,6 +252,11 @@ inline constexpr std::uint16_t Dates1904 = 1;
 inline constexpr std::uint16_t FormulaNotNumber = 0xFFFF;
 inline constexpr std::uint8_t FormulaText = 0;
 inline constexpr std::uint8_t FormulaBoolean = 1;
+inline constexpr std::uint8_t FormulaError = 2;
+inline constexpr std::uint8_t FormulaBlank = 3;
+// FORMULA's options: the formula asks to be calculated when the file opens
+// (its result is then a placeholder).
+inline constexpr std::uint16_t FormulaCalcOnLoad = 0x0002;
 
 // SUPBOOK of the workbook itself.
 inline constexpr std::uint16_t InternalSupBook = 0x0401;

@@ -1,5 +1,6 @@
 #include "spreadsheet/xls/SheetReader.h"
 
+#include "automation/Error.h"
 #include "core/LittleEndian.h"
 
 #include "spreadsheet/model/Address.h"
@@ -7,6 +8,8 @@
 #include "spreadsheet/xls/BiffReader.h"
 #include "spreadsheet/xls/Encoding.h"
 #include "spreadsheet/xls/Records.h"
+
+#include <QLocale>
 
 #include <array>
 #include <cmath>
@@ -179,6 +182,10 @@ void SheetParser::put(const Record& record, std::uint16_t row, std::uint16_t col
 {
     const int c = column(col, record);
     Cell& cell = m_sheet.cellAt(row, c);
+    if (m_resources.cellsBefore + m_sheet.storedCells() > MaxOpenedCells)
+        throw quorvale::AutomationError(QStringLiteral("the workbook holds more cells than the %1 this application "
+                                                       "opens")
+                                            .arg(QLocale(QLocale::English).toString(qulonglong(MaxOpenedCells))));
     cell.format = formatOf(xf, record);
     cell.value = std::move(value);
 }
@@ -262,28 +269,36 @@ void SheetParser::mulBlank(const Record& record)
 
 // A formula keeps the value it last gave. A text result follows in a STRING
 // record, after the SHRFMLA, ARRAY or TABLE record the formula may have.
+// Programs that write formulas without calculating them (xlwt writes a blank
+// result, Spreadsheet::WriteExcel a zero to be calculated on opening) leave
+// a placeholder, which is taken for no result at all unless the workbook
+// was calculated before it was saved.
 void SheetParser::formula(RecordStream& records, const Record& record)
 {
     Cursor in(record);
     const std::uint16_t r = in.u16(), c = in.u16(), xf = in.u16();
     const double number = in.f64();
+    const std::uint16_t options = in.u16();
     std::uint8_t result[8];
     std::memcpy(result, &record.data[6], sizeof result);
-    if (quorvale::le::u16(result + 6) != rec::FormulaNotNumber) {
-        put(record, r, c, xf, number);
-        return;
-    }
+    const bool placeholder = !m_resources.calculated && (options & rec::FormulaCalcOnLoad);
     CellValue value;
-    if (result[0] == rec::FormulaText) {
+    if (quorvale::le::u16(result + 6) != rec::FormulaNotNumber) {
+        value = number;
+    } else if (result[0] == rec::FormulaText) {
         const std::uint16_t next = records.peekType();
         if (next == rec::ShrFmla || next == rec::Array || next == rec::Table)
             records.next();
         if (records.peekType() == rec::String)
             value = formulaText(records, records.next());
     } else if (result[0] == rec::FormulaBoolean) {
-        value = double(result[2]);
+        value = result[2] != 0;
+    } else if (result[0] == rec::FormulaError) {
+        value = errorOfCode(result[2]).value_or(CellError::Value);
+    } else if (result[0] == rec::FormulaBlank && !m_resources.calculated) {
+        value = CellError::NotCalculated;
     }
-    put(record, r, c, xf, std::move(value));
+    put(record, r, c, xf, placeholder ? CellValue(CellError::NotCalculated) : std::move(value));
 }
 
 // The text of a STRING record, which goes on in CONTINUE records when long.
@@ -305,14 +320,16 @@ void SheetParser::richText(const Record& record)
     put(record, r, c, xf, std::move(text));
 }
 
-// TRUE and FALSE become 1 and 0; an error value leaves the cell's format.
+// TRUE or FALSE, or an error value.
 void SheetParser::boolErr(const Record& record)
 {
     Cursor in(record);
     const std::uint16_t r = in.u16(), c = in.u16(), xf = in.u16();
     const std::uint8_t value = in.u8();
     const bool error = in.u8();
-    put(record, r, c, xf, error ? CellValue{} : CellValue{double(value)});
+    if (error && !errorOfCode(value))
+        damaged(QStringLiteral("%1 holds the error code %2, which names no error").arg(record.where()).arg(value));
+    put(record, r, c, xf, error ? CellValue(*errorOfCode(value)) : CellValue(value != 0));
 }
 
 void SheetParser::mergedCells(const Record& record)

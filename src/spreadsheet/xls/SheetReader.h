@@ -14,6 +14,12 @@ namespace ss::xls {
 struct SheetResources {
     const std::vector<FormatId>& formatOfXf;
     const std::vector<QString>& strings;
+    // Whether a spreadsheet program calculated the workbook before saving it
+    // (its globals have a RECALCID record): the results of its formulas are
+    // then what they show, a blank one too.
+    bool calculated = false;
+    // The cells the sheets read before this one hold (Sheet::storedCells).
+    std::size_t cellsBefore = 0;
 };
 
 // Reads the worksheet substream that starts at offset into sheet.

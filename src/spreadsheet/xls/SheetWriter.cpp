@@ -218,7 +218,8 @@ std::uint16_t xfOfCell(const SheetOut& s, int r, int c)
     return s.formats.xfOf(cell.format != NoFormat ? cell.format : s.sheet.effectiveFormat(r, c));
 }
 
-// A text, or a number that no RK form holds exactly.
+// A text, a number that no RK form holds exactly, TRUE or FALSE, or an
+// error value.
 void valueCell(const SheetOut& s, int r, int c)
 {
     const CellValue& value = s.sheet.rows[std::size_t(r)].cells[std::size_t(c)].value;
@@ -229,8 +230,21 @@ void valueCell(const SheetOut& s, int r, int c)
         });
         return;
     }
-    s.out.record(rec::Number, [&](BiffWriter& w) {
-        w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(std::get<double>(value));
+    if (const double* number = std::get_if<double>(&value)) {
+        s.out.record(rec::Number,
+                     [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf).f64(*number); });
+        return;
+    }
+    const bool* truth = std::get_if<bool>(&value);
+    const CellError error = truth ? CellError::NotCalculated : std::get<CellError>(value);
+    // A result that was never calculated has no value to keep.
+    if (error == CellError::NotCalculated && !truth) {
+        s.out.record(rec::Blank, [&](BiffWriter& w) { w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf); });
+        return;
+    }
+    s.out.record(rec::BoolErr, [&](BiffWriter& w) {
+        w.u16(std::uint32_t(r)).u16(std::uint32_t(c)).u16(xf);
+        w.u8(truth ? std::uint8_t(*truth) : std::uint8_t(error)).u8(truth ? 0 : 1);
     });
 }
 

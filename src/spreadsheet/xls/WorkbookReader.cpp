@@ -8,7 +8,7 @@
 #include "spreadsheet/xls/SheetReader.h"
 #include "spreadsheet/xls/WorkbookWriter.h"
 
-#include <set>
+#include <map>
 
 namespace ss::xls {
 
@@ -30,7 +30,8 @@ struct PrintArea {
 struct Globals {
     std::vector<Font> fonts;
     std::vector<Record> xfs;
-    std::set<std::uint16_t> numberFormats;
+    std::map<std::uint16_t, QString> numberFormats; // the codes of the FORMAT records by their number
+    bool calculated = false;                        // a RECALCID record is there
     std::vector<SheetEntry> sheets;
     // The worksheet of each BOUNDSHEET record by its position, which the
     // active sheet and defined names refer to; -1 for a chart sheet, which
@@ -51,6 +52,7 @@ public:
 private:
     void dispatch(RecordStream& records, const Record& record);
     void font(const Record& record);
+    void numberFormat(const Record& record);
     void palette(const Record& record);
     void boundSheet(const Record& record);
     void externSheet(RecordStream& records, const Record& record);
@@ -88,10 +90,11 @@ void GlobalsParser::dispatch(RecordStream& records, const Record& record)
     switch (record.type) {
     case rec::FilePass: damaged(QStringLiteral("the workbook is protected by a password"));
     case rec::Font: font(record); break;
-    case rec::Format: m_globals.numberFormats.insert(in.u16()); break;
+    case rec::Format: numberFormat(record); break;
     case rec::Xf: in.need(20); m_globals.xfs.push_back(record); break;
     case rec::Palette: palette(record); break;
     case rec::Window1: in.skip(10); m_globals.activeSheet = in.u16(); break;
+    case rec::RecalcId: m_globals.calculated = true; break;
     case rec::DateMode: m_book.dates1904 = in.u16() == rec::Dates1904; break;
     case rec::BoundSheet: boundSheet(record); break;
     case rec::ExternSheet: externSheet(records, record); break;
@@ -99,6 +102,13 @@ void GlobalsParser::dispatch(RecordStream& records, const Record& record)
     case rec::Sst: sharedStrings(records, record); break;
     default: break;
     }
+}
+
+void GlobalsParser::numberFormat(const Record& record)
+{
+    Cursor in(record);
+    const std::uint16_t id = in.u16();
+    m_globals.numberFormats[id] = in.string();
 }
 
 void GlobalsParser::font(const Record& record)
@@ -206,6 +216,10 @@ CellFormat cellFormatOf(const Record& xf, const Globals& globals)
         damaged(QStringLiteral("%1 uses number format %2, which the file does not define").arg(xf.where()).arg(numberFormat));
     CellFormat format;
     format.font = globals.fonts[fontRecord];
+    const auto own = globals.numberFormats.find(numberFormat);
+    format.numberFormat = own != globals.numberFormats.end() ? own->second : builtInNumberFormat(numberFormat);
+    if (builtInNumberFormatId(format.numberFormat) == 0)
+        format.numberFormat.clear();
     in.u16();
     const std::uint8_t align = in.u8();
     format.horizontal = horizontalOf(align & rec::XfHorizontalMask);
@@ -260,11 +274,12 @@ std::unique_ptr<Workbook> readWorkbookStream(const Bytes& stream)
     std::vector<FormatId> formatOfXf;
     for (const Record& xf : globals.xfs)
         formatOfXf.push_back(book->formats.intern(cellFormatOf(xf, globals)));
-    const SheetResources resources{formatOfXf, globals.strings};
+    std::size_t cellsBefore = 0;
     for (const SheetEntry& entry : globals.sheets) {
         Sheet& sheet = book->addSheet(entry.name);
         sheet.visibility = entry.visibility;
-        readSheet(stream, entry.offset, sheet, resources);
+        readSheet(stream, entry.offset, sheet, {formatOfXf, globals.strings, globals.calculated, cellsBefore});
+        cellsBefore += sheet.storedCells();
     }
     tiePrintAreas(globals, *book);
     book->activeSheet = std::max(worksheetAt(globals, globals.activeSheet), 0);
