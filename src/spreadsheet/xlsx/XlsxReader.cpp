@@ -157,6 +157,9 @@ CellFormat readXf(XmlReader& x, const std::vector<Font>& fonts, const QHash<int,
     CellFormat format;
     const int numFmtId = int(zip::xmlCount(x.attribute("numFmtId").value_or("0"), 0xFFFF).value_or(0));
     format.numberFormat = numberFormats.value(numFmtId, builtInNumberFormat(numFmtId));
+    // LibreOffice gives General a number of its own.
+    if (format.numberFormat.compare(u"General", Qt::CaseInsensitive) == 0)
+        format.numberFormat.clear();
     if (const auto font = zip::xmlCount(x.attribute("fontId").value_or("0"), 0xFFFF); font && *font < qint64(fonts.size()))
         format.font = fonts[std::size_t(*font)];
     while (x.nextChild()) {
