@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 namespace ss::ods {
 
@@ -62,6 +64,33 @@ void readStyle(XmlReader& x, Styles& styles)
         x.skipElement();
     }
 }
+
+// Short texts come again and again in a table (a category, "Yes", "No"):
+// each is made once and shared by its cells, which saves the time and the
+// memory of a string a cell.
+class TextCache {
+public:
+    QString text(std::string_view utf8)
+    {
+        if (utf8.size() > MaxLength)
+            return qText(utf8);
+        if (const auto known = m_texts.find(utf8); known != m_texts.end())
+            return known->second;
+        QString made = qText(utf8);
+        if (m_texts.size() < MaxTexts)
+            m_texts.emplace(std::string(utf8), made);
+        return made;
+    }
+
+private:
+    static constexpr std::size_t MaxLength = 40;
+    static constexpr std::size_t MaxTexts = 1 << 16;
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
+};
 
 // The value of one table cell as the reader keeps it until its row is stored.
 struct CellEntry {
@@ -168,7 +197,9 @@ private:
     void readRow()
     {
         const qint64 count = repeats("number-rows-repeated");
-        const auto height = m_styles.rowHeights.constFind(qText(m_x.attribute("style-name").value_or("")));
+        const auto height = m_styles.rowHeights.isEmpty()
+                                ? m_styles.rowHeights.constEnd()
+                                : m_styles.rowHeights.constFind(qText(m_x.attribute("style-name").value_or("")));
         m_entries.clear();
         m_spans.clear();
         qint64 col = 0;
@@ -240,24 +271,30 @@ private:
         }
         if (col < MaxColumns && (columnsSpanned > 1 || rowsSpanned > 1))
             m_spans.push_back({col, std::max(columnsSpanned, 1), std::max(rowsSpanned, 1)});
+        // The attributes' views last until the cell's text is read.
         CellEntry entry{col, {}, NoFormat};
-        const bool needsText = (type == "string" && !stringValue) || calcType == "error";
-        const QString text = needsText ? paragraphs() : (m_x.skipElement(), QString());
-        if (calcType == "error")
-            entry.value = errorOfText(text).value_or(CellError::Value);
-        else if (type == "float" || type == "percentage" || type == "currency")
+        const bool error = calcType == "error";
+        if (error) {
+        } else if (type == "float" || type == "percentage" || type == "currency") {
             entry.value = checkedNumber(zip::xmlNumber(number), number, col);
-        else if (type == "date")
+        } else if (type == "date") {
             entry.value = dateValue(date, col, entry.format);
-        else if (type == "time") {
+        } else if (type == "time") {
             entry.value = checkedNumber(zip::isoDurationDays(time), time, col);
             entry.format = m_timeFormat;
-        } else if (type == "boolean")
+        } else if (type == "boolean") {
             entry.value = zip::xmlTrue(boolean);
-        else if (type == "string")
-            entry.value = stringValue ? qText(*stringValue) : text;
-        else if (formula)
+        } else if (type == "string" && stringValue) {
+            entry.value = qText(*stringValue);
+        } else if (type.empty() && formula) {
             entry.value = CellError::NotCalculated;
+        }
+        if (error || (type == "string" && !stringValue)) {
+            const QString text = paragraphs();
+            entry.value = error ? CellValue(errorOfText(text).value_or(CellError::Value)) : CellValue(text);
+        } else {
+            m_x.skipElement();
+        }
         if (entry.value.index() == 0)
             return;
         // Only cells that hold something are repeated; one past the sheet's
@@ -303,7 +340,7 @@ private:
                 m_x.skipElement();
             }
         }
-        return qText(m_text);
+        return m_texts.text(m_text);
     }
 
     // The text of a paragraph or a span in it. White space in the text runs
@@ -352,6 +389,7 @@ private:
     std::vector<CellEntry> m_entries;
     std::vector<Span> m_spans;
     std::string m_text;
+    TextCache m_texts;
     bool m_space = false;
     FormatId m_dateFormat = NoFormat;
     FormatId m_dateTimeFormat = NoFormat;

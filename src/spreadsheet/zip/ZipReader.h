@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -141,7 +142,7 @@ private:
 
     std::string_view m_local;
     std::vector<XmlAttribute> m_attributes;
-    std::vector<std::string> m_attributeScratch;
+    std::deque<std::string> m_attributeScratch; // grows without moving what the views see
     std::string_view m_text;
     std::string m_textScratch;
     std::string m_collected;
