@@ -251,13 +251,16 @@ private slots:
     }
 
     // What LibreOffice would work out or write otherwise: a formula saved
-    // without its result, and an .ods's repeated cells and spaces.
+    // without its result, XML references and CDATA, and an .ods's repeated
+    // cells and spaces.
     void whatOnlyTheFileSaysIsKept()
     {
         for (const char* name : {"book.xlsx", "book.ods"}) {
             const Workbook& book = openedThroughAutomation(m_zipped + '/' + name);
             QCOMPARE(*valueAt(book, "Items", "A5"), CellValue(CellError::NotCalculated));
         }
+        const Workbook& markup = openedThroughAutomation(m_zipped + "/markup.xlsx");
+        QCOMPARE(*valueAt(markup, "Hidden", "A1"), CellValue(QStringLiteral("<AB&<raw> \u4E00")));
         const Workbook& ods = openedThroughAutomation(m_zipped + "/book.ods");
         for (const char* repeated : {"A6", "B6", "A7", "B7"})
             QCOMPARE(*valueAt(ods, "Items", repeated), CellValue(QStringLiteral("two spaces  kept\nnext\nline")));
@@ -282,6 +285,9 @@ private slots:
         QTest::newRow("damaged xlsx") << "damaged.xlsx" << QStringList{"xl/worksheets/items.xml is damaged", "line 5", "</rov>"};
         QTest::newRow("damaged ods") << "damaged.ods" << QStringList{"content.xml is damaged", "line 9", "</table:table-rov>"};
         QTest::newRow("too many cells") << "too-many-cells.ods" << QStringList{"more than 4,194,304 cells"};
+        QTest::newRow("document type") << "doctype.xlsx" << QStringList{"xl/sharedStrings.xml is damaged", "line 2", "document type"};
+        QTest::newRow("UTF-16") << "utf16.xlsx" << QStringList{"xl/sharedStrings.xml is damaged", "UTF-16"};
+        QTest::newRow("cut off") << "cut-off.xlsx" << QStringList{"xl/worksheets/items.xml is damaged", "ends"};
     }
     void zippedFilesThatAreNoWorkbookOrDamagedAreRefused()
     {

@@ -175,5 +175,16 @@ write_ods("damaged.ods", ods_content().replace("</table:table-row>", "</table:ta
 full_row = '<table:table-row table:number-rows-repeated="16385"><table:table-cell office:value-type="float" ' \
     'office:value="1" table:number-columns-repeated="256"/></table:table-row>'
 write_ods("too-many-cells.ods", ods_content(full_row))
+# The XML a writer may use anywhere: references, CDATA, comments.
+markup = SHARED_STRINGS.replace("<t>Hidden text</t>",
+                                "<t>&lt;&#x41;&#66;&amp;<![CDATA[<raw>]]><!-- a note --> &#x4E00;</t>")
+write_zip("markup.xlsx", [(n, markup if n == "xl/sharedStrings.xml" else t) for n, t in xlsx_parts()])
+# XML no workbook part holds: a document type (whose entities could blow up),
+# UTF-16, a part cut off.
+doctype = SHARED_STRINGS.replace("<sst ", '<!DOCTYPE sst [<!ENTITY a "aaaaaaaaaa">]>\n<sst ', 1)
+write_zip("doctype.xlsx", [(n, doctype if n == "xl/sharedStrings.xml" else t) for n, t in xlsx_parts()])
+utf16 = SHARED_STRINGS.replace('encoding="UTF-8"', 'encoding="UTF-16"', 1)
+write_zip("utf16.xlsx", [(n, utf16 if n == "xl/sharedStrings.xml" else t) for n, t in xlsx_parts()])
+write_zip("cut-off.xlsx", xlsx_parts(ITEMS_SHEET[:ITEMS_SHEET.index('<c r="D2"') + 12]))
 write_zip("other.zip", [("readme.txt", "not a workbook")])
 write_ods("text.odt", ods_content(), "application/vnd.oasis.opendocument.text")

@@ -5,8 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <quazip.h>
-#include <quazipfile.h>
+#include <QIODevice>
+
+#include <unzip.h>
 
 #include <algorithm>
 #include <charconv>
@@ -70,46 +71,119 @@ char32_t characterReference(std::string_view ref)
 
 } // namespace
 
-ZipReader::ZipReader(QIODevice& device) : m_zip(std::make_unique<QuaZip>(&device))
+// minizip reads the archive through these, from the device it is given.
+namespace device {
+
+voidpf open(voidpf opaque, const void*, int) { return opaque; }
+uLong read(voidpf, voidpf stream, void* buffer, uLong size)
 {
-    m_zip->setAutoClose(false);
-    if (!m_zip->open(QuaZip::mdUnzip))
-        refuse(QStringLiteral("it is not a zip archive, or the archive is damaged"));
-    if (m_zip->getEntriesCount() > MaxEntries)
-        refuse(QStringLiteral("the archive holds more than %L1 parts, more than a workbook has").arg(MaxEntries));
-    int seen = 0;
-    for (bool more = m_zip->goToFirstFile(); more && seen < MaxEntries; more = m_zip->goToNextFile(), ++seen) {
-        const QString name = m_zip->getCurrentFileName();
-        m_names.insert(name.toLower(), name);
+    const qint64 n = static_cast<QIODevice*>(stream)->read(static_cast<char*>(buffer), qint64(size));
+    return n < 0 ? 0 : uLong(n);
+}
+uLong write(voidpf, voidpf, const void*, uLong) { return 0; }
+ZPOS64_T tell(voidpf, voidpf stream) { return ZPOS64_T(static_cast<QIODevice*>(stream)->pos()); }
+long seek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto* d = static_cast<QIODevice*>(stream);
+    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0 : origin == ZLIB_FILEFUNC_SEEK_CUR ? d->pos() : d->size();
+    return d->seek(base + qint64(offset)) ? 0 : -1;
+}
+int close(voidpf, voidpf) { return 0; }
+int error(voidpf, voidpf) { return 0; }
+
+} // namespace device
+
+// One part of the archive, open for reading; the archive reads one at a time.
+class ZipReader::Part {
+public:
+    explicit Part(void* unzip) : m_unzip(unzip) {}
+    ~Part()
+    {
+        if (m_open)
+            unzCloseCurrentFile(m_unzip);
     }
-    if (m_zip->getZipError() != UNZ_OK)
+    Part(const Part&) = delete;
+    Part& operator=(const Part&) = delete;
+
+    qint64 read(char* data, qint64 size)
+    {
+        return unzReadCurrentFile(m_unzip, data, unsigned(std::min<qint64>(size, 1 << 30)));
+    }
+    // Whether the part's data passed the archive's check.
+    bool close()
+    {
+        m_open = false;
+        return unzCloseCurrentFile(m_unzip) == UNZ_OK;
+    }
+
+private:
+    void* m_unzip;
+    bool m_open = true;
+};
+
+ZipReader::ZipReader(QIODevice& device)
+{
+    zlib_filefunc64_def functions{&device::open, &device::read, &device::write, &device::tell,
+                                  &device::seek, &device::close, &device::error, &device};
+    m_unzip = unzOpen2_64("workbook", &functions);
+    unz_global_info64 global{};
+    if (!m_unzip || unzGetGlobalInfo64(m_unzip, &global) != UNZ_OK)
+        refuse(QStringLiteral("it is not a zip archive, or the archive is damaged"));
+    if (global.number_entry > ZPOS64_T(MaxEntries))
+        refuse(QStringLiteral("the archive holds more than %L1 parts, more than a workbook has").arg(MaxEntries));
+    int status = unzGoToFirstFile(m_unzip);
+    for (; status == UNZ_OK; status = unzGoToNextFile(m_unzip)) {
+        char name[1024];
+        unz_file_info64 info{};
+        unz64_file_pos position{};
+        if (unzGetCurrentFileInfo64(m_unzip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK
+            || unzGetFilePos64(m_unzip, &position) != UNZ_OK)
+            break;
+        const std::size_t length = std::min<std::size_t>(info.size_filename, sizeof name);
+        // Names are in UTF-8 when flagged so; the parts of a workbook are ASCII.
+        const QString text = info.flag & 0x800 ? QString::fromUtf8(name, qsizetype(length))
+                                               : QString::fromLatin1(name, qsizetype(length));
+        m_entries.insert(text.toLower(), {position.pos_in_zip_directory, position.num_of_file, (info.flag & 1) != 0});
+        if (m_entries.size() >= MaxEntries)
+            break;
+    }
+    if (status != UNZ_END_OF_LIST_OF_FILE && m_entries.size() < MaxEntries)
         refuse(QStringLiteral("the archive's table of contents is damaged"));
 }
 
-ZipReader::~ZipReader() = default;
-
-bool ZipReader::has(const QString& name) const { return m_names.contains(name.toLower()); }
-
-std::unique_ptr<QuaZipFile> ZipReader::openPart(const QString& name) const
+ZipReader::~ZipReader()
 {
-    const auto stored = m_names.constFind(name.toLower());
-    if (stored == m_names.constEnd())
+    if (m_unzip)
+        unzClose(m_unzip);
+}
+
+bool ZipReader::has(const QString& name) const { return m_entries.contains(name.toLower()); }
+
+std::unique_ptr<ZipReader::Part> ZipReader::openPart(const QString& name) const
+{
+    const auto entry = m_entries.constFind(name.toLower());
+    if (entry == m_entries.constEnd())
         refuse(QStringLiteral("the archive lacks the part %1").arg(name));
-    if (!m_zip->setCurrentFile(*stored, QuaZip::csSensitive))
+    if (entry->encrypted)
+        refuse(QStringLiteral("the part %1 is encrypted").arg(name));
+    unz64_file_pos position{entry->directoryOffset, entry->number};
+    if (unzGoToFilePos64(m_unzip, &position) != UNZ_OK)
         refuse(QStringLiteral("the archive's table of contents is damaged at the part %1").arg(name));
-    auto file = std::make_unique<QuaZipFile>(m_zip.get());
-    if (!file->open(QIODevice::ReadOnly))
-        refuse(QStringLiteral("the part %1 cannot be unpacked: it is damaged, encrypted or packed in a way this "
-                              "application does not know")
+    if (unzOpenCurrentFile(m_unzip) != UNZ_OK)
+        refuse(QStringLiteral("the part %1 cannot be unpacked: it is damaged or packed in a way this application "
+                              "does not know")
                    .arg(name));
-    return file;
+    return std::make_unique<Part>(m_unzip);
 }
 
 QByteArray ZipReader::head(const QString& name, qint64 limit) const
 {
     if (!has(name))
         return {};
-    return openPart(name)->read(limit);
+    QByteArray bytes(limit, Qt::Uninitialized);
+    const qint64 n = openPart(name)->read(bytes.data(), limit);
+    bytes.truncate(std::max<qint64>(n, 0));
+    return bytes;
 }
 
 XmlReader::XmlReader(const ZipReader& zip, const QString& name)
@@ -477,8 +551,7 @@ void XmlReader::finish()
 {
     while (next() != Token::EndOfPart) {
     }
-    m_file->close();
-    if (m_file->getZipError() != UNZ_OK)
+    if (!m_file->close())
         damaged(QStringLiteral("its data fails the archive's check"));
 }
 

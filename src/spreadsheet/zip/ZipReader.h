@@ -17,11 +17,13 @@
 #include <vector>
 
 class QIODevice;
-class QuaZip;
-class QuaZipFile;
 
 // The parts of a zip archive (an .xlsx or .ods workbook), each read as a
 // stream of XML straight out of the archive, never whole into memory.
+//
+// The archive is read with minizip, the library libxlsxwriter writes with:
+// QuaZip carries a changed copy of minizip under the same names, and in one
+// process with libxlsxwriter one of them calls the other's functions.
 //
 // What a damaged or hostile archive can cost is bounded: only the first
 // MaxEntries entries are looked at, and a part that unpacks to more than
@@ -50,11 +52,17 @@ public:
 
 private:
     friend class XmlReader;
+    class Part;
     // Opens the part for reading; throws when it is missing or damaged.
-    std::unique_ptr<QuaZipFile> openPart(const QString& name) const;
+    std::unique_ptr<Part> openPart(const QString& name) const;
 
-    std::unique_ptr<QuaZip> m_zip;
-    QHash<QString, QString> m_names; // lower case -> as stored
+    void* m_unzip = nullptr; // minizip's unzFile
+    struct Entry {
+        std::uint64_t directoryOffset = 0;
+        std::uint64_t number = 0;
+        bool encrypted = false;
+    };
+    QHash<QString, Entry> m_entries; // by lower-case name
 };
 
 struct XmlAttribute {
@@ -128,7 +136,7 @@ private:
     std::string_view top() const;
 
     QString m_partName;
-    std::unique_ptr<QuaZipFile> m_file;
+    std::unique_ptr<ZipReader::Part> m_file;
     qint64 m_unpacked = 0;
     bool m_atEnd = false;
     std::vector<char> m_buffer;
