@@ -247,6 +247,7 @@ private:
         std::string_view type, calcType, number, date, time, boolean;
         std::optional<std::string_view> stringValue;
         bool formula = false;
+        bool booleanFormula = false;
         int columnsSpanned = 1, rowsSpanned = 1;
         for (const zip::XmlAttribute& a : m_x.attributes()) {
             const std::string_view n = a.local;
@@ -262,8 +263,11 @@ private:
                 boolean = a.value;
             else if (n == "string-value")
                 stringValue = a.value;
-            else if (n == "formula")
+            else if (n == "formula") {
                 formula = true;
+                // LibreOffice keeps a boolean result as a number of type float.
+                booleanFormula = a.value == "of:=TRUE()" || a.value == "of:=FALSE()";
+            }
             else if (n == "number-columns-spanned")
                 columnsSpanned = int(zip::xmlCount(a.value, MaxColumns).value_or(1));
             else if (n == "number-rows-spanned")
@@ -275,6 +279,8 @@ private:
         CellEntry entry{col, {}, NoFormat};
         const bool error = calcType == "error";
         if (error) {
+        } else if (type == "float" && booleanFormula) {
+            entry.value = checkedNumber(zip::xmlNumber(number), number, col) != 0;
         } else if (type == "float" || type == "percentage" || type == "currency") {
             entry.value = checkedNumber(zip::xmlNumber(number), number, col);
         } else if (type == "date") {
