@@ -1,12 +1,21 @@
 // Damaged and foreign files: opening fails with an AutomationError that
 // says what is wrong, never with a crash, a hang or a half-read workbook;
-// what other spreadsheet programs write opens with what it holds.
+// what other spreadsheet programs write opens with what it holds, .xlsx and
+// .ods workbooks too (made by zip_make_files.py, and by LibreOffice where it
+// is installed).
+
+#include "ExternalReaders.h"
+#include "ObjectsSupport.h"
 
 #include "support/XlsCompare.h"
 #include "support/XlsInventory.h"
 
 #include "automation/Error.h"
+#include "automation/Servers.h"
 #include "spreadsheet/model/Address.h"
+#include "spreadsheet/objects/Instance.h"
+#include "spreadsheet/objects/Objects.h"
+#include "spreadsheet/objects/Server.h"
 #include "spreadsheet/xls/BiffReader.h"
 #include "spreadsheet/xls/CompoundFile.h"
 #include "spreadsheet/xls/Records.h"
@@ -15,7 +24,9 @@
 #include "spreadsheet/xls/Xls.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,6 +58,49 @@ xls::Record first(const std::vector<xls::Record>& records, std::uint16_t type, s
         if (r.type == type && skip-- == 0)
             return r;
     throw std::logic_error("no such record");
+}
+
+// A value as a test compares it: numbers within the last digits, which
+// LibreOffice writes fifteen of.
+bool sameValue(const CellValue& got, const CellValue& expected)
+{
+    const double* a = std::get_if<double>(&got);
+    const double* b = std::get_if<double>(&expected);
+    return a && b ? std::abs(*a - *b) <= 1e-14 * std::abs(*b) : got == expected;
+}
+
+QString valueText(const CellValue& v)
+{
+    if (const double* d = std::get_if<double>(&v))
+        return QString::number(*d, 'g', 17);
+    if (const QString* s = std::get_if<QString>(&v))
+        return '"' + *s + '"';
+    if (const bool* b = std::get_if<bool>(&v))
+        return *b ? "TRUE" : "FALSE";
+    if (const CellError* e = std::get_if<CellError>(&v))
+        return QStringLiteral("error %1").arg(int(*e));
+    return QStringLiteral("empty");
+}
+
+const CellValue* valueAt(const Workbook& book, const QString& sheet, const QString& address)
+{
+    for (const auto& s : book.sheets)
+        if (s->name == sheet) {
+            const Area at = parseAddress(address);
+            const Cell* cell = s->cell(at.top, at.left);
+            return cell ? &cell->value : nullptr;
+        }
+    return nullptr;
+}
+
+QString numberFormatAt(const Workbook& book, const QString& sheet, const QString& address)
+{
+    for (const auto& s : book.sheets)
+        if (s->name == sheet) {
+            const Area at = parseAddress(address);
+            return book.formats[s->effectiveFormat(at.top, at.left)].numberFormat;
+        }
+    return {};
 }
 
 void patchU16(xls::Bytes& b, std::size_t at, std::uint16_t v)
@@ -90,11 +144,153 @@ class XlsDamagedTest : public QObject {
         expectFailure(file(xls::writeCompoundFile("Workbook", stream)), expected);
     }
 
+    automation::Object m_application;
+    QString m_zipped;            // the files zip_make_files.py makes
+    QString m_libreOffice;       // LibreOffice's .ods of book.xlsx, and its .xlsx of that
+    QString m_libreOfficeMissing;
+
+    // The workbook Workbooks.Open makes of the file, through automation as
+    // the program opens it; it stays open until the test ends.
+    const Workbook& openedThroughAutomation(const QString& path)
+    {
+        const automation::Object book =
+            m_application.object("Workbooks").call("Open", {automation::Variant(path)}).toObject();
+        return ss::objects::bookOf(book)->model;
+    }
+
+    void makeZippedWorkbooks()
+    {
+        m_zipped = m_dir.filePath(QStringLiteral("zipped"));
+        QVERIFY(QDir().mkpath(m_zipped));
+        QCOMPARE(QProcess::execute(QStringLiteral("python3"),
+                                   {QStringLiteral(QUORVALE_SOURCE_DIR "/tests/spreadsheet/zip_make_files.py"), m_zipped}),
+                 0);
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty()) {
+            m_libreOfficeMissing = QStringLiteral("LibreOffice is not installed");
+            return;
+        }
+        m_libreOffice = m_dir.filePath(QStringLiteral("libreoffice"));
+        const QString profile = "-env:UserInstallation=file://" + m_dir.filePath(QStringLiteral("profile"));
+        // LibreOffice shows the hidden first table of an .ods not its own, so
+        // its .xlsx is made of its own .ods.
+        for (const auto& [format, source] : {std::pair{"ods", m_zipped + "/book.xlsx"}, std::pair{"xlsx", m_libreOffice + "/book.ods"}})
+            QCOMPARE(QProcess::execute(soffice, {profile, "--headless", "--convert-to", format, "--outdir", m_libreOffice, source}), 0);
+    }
+
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
         m_stream = xls::writeWorkbookStream(m_book);
+        ss::registerExcelApplication();
+        m_application = automation::Servers::createObject(QStringLiteral("Excel.Application"));
+        makeZippedWorkbooks();
+    }
+    void cleanupTestCase()
+    {
+        m_application = {};
+        automation::Servers::clear();
+    }
+
+    // The same workbook in four files: as written here and as LibreOffice
+    // saves it. LibreOffice's .ods keeps a boolean of an .xlsx as the number 1
+    // of the formula TRUE().
+    void zippedWorkbooksOpenWithWhatTheyHold_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("firstHidden");
+        QTest::newRow("xlsx") << "zipped/book.xlsx" << true;
+        QTest::newRow("ods") << "zipped/book.ods" << true;
+        // LibreOffice saves the sheet it shows as visible, the first when it
+        // runs without a window.
+        QTest::newRow("xlsx by LibreOffice") << "libreoffice/book.xlsx" << false;
+        QTest::newRow("ods by LibreOffice") << "libreoffice/book.ods" << true;
+    }
+    void zippedWorkbooksOpenWithWhatTheyHold()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, firstHidden);
+        if (file.startsWith("libreoffice") && m_libreOffice.isEmpty())
+            SKIP_WITHOUT_READER(qPrintable(m_libreOfficeMissing));
+        const Workbook& book = openedThroughAutomation(m_dir.filePath(file));
+        QCOMPARE(book.sheets.size(), std::size_t(2));
+        QCOMPARE(book.sheets[0]->name, QStringLiteral("Hidden"));
+        QCOMPARE(book.sheets[0]->visibility, firstHidden ? SheetVisibility::Hidden : SheetVisibility::Visible);
+        QCOMPARE(book.sheets[1]->visibility, SheetVisibility::Visible);
+        QCOMPARE(book.activeSheet, firstHidden ? 1 : 0);
+        QCOMPARE(book.sheets[1]->merges, std::vector<Area>{parseAddress(u"A4:C4")});
+        const std::pair<const char*, CellValue> expected[] = {
+            {"Hidden!A1", QStringLiteral("Hidden text")},
+            {"Items!A1", QStringLiteral("Inventory ID")},
+            {"Items!B1", QStringLiteral("Inline text")},
+            {"Items!C1", QStringLiteral("Rich text & more")},
+            {"Items!A2", 46.99},
+            {"Items!B2", 1234567890123456789.0},
+            {"Items!C2", 44439.0},
+            {"Items!D2", 44439.5625},
+            {"Items!E2", 0.5729166666666666},
+            {"Items!F2", file == "libreoffice/book.ods" ? CellValue(1.0) : CellValue(true)},
+            {"Items!G2", CellError::Div0},
+            {"Items!H2", 93.98},
+            {"Items!A3", QStringLiteral("Merged")},
+            {"Items!B3", QStringLiteral("after A3")},
+            {"Items!B5", 44439.5625},
+        };
+        for (const auto& [where, value] : expected) {
+            const QStringList at = QString::fromLatin1(where).split(u'!');
+            const CellValue* got = valueAt(book, at[0], at[1]);
+            QVERIFY2(got && sameValue(*got, value),
+                     qPrintable(QStringLiteral("%1: %2, not %3").arg(where, got ? valueText(*got) : "no cell", valueText(value))));
+        }
+        // Dates and times keep a format that shows them as such.
+        for (const char* date : {"C2", "D2", "B5"})
+            QVERIFY2(numberFormatAt(book, "Items", date).contains(u'y', Qt::CaseInsensitive), date);
+        QVERIFY(numberFormatAt(book, "Items", "E2").contains(u'h', Qt::CaseInsensitive));
+        QVERIFY(numberFormatAt(book, "Items", "A2").isEmpty());
+    }
+
+    // What LibreOffice would work out or write otherwise: a formula saved
+    // without its result, and an .ods's repeated cells and spaces.
+    void whatOnlyTheFileSaysIsKept()
+    {
+        for (const char* name : {"book.xlsx", "book.ods"}) {
+            const Workbook& book = openedThroughAutomation(m_zipped + '/' + name);
+            QCOMPARE(*valueAt(book, "Items", "A5"), CellValue(CellError::NotCalculated));
+        }
+        const Workbook& ods = openedThroughAutomation(m_zipped + "/book.ods");
+        for (const char* repeated : {"A6", "B6", "A7", "B7"})
+            QCOMPARE(*valueAt(ods, "Items", repeated), CellValue(QStringLiteral("two spaces  kept\nnext\nline")));
+        // The empty rows and columns repeated to the end of the sheet are none.
+        const Sheet& items = *ods.sheets[1];
+        QCOMPARE(items.rows.size(), std::size_t(7));
+        QCOMPARE(items.storedCells(), std::size_t(3 + 8 + 2 + 0 + 2 + 2 + 2));
+        QCOMPARE(items.columnWidth(1), 19.86); // 1.5 in: 144 pixels, 5 of them padding, digits of 7
+        QCOMPARE(items.columnWidth(2), items.standardWidth);
+    }
+
+    void zippedFilesThatAreNoWorkbookOrDamagedAreRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList notAWorkbook{"is not a workbook this application opens",
+                                       "Excel 97-2003 (.xls), Excel (.xlsx) and OpenDocument (.ods)"};
+        QTest::newRow("zip") << "other.zip" << notAWorkbook;
+        QTest::newRow("odt") << "text.odt" << notAWorkbook;
+        QTest::newRow("row past the last, xlsx") << "past-last-row.xlsx" << QStringList{"\"Items\"", "cell B65537", "65,536 rows"};
+        QTest::newRow("row past the last, ods") << "past-last-row.ods" << QStringList{"\"Items\"", "cell A65537", "65,536 rows"};
+        QTest::newRow("damaged xlsx") << "damaged.xlsx" << QStringList{"xl/worksheets/items.xml is damaged", "line 5", "</rov>"};
+        QTest::newRow("damaged ods") << "damaged.ods" << QStringList{"content.xml is damaged", "line 9", "</table:table-rov>"};
+        QTest::newRow("too many cells") << "too-many-cells.ods" << QStringList{"more than 4,194,304 cells"};
+    }
+    void zippedFilesThatAreNoWorkbookOrDamagedAreRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, expected);
+        const QString error = errorOf([&] { openedThroughAutomation(m_zipped + '/' + file); });
+        QVERIFY2(error.startsWith("Open: ") && error.contains(file), qPrintable(error));
+        for (const QString& words : expected)
+            QVERIFY2(error.contains(words), qPrintable(error));
     }
 
     void emptyMissingAndForeignFilesAreRefused()

@@ -1,9 +1,13 @@
 #include "automation/ExcelConstants.h"
 #include "spreadsheet/objects/Members.h"
 #include "spreadsheet/objects/Objects.h"
+#include "spreadsheet/ods/OdsReader.h"
 #include "spreadsheet/xls/Xls.h"
+#include "spreadsheet/xlsx/XlsxReader.h"
 #include "spreadsheet/xlsx/XlsxWriter.h"
+#include "spreadsheet/zip/ZipReader.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace ss::objects {
@@ -21,6 +25,37 @@ QString filePath(const Variant& value)
     if (path.isEmpty())
         throw quorvale::AutomationError(QStringLiteral("no file name given"));
     return QFileInfo(path.replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
+}
+
+// The workbook in the file, read by the reader of its format, which its
+// contents tell rather than its name: an Excel 97-2003 workbook is a
+// compound document, an .xlsx and an .ods file are zip archives that hold
+// xl/workbook.xml or say what they are in their "mimetype" entry.
+std::unique_ptr<Workbook> readWorkbook(const QString& path)
+{
+    static constexpr char CompoundSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+    static constexpr char ZipSignature[] = "PK\x03\x04";
+    zip::OpenedFile file(path);
+    const QByteArray start = file.start(8);
+    if (start.isEmpty())
+        zip::cannotOpen(path, QStringLiteral("the file is empty"));
+    if (start == QByteArrayView(CompoundSignature, 8))
+        return xls::open(path, file.readAll());
+    if (start.startsWith(ZipSignature)) {
+        std::unique_ptr<Workbook> book = zip::readArchive(file, [](const zip::ZipReader& archive) {
+            if (archive.has(QStringLiteral("xl/workbook.xml")))
+                return xlsx::read(archive);
+            if (archive.head(QStringLiteral("mimetype"), 100).trimmed() == "application/vnd.oasis.opendocument.spreadsheet")
+                return ods::read(archive);
+            return std::unique_ptr<Workbook>();
+        });
+        if (book)
+            return book;
+    }
+    throw quorvale::AutomationError(
+        QStringLiteral("\"%1\" is not a workbook this application opens: it opens Excel 97-2003 (.xls), Excel (.xlsx) "
+                       "and OpenDocument (.ods) spreadsheets")
+            .arg(QDir::toNativeSeparators(path)));
 }
 
 // Writes the workbook in the file format SaveAs was given: the Excel
@@ -62,7 +97,7 @@ private:
     static Variant open(Workbooks& self, const Call& call)
     {
         const QString path = filePath(call.positional(0));
-        std::unique_ptr<Workbook> model = xls::open(path);
+        std::unique_ptr<Workbook> model = readWorkbook(path);
         if (model->sheets.empty())
             throw quorvale::AutomationError(QStringLiteral("\"%1\" holds no sheet").arg(path));
         auto book = std::make_shared<Book>();

@@ -120,11 +120,10 @@ void save(const Workbook& book, const QString& path)
     writeFile(path, file);
 }
 
-std::unique_ptr<Workbook> open(const QString& path)
+namespace {
+
+std::unique_ptr<Workbook> readWorkbook(const QString& path, const Bytes& file)
 {
-    if (!QFileInfo::exists(path))
-        cannotOpen(path, QStringLiteral("there is no such file"));
-    const Bytes file = readFile(path);
     const Bytes stream = workbookStreamOf(path, file);
     try {
         std::unique_ptr<Workbook> book = readWorkbookStream(stream);
@@ -133,6 +132,20 @@ std::unique_ptr<Workbook> open(const QString& path)
     } catch (const quorvale::AutomationError& e) {
         cannotOpen(path, QStringLiteral("the workbook is damaged: %1").arg(e.description()));
     }
+}
+
+} // namespace
+
+std::unique_ptr<Workbook> open(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        cannotOpen(path, QStringLiteral("there is no such file"));
+    return readWorkbook(path, readFile(path));
+}
+
+std::unique_ptr<Workbook> open(const QString& path, const QByteArray& contents)
+{
+    return readWorkbook(path, Bytes(contents.begin(), contents.end()));
 }
 
 } // namespace ss::xls

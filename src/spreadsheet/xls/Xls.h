@@ -16,5 +16,7 @@ void save(const Workbook& book, const QString& path);
 // Reads an Excel 97-2003 file into a new workbook. Throws AutomationError
 // saying what was wrong for a file that is not one or is damaged.
 std::unique_ptr<Workbook> open(const QString& path);
+// The same of the file's contents, already read.
+std::unique_ptr<Workbook> open(const QString& path, const QByteArray& contents);
 
 } // namespace ss::xls
