@@ -53,8 +53,14 @@ Commands:
 FILE is a CSV file (UTF-8, commas or semicolons, a header line of the sheet's
 captions: Inventory ID, Name, Description, Unit Price, Quantity in Stock,
 Reorder Level, Reorder Time in Days, Quantity in Reorder, Discontinued?, which
-may stand below a title line) or an .xls workbook, whose first sheet is read
-from its row of those captions. "-" reads FILE from standard input.
+may stand below a title line) or a workbook (.xlsx, .ods or Excel 97-2003
+.xls, known by its content), whose first sheet that is not hidden is read
+below the first row holding the Inventory ID caption; that row may hold any
+of the other captions in any order. A workbook's cells come in as shown: a
+number to 15 significant digits without an exponent, a date or time as ISO
+8601 text (2021-08-31T13:45:00), TRUE or FALSE, an error as its text
+(#DIV/0!), a formula as its saved result; a workbook whose formulas carry no
+saved result is refused. "-" reads FILE from standard input.
 The window and the commands share one stored list and store it one at a
 time: an import made while the window is open comes into the window's list.
 

@@ -81,13 +81,19 @@ QString chooseTemporaryWorkbook(shell::Trace& t)
 }
 
 
-// SaveAs over the claimed, still empty file; when the save fails the empty
-// file goes again.
 void saveWorkbook(const QString& path)
 {
+    const Variant format = Long(Excel1::GetSaveFileFormat(ExcelApp));
+    ExcelBook.call("SaveAs", {Arg::byReference(path), Arg::named("FileFormat", format)});
+}
+
+// SaveAs over the temporary file claimed for the run, still empty; when the
+// save fails the empty file goes again. (A file the user named is never
+// removed: an empty one of theirs stays as it was.)
+void saveClaimedWorkbook(const QString& path)
+{
     try {
-        const Variant format = Long(Excel1::GetSaveFileFormat(ExcelApp));
-        ExcelBook.call("SaveAs", {Arg::byReference(path), Arg::named("FileFormat", format)});
+        saveWorkbook(path);
     } catch (...) {
         TempNames::releaseUnwritten(path);
         throw;
@@ -248,7 +254,7 @@ Generated GenerateReport0(std::span<const InventoryRecord> items, RunWindows& wi
     buildWorkbook(t, items);
     const QString path = chooseTemporaryWorkbook(t);
     const bool withoutInstance = ExcelApp.isNothing();
-    const bool saved = t.line(158, [&] { saveWorkbook(path); });
+    const bool saved = t.line(158, [&] { saveClaimedWorkbook(path); });
     closeAndQuit(t);
 
     // A save that fails with the application there fails for the file (a

@@ -300,6 +300,11 @@ private slots:
         QCOMPARE(bytesOf(at(QStringLiteral("stock.xls"))), QByteArray("last week's workbook"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({QStringLiteral("items.csv"), QStringLiteral("stock.xls")}));
+        // An empty file of the user's stays too.
+        write(at(QStringLiteral("empty.xls")), {});
+        QCOMPARE(quorvale({QStringLiteral("generate"), QStringLiteral("empty.xls"), QStringLiteral("--items"),
+                           QStringLiteral("items.csv")}).status, 1);
+        QVERIFY(QFileInfo(at(QStringLiteral("empty.xls"))).isFile());
 
         // A stored list longer than a sheet holds is refused before anything
         // is laid out.
