@@ -461,6 +461,13 @@ const std::array<std::int32_t, PaletteSize>& Workbook::defaultColors()
     return palette;
 }
 
+int Workbook::firstVisibleSheet() const
+{
+    const auto shown = std::find_if(sheets.begin(), sheets.end(),
+                                    [](const auto& s) { return s->visibility == SheetVisibility::Visible; });
+    return shown == sheets.end() ? 0 : int(shown - sheets.begin());
+}
+
 Sheet& Workbook::addSheet(const QString& name)
 {
     sheets.push_back(std::make_unique<Sheet>());

@@ -269,6 +269,8 @@ public:
     static const std::array<std::int32_t, PaletteSize>& defaultColors();
 
     Sheet& addSheet(const QString& name);
+    // The first sheet that is not hidden; the first sheet when all are.
+    int firstVisibleSheet() const;
 };
 
 } // namespace ss

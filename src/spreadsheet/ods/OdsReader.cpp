@@ -408,9 +408,7 @@ std::unique_ptr<Workbook> read(const zip::ZipReader& archive)
 {
     auto book = std::make_unique<Workbook>();
     ContentReader(archive, *book).read();
-    const auto shown = std::find_if(book->sheets.begin(), book->sheets.end(),
-                                    [](const auto& s) { return s->visibility == SheetVisibility::Visible; });
-    book->activeSheet = shown == book->sheets.end() ? 0 : int(shown - book->sheets.begin());
+    book->activeSheet = book->firstVisibleSheet();
     return book;
 }
 

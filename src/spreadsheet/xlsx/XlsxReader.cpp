@@ -504,11 +504,8 @@ std::unique_ptr<Workbook> read(const zip::ZipReader& archive)
         SheetReader(archive, entry, *book, strings, formats, cells).read();
     }
     // A hidden sheet is not the active one.
-    if (!book->sheets.empty() && book->sheets[std::size_t(book->activeSheet)]->visibility != SheetVisibility::Visible) {
-        const auto shown = std::find_if(book->sheets.begin(), book->sheets.end(),
-                                        [](const auto& s) { return s->visibility == SheetVisibility::Visible; });
-        book->activeSheet = shown == book->sheets.end() ? 0 : int(shown - book->sheets.begin());
-    }
+    if (!book->sheets.empty() && book->sheets[std::size_t(book->activeSheet)]->visibility != SheetVisibility::Visible)
+        book->activeSheet = book->firstVisibleSheet();
     return book;
 }
 
