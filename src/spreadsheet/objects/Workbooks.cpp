@@ -17,6 +17,7 @@ namespace {
 using automation::Object;
 
 constexpr int NewBookSheets = 3;
+constexpr qint64 MaxCompoundFileBytes = qint64(64) << 20;
 
 // A path as the client gives it: "\" is the platform's separator.
 QString filePath(const Variant& value)
@@ -39,8 +40,14 @@ std::unique_ptr<Workbook> readWorkbook(const QString& path)
     const QByteArray start = file.start(8);
     if (start.isEmpty())
         zip::cannotOpen(path, QStringLiteral("the file is empty"));
-    if (start == QByteArrayView(CompoundSignature, 8))
+    if (start == QByteArrayView(CompoundSignature, 8)) {
+        // An Excel 97-2003 workbook is read whole: one larger than any that
+        // holds the cells this application opens is refused before.
+        if (file.size() > MaxCompoundFileBytes)
+            zip::cannotOpen(path, QStringLiteral("the workbook is larger than %1 MiB, more than this application opens")
+                                      .arg(MaxCompoundFileBytes >> 20));
         return xls::open(path, file.readAll());
+    }
     if (start.startsWith(ZipSignature)) {
         std::unique_ptr<Workbook> book = zip::readArchive(file, [](const zip::ZipReader& archive) {
             if (archive.has(QStringLiteral("xl/workbook.xml")))

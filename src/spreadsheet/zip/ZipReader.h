@@ -180,6 +180,7 @@ public:
     // The first bytes, at most n; the file stays at its start.
     QByteArray start(qint64 n);
     QIODevice& device() { return m_file; }
+    qint64 size() const { return m_file.size(); }
     // The whole file.
     QByteArray readAll();
 
