@@ -112,8 +112,7 @@ QString errorText(std::int32_t code)
     }
 }
 
-} // namespace
-
+// A number at most 15 significant digits long, in plain decimals.
 QString shownNumber(double value)
 {
     if (value == 0 || !std::isfinite(value))
@@ -144,11 +143,7 @@ QString shownNumber(double value)
     return negative ? QLatin1Char('-') + text : text;
 }
 
-bool showsDateOrTime(QStringView numberFormat)
-{
-    const DateParts parts = datePartsOf(numberFormat);
-    return parts.date || parts.time;
-}
+} // namespace
 
 QString cellText(const automation::Variant& value, QStringView numberFormat, bool dates1904)
 {

@@ -21,12 +21,6 @@
 // - A formula as its saved result, by the same rule.
 namespace workbook {
 
-// A number at most 15 significant digits long, in plain decimals.
-QString shownNumber(double value);
-
-// Whether a number format shows a date or a time.
-bool showsDateOrTime(QStringView numberFormat);
-
 // The cell's value (Range.Value2) as the item's field, by the rule above.
 QString cellText(const automation::Variant& value, QStringView numberFormat, bool dates1904);
 
