@@ -7,8 +7,7 @@
 
 #include "support/RenderFixture.h"
 
-#include "spreadsheet/ods/OdsReader.h"
-#include "spreadsheet/xlsx/XlsxReader.h"
+#include "spreadsheet/objects/Objects.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,21 +18,12 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-std::unique_ptr<ss::Workbook> openFile(const QString& path)
-{
-    return path.endsWith(QLatin1String(".xlsx")) ? ss::xlsx::open(path) : ss::ods::open(path);
-}
-
-} // namespace
-
 // With a path: opens that file ten times, for a profiler.
 int main(int argc, char** argv)
 {
     if (argc > 1) {
         for (int i = 0; i < 10; ++i)
-            openFile(QString::fromLocal8Bit(argv[1]));
+            ss::objects::readWorkbookFile(QString::fromLocal8Bit(argv[1]));
         return 0;
     }
     constexpr int Items = 32767;
@@ -57,7 +47,7 @@ int main(int argc, char** argv)
         const QString path = dir.filePath(QStringLiteral("inventory.") + format);
         std::size_t cells = 0;
         bench::measure((std::string(format) + " open 32767 items").c_str(), 7, [&] {
-            const auto book = openFile(path);
+            const auto book = ss::objects::readWorkbookFile(path);
             cells = book->sheets.front()->storedCells();
         });
         if (cells < std::size_t(Items) * 9) {

@@ -21,8 +21,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
-
 namespace {
 
 using automation::Object;

@@ -8,6 +8,13 @@
 // returns an object makes a new handle.
 namespace ss::objects {
 
+// The workbook in the file (Workbooks.Open), read by the reader of its
+// format, which its contents tell rather than its name: an Excel 97-2003
+// workbook is a compound document, an .xlsx and an .ods file are zip
+// archives that hold xl/workbook.xml or say what they are in their
+// "mimetype" entry. Throws AutomationError saying why it cannot be read.
+std::unique_ptr<Workbook> readWorkbookFile(const QString& path);
+
 // How a range counts and indexes: by cells, or by rows or columns as the
 // results of Rows and Columns do.
 enum class RangeMode : std::uint8_t { Cells, Rows, Columns };

@@ -28,11 +28,9 @@ QString filePath(const Variant& value)
     return QFileInfo(path.replace(QLatin1Char('\\'), QLatin1Char('/'))).absoluteFilePath();
 }
 
-// The workbook in the file, read by the reader of its format, which its
-// contents tell rather than its name: an Excel 97-2003 workbook is a
-// compound document, an .xlsx and an .ods file are zip archives that hold
-// xl/workbook.xml or say what they are in their "mimetype" entry.
-std::unique_ptr<Workbook> readWorkbook(const QString& path)
+} // namespace
+
+std::unique_ptr<Workbook> readWorkbookFile(const QString& path)
 {
     static constexpr char CompoundSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     static constexpr char ZipSignature[] = "PK\x03\x04";
@@ -64,6 +62,8 @@ std::unique_ptr<Workbook> readWorkbook(const QString& path)
                        "and OpenDocument (.ods) spreadsheets")
             .arg(QDir::toNativeSeparators(path)));
 }
+
+namespace {
 
 // Writes the workbook in the file format SaveAs was given: the Excel
 // 97-2003 workbook, also when none is given, or the Open XML workbook.
@@ -104,7 +104,7 @@ private:
     static Variant open(Workbooks& self, const Call& call)
     {
         const QString path = filePath(call.positional(0));
-        std::unique_ptr<Workbook> model = readWorkbook(path);
+        std::unique_ptr<Workbook> model = readWorkbookFile(path);
         if (model->sheets.empty())
             throw quorvale::AutomationError(QStringLiteral("\"%1\" holds no sheet").arg(path));
         auto book = std::make_shared<Book>();

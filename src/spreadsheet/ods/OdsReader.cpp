@@ -412,10 +412,4 @@ std::unique_ptr<Workbook> read(const zip::ZipReader& archive)
     return book;
 }
 
-std::unique_ptr<Workbook> open(const QString& path)
-{
-    zip::OpenedFile file(path);
-    return zip::readArchive(file, [](const zip::ZipReader& archive) { return read(archive); });
-}
-
 } // namespace ss::ods
